@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dalvon {
+
+// Windows file times: 100-nanosecond intervals since 1601-01-01 UTC.
+struct FileTimes {
+    int64_t creation = 0;
+    int64_t lastAccess = 0;
+    int64_t lastWrite = 0;
+};
+
+// The file operations the program needs, on Windows-form paths ("D:\Plant\Config\x.ini").
+// Paths are mapped onto the host through the drive table (see drive_map.h); each path component
+// is resolved case-insensitively when the exact name does not exist; new files keep the case
+// given. Texts passed in and out are UTF-8. Failures throw Fault with the path in the text.
+class FileSystem {
+public:
+    FileSystem() = default;
+    FileSystem(const FileSystem&) = delete;
+    FileSystem& operator=(const FileSystem&) = delete;
+    virtual ~FileSystem() = default;
+
+    // True when `path` names an existing ordinary file (not a folder). Never throws.
+    virtual bool fileExists(const std::string& path) = 0;
+
+    // The whole content of a file as raw bytes, or nothing when it does not exist.
+    // Throws Fault 75 when it exists but cannot be read.
+    virtual std::optional<std::string> readFile(const std::string& path) = 0;
+
+    // Replaces (or creates) the file with `bytes` atomically: a temp file in the target's
+    // folder, flushed, then renamed over the target. The target is either the old file or the
+    // complete new one at every moment. Throws Fault 76/75 when the folder is missing or the
+    // write fails; the old file is then left as it was.
+    virtual void writeFileAtomic(const std::string& path, const std::string& bytes) = 0;
+
+    // Copies a whole file over `to` (created when missing), atomically as above.
+    // Throws Fault 53 when `from` does not exist, Fault 75 on any other failure.
+    virtual void copyFile(const std::string& from, const std::string& to) = 0;
+
+    // Appends `text` (UTF-8, converted to Windows-1252) and CR LF to the file, creating it when
+    // missing. Throws Fault 75 when the file cannot be opened or written.
+    virtual void appendLine(const std::string& path, const std::string& text) = 0;
+
+    // The file's times, or nothing when it cannot be opened (the "invalid handle" case).
+    virtual std::optional<FileTimes> readTimes(const std::string& path) = 0;
+
+    // Sets the creation and last-write times; false when the file cannot be opened.
+    // On Linux only the last-write time can be set; the birth time stays unchanged as long as
+    // the file is updated in place.
+    virtual bool writeTimes(const std::string& path, const FileTimes& times) = 0;
+
+    // The host path for a Windows-form path, after case-insensitive resolution of the
+    // components that exist (for engines that open host files themselves).
+    virtual std::string hostPath(const std::string& path) = 0;
+
+    // A host path expressed through the drive whose folder is its longest prefix.
+    virtual std::string windowsPath(const std::string& hostPath) = 0;
+};
+
+// A drive letter and the host folder it stands for.
+struct Drive {
+    char letter;             // upper case, 'A'..'Z'
+    std::string hostFolder;  // absolute host path
+};
+
+// The drive table from the environment variable DALVON_DRIVES ("C=/srv/c;D=/mnt/plant") over
+// the defaults: Z: is "/", C: is $XDG_DATA_HOME/dalvon/c (or ~/.local/share/dalvon/c).
+// Throws Fault 5 naming the variable when an entry is malformed.
+std::vector<Drive> drivesFromEnvironment();
+
+// The real file system of the host over a drive table. A drive folder that does not exist yet
+// (the default C:) is created on first use.
+std::unique_ptr<FileSystem> makePosixFileSystem(std::vector<Drive> drives);
+
+}  // namespace dalvon

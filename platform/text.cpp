@@ -1,0 +1,140 @@
+#include "platform/text.h"
+
+#include <array>
+
+namespace dalvon {
+namespace {
+
+// Code points 0x80..0x9F of Windows-1252; 0 where the code page has no character.
+constexpr std::array<char32_t, 32> kCp1252High = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// Decodes one code point; invalid bytes come back as themselves (Latin-1 reading).
+char32_t decode(std::string_view s, size_t& i) {
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    unsigned char c = byte(i);
+    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    if (c < 0x80 || extra == 0 || i + extra >= s.size()) {
+        ++i;
+        return c;
+    }
+    char32_t cp = c & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+        unsigned char next = byte(i + k);
+        if ((next & 0xC0) != 0x80) {
+            ++i;
+            return c;
+        }
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    i += extra + 1;
+    return cp;
+}
+
+void encode(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+char32_t upper(char32_t cp) {
+    if (cp >= 'a' && cp <= 'z') return cp - 32;
+    // Latin-1 lower-case letters à..þ except the division sign ÷.
+    if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7) return cp - 32;
+    return cp;
+}
+
+}  // namespace
+
+std::string upperCase(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        size_t start = i;
+        char32_t cp = decode(utf8, i);
+        char32_t up = upper(cp);
+        if (up == cp) {
+            out.append(utf8.substr(start, i - start));
+        } else {
+            encode(up, out);
+        }
+    }
+    return out;
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    return upperCase(a) == upperCase(b);
+}
+
+size_t findText(std::string_view haystack, std::string_view needle) {
+    size_t p = haystack.find(needle);
+    return p == std::string_view::npos ? 0 : p + 1;
+}
+
+std::string utf8ToCp1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t cp = decode(utf8, i);
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            out += static_cast<char>(cp);
+            continue;
+        }
+        char mapped = '?';
+        for (size_t k = 0; k < kCp1252High.size(); ++k) {
+            if (kCp1252High[k] == cp && cp != 0) mapped = static_cast<char>(0x80 + k);
+        }
+        out += mapped;
+    }
+    return out;
+}
+
+std::string cp1252ToUtf8(std::string_view cp1252) {
+    std::string out;
+    out.reserve(cp1252.size());
+    for (char c : cp1252) {
+        auto byte = static_cast<unsigned char>(c);
+        char32_t cp = byte;
+        if (byte >= 0x80 && byte <= 0x9F) {
+            cp = kCp1252High[byte - 0x80];
+            if (cp == 0) cp = byte;  // undefined in the code page: keep the C1 control
+        }
+        encode(cp, out);
+    }
+    return out;
+}
+
+size_t characterCount(std::string_view utf8) {
+    size_t count = 0;
+    for (size_t i = 0; i < utf8.size(); ++count) decode(utf8, i);
+    return count;
+}
+
+std::string firstCharacters(std::string_view utf8, size_t count) {
+    size_t i = 0;
+    for (size_t n = 0; n < count && i < utf8.size(); ++n) decode(utf8, i);
+    return std::string(utf8.substr(0, i));
+}
+
+std::string trimBlanks(std::string_view text) {
+    size_t begin = text.find_first_not_of(' ');
+    if (begin == std::string_view::npos) return {};
+    size_t end = text.find_last_not_of(' ');
+    return std::string(text.substr(begin, end - begin + 1));
+}
+
+}  // namespace dalvon
