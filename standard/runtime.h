@@ -1,0 +1,77 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace dalvon {
+
+class FileSystem;
+class ProfileStore;
+class Dialogs;
+class EventLoop;
+class ProgramIdentity;
+class DatabaseEngine;
+
+// The platform services the program works through; owned by whoever builds the Runtime.
+struct Services {
+    FileSystem& files;
+    ProfileStore& profiles;
+    Dialogs& dialogs;
+    EventLoop& events;
+    ProgramIdentity& identity;
+    DatabaseEngine& databases;
+};
+
+// State of the database update for the length of the run.
+struct PresetDbState {
+    // [system index 0 = VisiWin 32, 1 = VisiWin Studio][part 1..50]; index 0 unused.
+    std::array<std::array<std::string, 51>, 2> VarNamePatterns{};
+    int IsVWStudio = 0;
+    // Element 0 empty, element 1 "part", then the configured names; empty until first filled.
+    std::vector<std::string> AdditionalFields;
+    std::string AdditionalFieldsClause;
+    int16_t AdditionalFieldCount = 0;
+    std::optional<FileTimes> SourceFileTimes;
+};
+
+// State of the window that outlives single handlers.
+struct FormState {
+    bool InfoMode = false;
+    std::array<std::string, 100> InfoTexts{};
+    bool CheckJumpRestoring = false;
+};
+
+// Everything program-wide: the services and the state the procedures share. Every procedure
+// receives it by reference; there are no globals.
+struct Runtime {
+    explicit Runtime(Services services)
+        : files(services.files),
+          profiles(services.profiles),
+          dialogs(services.dialogs),
+          events(services.events),
+          identity(services.identity),
+          databases(services.databases) {}
+
+    FileSystem& files;
+    ProfileStore& profiles;
+    Dialogs& dialogs;
+    EventLoop& events;
+    ProgramIdentity& identity;
+    DatabaseEngine& databases;
+
+    bool StartModeIntegrated = false;
+    bool StartModeSilent = false;
+    std::string ProgramIniPath;
+    // Machine names at 1..n, index 0 empty; no elements when no machine was found.
+    std::vector<std::string> ExistingMachines;
+
+    PresetDbState presetdb;
+    FormState form;
+};
+
+}  // namespace dalvon
