@@ -7,9 +7,10 @@ namespace dalvon {
 
 struct Runtime;
 
-std::string GetPathOCXMDB(Runtime& rt);               // base\K\K.mdb, always
-std::string GetPathSourceOCXMDB(Runtime& rt);         // base\K\K_Source.mdb or empty
-std::string GetZEBConfigurationIniPath(Runtime& rt);  // base\parameter\zebconfiguration.ini or empty
+std::string GetPathOCXMDB(Runtime& rt);        // base\K\K.mdb, always
+std::string GetPathSourceOCXMDB(Runtime& rt);  // base\K\K_Source.mdb or empty
+std::string GetZEBConfigurationIniPath(
+    Runtime& rt);  // base\parameter\zebconfiguration.ini or empty
 // base\K\K.cfg; when missing: a notice and the end of the program (never returns empty).
 std::string GetCFGPath(Runtime& rt);
 // SaveAndRestore of `profilePath` + K\K.mdb, or empty when that file does not exist.

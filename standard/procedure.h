@@ -14,7 +14,7 @@ struct Runtime;
 // (ProgramEnd), 2 lets the procedure go on with its next step as if the failed one had done
 // nothing. ProgramEnd passes through untouched.
 class Procedure {
-public:
+  public:
     Procedure(Runtime& rt, std::string name) : m_rt(rt), m_name(std::move(name)) {}
 
     template <class Step>
@@ -46,7 +46,7 @@ public:
     const std::string& name() const { return m_name; }
     Runtime& runtime() { return m_rt; }
 
-private:
+  private:
     void handle(const Fault& fault, bool fatal);
 
     Runtime& m_rt;

@@ -1,0 +1,97 @@
+#include "standard/error_reporting.h"
+
+#include <cstdio>
+
+#include "platform/dialogs.h"
+#include "platform/fault.h"
+#include "platform/file_system.h"
+#include "platform/program_identity.h"
+#include "platform/text.h"
+#include "standard/command_line.h"
+#include "standard/program_folder.h"
+#include "standard/runtime.h"
+
+namespace dalvon {
+namespace {
+
+// A log line that cannot be written must not be lost silently, nor stop the report.
+void appendOrComplain(Runtime& rt, const std::string& path, const std::string& text) {
+    try {
+        rt.files.appendLine(path, text);
+    } catch (const Fault& fault) {
+        std::fprintf(stderr, "%s: cannot write to the log '%s' (%s); the entry was:\n%s\n",
+                     rt.identity.executableName().c_str(), path.c_str(),
+                     fault.description().c_str(), plainLineBreaks(text).c_str());
+    }
+}
+
+std::string serviceLogLine(Runtime& rt, const std::string& text) {
+    return "! Fault " + rt.identity.executableName() + ": " + text;
+}
+
+}  // namespace
+
+int16_t ReportError(Runtime& rt, int32_t number, const std::string& source,
+                    const std::string& description, const std::string& procedureName, bool fatal) {
+    std::string component = GetOCXName(rt);
+    std::string line = "Fehler in " + component + " / " + source + " / " + procedureName +
+                       " (Nr. " + std::to_string(number) + ") :" + description;
+    std::string confirmation = WriteErrorLog(rt, line, false);
+    std::string message =
+        std::string("Unexpected error!") + kBreak + description + kBreak + confirmation;
+    if (rt.StartModeSilent) {
+        WriteServiceLog(rt, message);
+        return 2;
+    }
+    if (fatal) {
+        rt.dialogs.show(
+            {message, "Fatal error", DialogButtons::Ok, DialogIcon::Critical, DialogAnswer::Ok});
+        return 1;
+    }
+    DialogAnswer answer =
+        rt.dialogs.show({message + kBreak + "Resume?", "Unexpected error", DialogButtons::YesNo,
+                         DialogIcon::Critical, DialogAnswer::Yes});
+    return answer == DialogAnswer::Yes ? 2 : 1;
+}
+
+void EndProgram(Runtime&, int exitStatus) {
+    throw ProgramEnd{exitStatus};
+}
+
+void EndProgram(Runtime& rt) {
+    EndProgram(rt, kExitError);
+}
+
+std::string WriteErrorLog(Runtime& rt, const std::string& text, bool notify) {
+    std::string logFile;
+    if (rt.StartModeIntegrated) {
+        logFile = GetPathLogfile(rt);
+    } else {
+        try {
+            logFile = GetBaseFolder(rt) + "\\ZEBcfglog.txt";
+        } catch (const Fault&) {
+            logFile.clear();  // no base folder: the entry goes to standard error
+        }
+    }
+    appendOrComplain(rt, logFile, text);
+    std::string confirmation = std::string("Error logged to ") + kBreak + upperCase(logFile);
+    if (!notify)
+        return confirmation;
+    ReportFault(rt, confirmation);
+    return "";
+}
+
+void ReportFault(Runtime& rt, const std::string& text) {
+    if (rt.StartModeSilent) {
+        appendOrComplain(rt, kServiceLogPath, serviceLogLine(rt, text));
+        return;
+    }
+    rt.dialogs.show({text, rt.identity.executableName(), DialogButtons::Ok, DialogIcon::Critical,
+                     DialogAnswer::Ok});
+}
+
+void WriteServiceLog(Runtime& rt, const std::string& text) {
+    appendOrComplain(rt, kServiceLogPath, serviceLogLine(rt, text));
+}
+
+}  // namespace dalvon
