@@ -1,8 +1,133 @@
 #include "presetdb/work_on_mdb.h"
 
-namespace dalvon {
+#include <memory>
+#include <vector>
 
-// Placeholder until the update lands.
-void WorkOnMDB(Runtime&) {}
+#include "platform/database.h"
+#include "platform/dialogs.h"
+#include "platform/file_system.h"
+#include "platform/program_identity.h"
+#include "presetdb/additional_fields.h"
+#include "presetdb/handles.h"
+#include "presetdb/record_generation.h"
+#include "presetdb/takeover.h"
+#include "presetdb/var_name_patterns.h"
+#include "standard/installation_paths.h"
+#include "standard/procedure.h"
+#include "standard/profile_access.h"
+#include "standard/program_folder.h"
+#include "standard/runtime.h"
+
+namespace dalvon {
+namespace {
+
+void showMachineCopyMissing(Runtime& rt, const std::string& componentPath) {
+    std::string text = "Konnte die Datei:\"" + GetFileNameOnly(rt, componentPath) +
+                       "\" in der Vorlage nicht finden!\r\n\r\n"
+                       "Ist das Bild in der Vorlage noch nicht vorhanden (also neu)?\r\n"
+                       "Dann ist diese Meldung völlig normal und es wird eine neue Datei mit den "
+                       "Standardwerten erzeugt.";
+    rt.dialogs.show({text, rt.identity.executableName(), DialogButtons::Ok, DialogIcon::Information,
+                     DialogAnswer::Ok});
+}
+
+// Drops a table named exactly PRESET_DEFS, then recreates it with the field list of
+// Source_PRESET_DEFS (names, types and sizes only).
+void rebuildPresetTable(Procedure& proc, const std::unique_ptr<Database>& source) {
+    proc.step([&] {
+        for (const std::string& name : use(source).tableNames()) {
+            if (name == "PRESET_DEFS") {
+                use(source).deleteTable("PRESET_DEFS");
+                break;
+            }
+        }
+    });
+    std::vector<FieldDef> sourceFields;
+    proc.step([&] { sourceFields = use(source).tableFields("Source_PRESET_DEFS"); });
+    std::vector<FieldDef> fields;
+    for (const FieldDef& field : sourceFields)
+        fields.push_back({field.name, field.type, field.size});
+    proc.step([&] { use(source).createTable("PRESET_DEFS", fields); });
+}
+
+void takeOverPreviousValues(Runtime& rt, Procedure& proc, const std::string& takeoverPath,
+                            const std::unique_ptr<Database>& source) {
+    if (takeoverPath.empty() || !rt.files.fileExists(takeoverPath))
+        return;
+    std::unique_ptr<Database> component;
+    proc.step([&] { component = rt.databases.open(takeoverPath); });
+    if (!component)
+        return;
+    bool hasTable = false;
+    proc.step([&] {
+        for (const std::string& name : component->tableNames()) {
+            if (name == "PRESET_DEFS") {
+                hasTable = true;
+                break;
+            }
+        }
+    });
+    std::unique_ptr<Recordset> previous;
+    if (hasTable)
+        proc.step([&] { previous = component->openTable("PRESET_DEFS"); });
+    if (previous) {
+        GetAddFields(rt);
+        TakeoverMachineCopyMDBData(rt, source, previous);
+    }
+    proc.step([&] { component->close(); });
+}
+
+}  // namespace
+
+void WorkOnMDB(Runtime& rt) {
+    Procedure proc(rt, "WorkOnMDB");
+    std::string sourcePath, componentPath, profilePath, machineCopyPath;
+    proc.step([&] { sourcePath = GetPathSourceOCXMDB(rt); });
+    proc.step([&] { componentPath = GetPathOCXMDB(rt); });
+    proc.step([&] { profilePath = GetZEBConfigurationIniPath(rt); });
+    proc.step([&] { machineCopyPath = GetPathMachineCopyMDB(rt, profilePath); });
+    bool integrated = rt.StartModeIntegrated;
+
+    proc.step([&] {
+        rt.presetdb.IsVWStudio = !integrated && LoadIniBoolean(rt, "Project", "VWStudio",
+                                                               rt.ProgramIniPath, false, false)
+                                     ? 1
+                                     : 0;
+    });
+    if (sourcePath.empty())
+        return;
+
+    proc.step([&] {
+        if (auto times = rt.files.readTimes(sourcePath))
+            rt.presetdb.SourceFileTimes = times;
+    });
+    if (integrated) {
+        proc.step([&] {
+            if (machineCopyPath.empty() || !rt.files.fileExists(machineCopyPath)) {
+                showMachineCopyMissing(rt, componentPath);
+            } else {
+                rt.files.copyFile(machineCopyPath, componentPath);
+            }
+        });
+    }
+    ReadVarNamePatterns(rt, proc, sourcePath);
+
+    std::unique_ptr<Database> source;
+    proc.step([&] { source = rt.databases.open(sourcePath); });
+    rebuildPresetTable(proc, source);
+    std::string takeoverPath = componentPath;
+    CategorieNachCategoryID(rt);
+    CreateRecordSets(rt, source);
+    takeOverPreviousValues(rt, proc, takeoverPath, source);
+    proc.step([&] { use(source).close(); });
+    source.reset();
+
+    proc.step([&] { rt.files.copyFile(GetPathSourceOCXMDB(rt), GetPathOCXMDB(rt)); });
+    proc.step([&] {
+        std::string path = GetPathSourceOCXMDB(rt);
+        if (rt.presetdb.SourceFileTimes)
+            rt.files.writeTimes(path, *rt.presetdb.SourceFileTimes);
+    });
+}
 
 }  // namespace dalvon

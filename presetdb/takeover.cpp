@@ -1,0 +1,220 @@
+#include "presetdb/takeover.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/database.h"
+#include "platform/dialogs.h"
+#include "platform/event_loop.h"
+#include "platform/program_identity.h"
+#include "platform/text.h"
+#include "presetdb/handles.h"
+#include "presetdb/takeover_texts.h"
+#include "standard/error_reporting.h"
+#include "standard/procedure.h"
+#include "standard/runtime.h"
+
+namespace dalvon {
+namespace {
+
+// The fields read from every previous row, by slot; slot 6 is never read, slot 4 may come from
+// "categorie".
+constexpr std::array<const char*, 15> kSlotFields = {
+    "ID",          "machine_type", "type",    "var_name",
+    "category_id", "isBitArray",   nullptr,   "offset_or_bitno",
+    "text",        "page_name",    "abs_min", "abs_max",
+    "min",         "max",          "pass"};
+constexpr std::array<int, 5> kLimitSlots = {10, 11, 12, 13, 14};
+
+using PreviousRows = std::vector<std::vector<Variant>>;  // [row][slot]
+
+Fault databaseError(Runtime& rt) {
+    return Fault(9999, rt.identity.executableName(), "Database-Error - Contact Administrator!");
+}
+
+void warnOfFieldLoss(Runtime& rt, Procedure& proc, const std::unique_ptr<Recordset>& previousSet) {
+    int16_t fields = 0;
+    proc.step([&] { fields = toInteger16(use(previousSet).fieldCount()); });
+    if (fields <= 15 || rt.presetdb.AdditionalFieldCount != 0)
+        return;
+    if (rt.StartModeSilent) {
+        proc.step([&] { WriteServiceLog(rt, FieldLossWarning(rt, false)); });
+        return;
+    }
+    DialogAnswer answer = DialogAnswer::No;
+    proc.step([&] {
+        answer = rt.dialogs.show({FieldLossWarning(rt, true), rt.identity.executableName(),
+                                  DialogButtons::YesNo, DialogIcon::Exclamation, DialogAnswer::No});
+    });
+    if (answer == DialogAnswer::Yes)
+        return;
+    proc.step([&] { WriteErrorLog(rt, TakeoverAbortNote(rt), false); });
+    proc.reportFatal(databaseError(rt));
+}
+
+// The number of rows found by walking the set, capped at the claimed count plus 1.
+int walkRows(Procedure& proc, Recordset& previous, int16_t claimed) {
+    proc.step([&] { previous.moveFirst(); });
+    int r = 1;
+    for (; r <= claimed; ++r) {
+        proc.step([&] { previous.moveNext(); });
+        bool atEnd = true;
+        proc.step([&] { atEnd = previous.eof(); });
+        if (atEnd)
+            break;
+    }
+    return r;
+}
+
+void checkRowCount(Runtime& rt, Procedure& proc, const std::unique_ptr<Database>& database,
+                   int walked, int16_t claimed) {
+    if (walked == claimed)
+        return;
+    std::unique_ptr<Recordset> rebuilt;
+    int32_t rebuiltCount = 0;
+    proc.step([&] { rebuilt = use(database).openTable("PRESET_DEFS"); });
+    proc.step([&] { use(rebuilt).moveLast(); });
+    proc.step([&] { rebuiltCount = use(rebuilt).recordCount(); });
+    if (walked == rebuiltCount)
+        return;
+    proc.step(
+        [&] { WriteErrorLog(rt, RecordCountNote(rt, walked, claimed, rebuiltCount), false); });
+    proc.reportFatal(databaseError(rt));
+}
+
+PreviousRows readPreviousRows(Runtime& rt, Procedure& proc, Recordset& previous, int count,
+                              bool hasCategorie) {
+    PreviousRows rows;
+    if (count < 1)
+        return rows;
+    proc.step([&] { previous.moveFirst(); });
+    int slots = previous.fieldCount();
+    rows.assign(static_cast<size_t>(count) + 1,
+                std::vector<Variant>(static_cast<size_t>(slots) + 1));
+    // Positions are looked up once; a field the table lacks still fails for every row.
+    std::array<std::optional<int>, 15> positions;
+    for (size_t slot = 0; slot < kSlotFields.size(); ++slot) {
+        const char* name = slot == 4 && hasCategorie ? "categorie" : kSlotFields[slot];
+        if (name == nullptr)
+            continue;
+        try {
+            positions[slot] = previous.fieldIndex(name);
+        } catch (const Fault&) {
+        }
+    }
+    for (int row = 1; row <= count; ++row) {
+        rt.events.yield();
+        for (size_t slot = 0; slot < kSlotFields.size(); ++slot) {
+            if (kSlotFields[slot] == nullptr)
+                continue;
+            proc.step([&] {
+                const char* name = slot == 4 && hasCategorie ? "categorie" : kSlotFields[slot];
+                Variant value =
+                    positions[slot] ? previous.value(*positions[slot]) : previous.value(name);
+                if (slot > static_cast<size_t>(slots))
+                    throw faults::subscript("slot " + std::to_string(slot));
+                rows[static_cast<size_t>(row)][slot] = std::move(value);
+            });
+        }
+        proc.step([&] { previous.moveNext(); });
+    }
+    return rows;
+}
+
+std::string takeoverQuery(Runtime& rt, const std::vector<Variant>& row) {
+    return "SELECT PRESET_DEFS.ID, PRESET_DEFS.machine_type, PRESET_DEFS.type,"
+           " PRESET_DEFS.var_name, PRESET_DEFS.category_id, PRESET_DEFS.isBitArray,"
+           " PRESET_DEFS.offset_or_bitno, PRESET_DEFS.text, PRESET_DEFS.page_name,"
+           " PRESET_DEFS.abs_min, PRESET_DEFS.abs_max, PRESET_DEFS.min, PRESET_DEFS.max,"
+           " PRESET_DEFS.pass" +
+           rt.presetdb.AdditionalFieldsClause + " From PRESET_DEFS " +
+           " WHERE (((PRESET_DEFS.machine_type)=\"" + TakeoverKeyText(row[1]) + "\")" +
+           " AND ((PRESET_DEFS.var_name)=\"" + TakeoverKeyText(row[3]) + "\") " +
+           " AND ((PRESET_DEFS.offset_or_bitno)=" + TakeoverKeyText(row[7]) + "));";
+}
+
+// Every configured additional field must be a field of the rebuilt table, name for name.
+void checkAdditionalFields(Runtime& rt, Procedure& proc,
+                           const std::unique_ptr<Database>& database) {
+    std::unique_ptr<Recordset> rebuilt;
+    proc.step([&] { rebuilt = use(database).openTable("PRESET_DEFS"); });
+    int fields = 0;
+    proc.step([&] { fields = use(rebuilt).fieldCount(); });
+    const auto& wanted = rt.presetdb.AdditionalFields;
+    for (size_t j = 1; j < wanted.size(); ++j) {
+        bool found = false;
+        proc.step([&] {
+            for (int k = 1; k < fields && !found; ++k)
+                found = use(rebuilt).field(k).name == wanted[j];
+        });
+        if (found)
+            continue;
+        proc.step([&] { WriteErrorLog(rt, ExtensionConflictNote(rt, wanted[j]), false); });
+        proc.reportFatal(databaseError(rt));
+        EndProgram(rt);
+    }
+}
+
+void writeLimits(Procedure& proc, Recordset& match, const std::vector<Variant>& row) {
+    static const std::array<const char*, 5> kLimitFields = {"abs_min", "abs_max", "min", "max",
+                                                            "pass"};
+    proc.step([&] { match.edit(); });
+    for (size_t k = 0; k < kLimitFields.size(); ++k) {
+        proc.step(
+            [&] { match.setValue(kLimitFields[k], row[static_cast<size_t>(kLimitSlots[k])]); });
+    }
+    proc.step([&] { match.update(); });
+}
+
+}  // namespace
+
+void TakeoverMachineCopyMDBData(Runtime& rt, const std::unique_ptr<Database>& database,
+                                std::unique_ptr<Recordset>& previousSet) {
+    Procedure proc(rt, "TakeoverMachineCopyMDBData");
+    warnOfFieldLoss(rt, proc, previousSet);
+    if (!previousSet)
+        return;
+
+    std::unique_ptr<Recordset> previous = std::move(previousSet);
+    bool hasCategorie = false;
+    proc.step([&] {
+        for (int i = 0; i < previous->fieldCount() && !hasCategorie; ++i) {
+            hasCategorie = upperCase(previous->field(i).name) == "CATEGORIE";
+        }
+    });
+    int16_t claimed = 0;
+    proc.step([&] { claimed = toInteger16(previous->recordCount()); });
+    int walked = walkRows(proc, *previous, claimed);
+    checkRowCount(rt, proc, database, walked, claimed);
+    int count = walked;
+    PreviousRows rows = readPreviousRows(rt, proc, *previous, count, hasCategorie);
+    previous.reset();
+
+    bool fieldsChecked = false;
+    std::unique_ptr<Recordset> match;
+    for (int row = 1; row <= count && static_cast<size_t>(row) < rows.size(); ++row) {
+        const std::vector<Variant>& values = rows[static_cast<size_t>(row)];
+        std::string query;
+        proc.step([&] { query = takeoverQuery(rt, values); });
+        // The rebuilt table does not change meanwhile: one check stands for every row.
+        if (!fieldsChecked && !rt.presetdb.AdditionalFields.empty()) {
+            checkAdditionalFields(rt, proc, database);
+            fieldsChecked = true;
+        }
+        match.reset();
+        try {
+            match = use(database).openQuery(query);
+        } catch (const Fault&) {
+            // A key that makes no valid query (a quote in a name, a Null offset) is not taken over.
+            continue;
+        }
+        int32_t found = 0;
+        proc.step([&] { found = match->recordCount(); });
+        if (found > 0)
+            writeLimits(proc, *match, values);
+    }
+}
+
+}  // namespace dalvon
