@@ -1,0 +1,80 @@
+// Single entries of profile files as the program reads and writes them.
+#include <gtest/gtest.h>
+
+#include "platform/variant.h"
+#include "standard/profile_access.h"
+#include "tests/support/test_installation.h"
+
+namespace dalvon {
+namespace {
+
+using testing::TestInstallation;
+
+const char* const kIni = "D:\\Plant\\parameter\\Program.ini";
+
+TEST(ProfileAccess, MissingAndEmptyEntriesReadAlike) {
+    TestInstallation inst;
+    Runtime& rt = inst.rt();
+    inst.writeFile(kIni, "[Project]\r\nEmpty=\r\nNumber= 42 \r\nMinus=-1\r\nBig=40000\r\n"
+                         "Long=" + std::string(300, 'x') + "\r\n");
+    EXPECT_EQ(LoadIniString(rt, "Project", "Empty", kIni, true, false), "");
+    EXPECT_EQ(LoadIniString(rt, "Project", "Missing", kIni, true, false), "");
+    EXPECT_EQ(LoadIniString(rt, "project", "NUMBER", kIni, true, false), "42");
+    EXPECT_EQ(LoadIniString(rt, "Project", "Long", kIni, true, false), std::string(254, 'x'));
+    EXPECT_EQ(LoadIniInteger(rt, "Project", "Number", kIni, true, false), 42);
+    EXPECT_EQ(LoadIniInteger(rt, "Project", "Minus", kIni, true, false), -1);
+    EXPECT_EQ(LoadIniInteger(rt, "Project", "Missing", kIni, true, false), -1);
+    EXPECT_FALSE(LoadIniBoolean(rt, "Project", "Empty", kIni, true, false));
+    EXPECT_TRUE(inst.dialogs().shown().empty());
+    // Reading a file that does not exist leaves no file behind.
+    EXPECT_EQ(LoadIniString(rt, "Project", "X", "D:\\Plant\\none.ini", true, false), "");
+    EXPECT_FALSE(inst.exists("D:\\Plant\\none.ini"));
+
+    // Out of the 16-bit range: an unexpected error, then 0.
+    inst.dialogs().queue(DialogAnswer::Yes);
+    EXPECT_EQ(LoadIniInteger(rt, "Project", "Big", kIni, true, false), 0);
+    EXPECT_EQ(inst.dialogs().shown().size(), 1u);
+}
+
+TEST(ProfileAccess, BooleansReadCaseInsensitivelyAndWriteLowerCase) {
+    TestInstallation inst;
+    Runtime& rt = inst.rt();
+    inst.writeFile(kIni, "[P]\r\na=true\r\nb=True\r\nc=TRUE\r\nd=1\r\ne=yes\r\nf=\r\n");
+    for (const char* key : {"a", "b", "c"}) EXPECT_TRUE(LoadIniBoolean(rt, "P", key, kIni, true, false));
+    for (const char* key : {"d", "e", "f", "g"}) EXPECT_FALSE(LoadIniBoolean(rt, "P", key, kIni, true, false));
+    EXPECT_EQ(SaveIni(rt, Variant::boolean(true), "P", "d", kIni), 1);
+    EXPECT_TRUE(LoadIniBoolean(rt, "P", "d", kIni, true, false));
+    EXPECT_EQ(inst.readFile(kIni), "[P]\r\na=true\r\nb=True\r\nc=TRUE\r\nd=true\r\ne=yes\r\nf=\r\n");
+}
+
+TEST(ProfileAccess, SaveIniWritesTextsNumbersAndRejectsOtherKinds) {
+    TestInstallation inst;
+    Runtime& rt = inst.rt();
+    const char* file = "D:\\Plant\\new\\x.ini";
+    std::filesystem::create_directories(inst.host("D:\\Plant\\new"));
+    EXPECT_EQ(SaveIni(rt, Variant::string(" text "), "S", "t", file), 1);
+    EXPECT_EQ(SaveIni(rt, Variant::doubleValue(-2.5), "S", "d", file), 1);
+    EXPECT_EQ(SaveIni(rt, Variant::integer(7), "S", "i", file), 1);
+    EXPECT_EQ(SaveIni(rt, Variant::date(1.0), "S", "date", file), 1);
+    ASSERT_EQ(inst.dialogs().shown().size(), 1u);
+    EXPECT_EQ(inst.dialogs().shown()[0].text, "Ini Save:  wrong data type");
+    std::string written = inst.readFile(file);
+    EXPECT_NE(written.find("t= text \r\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("d=-2.5\r\n"), std::string::npos);
+    EXPECT_NE(written.find("i=7\r\n"), std::string::npos);
+    EXPECT_NE(written.find("date=\r\n"), std::string::npos);
+    // A write that cannot be done is not reported.
+    EXPECT_EQ(SaveIni(rt, Variant::string("x"), "S", "t", "D:\\Plant\\missing\\folder\\x.ini"), 0);
+    EXPECT_EQ(inst.dialogs().shown().size(), 1u);
+}
+
+TEST(ProfileAccess, ReportFlagShowsMissingEntries) {
+    TestInstallation inst;
+    LoadIniString(inst.rt(), "Sec", "Key", kIni, true, true);
+    ASSERT_EQ(inst.dialogs().shown().size(), 1u);
+    EXPECT_EQ(inst.dialogs().shown()[0].text,
+              "File 'D:\\Plant\\parameter\\Program.ini' or Section [Sec] or Entry 'Key' not found");
+}
+
+}  // namespace
+}  // namespace dalvon

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/database.h"
+#include "platform/event_loop.h"
+#include "platform/fakes/scripted_dialogs.h"
+#include "platform/file_system.h"
+#include "platform/profile_store.h"
+#include "platform/program_identity.h"
+#include "standard/runtime.h"
+
+namespace dalvon::testing {
+
+// A real installation in a temp folder, mapped as drive D: (the plant) and C: (the service
+// log), with the program at D:\Plant\Config\Dalvon_Config and a Runtime over the real file
+// system, profile engine and database engine, scripted dialogs and a counting event loop.
+class TestInstallation {
+public:
+    TestInstallation();
+    ~TestInstallation();
+    TestInstallation(const TestInstallation&) = delete;
+    TestInstallation& operator=(const TestInstallation&) = delete;
+
+    // Host path of a Windows path below D: or C:.
+    std::filesystem::path host(const std::string& windowsPath) const;
+    void writeFile(const std::string& windowsPath, const std::string& bytes);
+    std::string readFile(const std::string& windowsPath) const;
+    bool exists(const std::string& windowsPath) const;
+    // Creates (or replaces) a SQLite database from an SQL script.
+    void makeDatabase(const std::string& windowsPath, const std::string& sqlScript);
+    // Rows of a query run directly through the sqlite3 library, each value as text
+    // ("NULL" for Null).
+    std::vector<std::vector<std::string>> query(const std::string& windowsPath,
+                                                const std::string& sql) const;
+    // The example installation of the repository, below D:\Plant.
+    void makeExample();
+
+    void setCommandLine(const std::string& commandLine) { m_identity.setCommandLine(commandLine); }
+    // What Form_Load does before the update: start mode and machine list.
+    void prepareStart();
+    // Runs `body`; returns the exit status when it ends the program, -1 when it returns.
+    template <class Body>
+    int runUntilEnd(Body&& body) {
+        try {
+            body();
+        } catch (const ProgramEnd& end) {
+            m_databases->flushAll();
+            return end.exitStatus;
+        }
+        return -1;
+    }
+
+    Runtime& rt() { return *m_runtime; }
+    ScriptedDialogs& dialogs() { return m_dialogs; }
+    FixedIdentity& identity() { return m_identity; }
+    const std::filesystem::path& root() const { return m_root; }
+
+    static const char* const kErrorLog;    // D:\Plant\ZEBcfglog.txt
+    static const char* const kServiceLog;  // C:\TarvoServicePack.log
+
+private:
+    std::filesystem::path m_root;
+    std::unique_ptr<FileSystem> m_files;
+    std::unique_ptr<ProfileStore> m_profiles;
+    ScriptedDialogs m_dialogs;
+    CountingEventLoop m_events;
+    FixedIdentity m_identity;
+    std::unique_ptr<DatabaseEngine> m_databases;
+    std::unique_ptr<Runtime> m_runtime;
+};
+
+// The source folder of the repository (for the example installation).
+std::filesystem::path sourceDir();
+
+}  // namespace dalvon::testing
