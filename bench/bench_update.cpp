@@ -1,0 +1,214 @@
+// The whole preset database update at the 16-bit limit (8191 source rows, four valid machines,
+// 32764 rows, a previous table of the same size whose rows all match), side by side with a plain
+// sqlite3 script doing the equivalent set work. Also at 1/8, 1/4 and 1/2 of that size.
+//
+// Usage: bench_update [sqlite3-binary]
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/database.h"
+#include "platform/event_loop.h"
+#include "platform/fakes/scripted_dialogs.h"
+#include "platform/fault.h"
+#include "platform/file_system.h"
+#include "platform/profile_store.h"
+#include "platform/program_identity.h"
+#include "presetdb/work_on_mdb.h"
+#include "standard/command_line.h"
+#include "standard/installation_paths.h"
+#include "standard/runtime.h"
+
+namespace fs = std::filesystem;
+using namespace dalvon;
+
+namespace {
+
+constexpr int kMachines = 4;
+const char* const kFields =
+    "ID LONG, machine_type VARCHAR(20), type LONG, part SHORT, var_name VARCHAR(255),"
+    " category_id LONG, isBitArray BIT, offset_or_bitno LONG, text VARCHAR(255),"
+    " page_name VARCHAR(100), abs_min DOUBLE, abs_max DOUBLE, min DOUBLE, max DOUBLE, pass SHORT";
+
+void exec(sqlite3* db, const std::string& sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        std::fprintf(stderr, "setup failed: %s\n", error);
+        std::exit(2);
+    }
+}
+
+void makeDatabase(const fs::path& path, int sourceRows, bool withSource) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    exec(db, "BEGIN");
+    std::ostringstream sql;
+    if (withSource) {
+        sql << "CREATE TABLE Source_DEFS (System VARCHAR(20), Var_Name VARCHAR(255), Part SHORT);"
+            << "INSERT INTO Source_DEFS VALUES ('VISIWIN32','###machine.###Var_Name',1),"
+            << "('VISIWINSTUDIO','###machine.###Var_Name',1);"
+            << "CREATE TABLE Source_PRESET_DEFS (" << kFields << ");";
+        for (int i = 1; i <= sourceRows; ++i) {
+            sql << "INSERT INTO Source_PRESET_DEFS VALUES (" << i << ",'1',1,1,'V" << i << "',2,0,"
+                << i % 16 << ",'Value " << i << " of ###machine','###machine page',0,1000,10,900,2);";
+        }
+    } else {
+        sql << "CREATE TABLE PRESET_DEFS (" << kFields << ");";
+        int id = 1;
+        for (int m = 1; m <= kMachines; ++m) {
+            for (int i = 1; i <= sourceRows; ++i, ++id) {
+                sql << "INSERT INTO PRESET_DEFS VALUES (" << id << ",'1',1,1,'M" << m << ".V" << i
+                    << "',2,0," << i % 16 << ",'t','p',1,999," << 20 + m << ",800,3);";
+            }
+        }
+    }
+    exec(db, sql.str());
+    exec(db, "COMMIT");
+    sqlite3_close(db);
+}
+
+void writeText(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+fs::path makeInstallation(const fs::path& root, int sourceRows) {
+    fs::remove_all(root);
+    fs::path plant = root / "Plant";
+    fs::create_directories(plant / "Config");
+    fs::create_directories(plant / "Dalvon");
+    std::string program = "[Project]\r\nNumberOfMachines=4\r\nVWStudio=true\r\n";
+    std::string cfg = "[Project]\r\n";
+    for (int m = 1; m <= kMachines; ++m) {
+        program += "[Machine" + std::to_string(m) + "]\r\nMachineName=M" + std::to_string(m) + "\r\n";
+        cfg += "ForMachine" + std::to_string(m) + "=true\r\n";
+    }
+    writeText(plant / "parameter" / "Program.ini", program);
+    writeText(plant / "Dalvon" / "Dalvon.cfg", cfg);
+    makeDatabase(plant / "Dalvon" / "Dalvon_Source.mdb", sourceRows, true);
+    makeDatabase(plant / "Dalvon" / "Dalvon.mdb", sourceRows, false);
+    return plant;
+}
+
+struct Measure {
+    double seconds;
+    long peakKiB;
+    int status;
+};
+
+template <class Child>
+Measure inChild(Child&& child) {
+    auto start = std::chrono::steady_clock::now();
+    pid_t pid = fork();
+    if (pid == 0) _exit(child());
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return {seconds, usage.ru_maxrss, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+int runUpdate(const fs::path& root) {
+    auto files = makePosixFileSystem({{'D', root.string()}, {'C', root.string()}});
+    auto profiles = makeProfileStore(*files);
+    ScriptedDialogs dialogs;
+    CountingEventLoop events;
+    FixedIdentity identity("D:\\Plant\\Config", "Dalvon_Config", "/EXTERNAL=SILENT");
+    auto databases = makeDatabaseEngine(*files);
+    Runtime rt(Services{*files, *profiles, dialogs, events, identity, *databases});
+    try {
+        GetStartModeIntegrated(rt);
+        GetExistingMachines(rt, GetZEBConfigurationIniPath(rt));
+        WorkOnMDB(rt);
+    } catch (const ProgramEnd& end) {
+        return 10 + end.exitStatus;
+    }
+    return 0;
+}
+
+// The equivalent set work: rows per machine, limits from the previous table by key, file copy.
+std::string sqliteScript(const fs::path& plant) {
+    std::ostringstream sql;
+    sql << "ATTACH '" << (plant / "Dalvon" / "Dalvon.mdb").string() << "' AS previous;\n"
+        << "BEGIN;\nDROP TABLE IF EXISTS PRESET_DEFS;\nCREATE TABLE PRESET_DEFS (" << kFields << ");\n";
+    for (int m = 1; m <= kMachines; ++m) {
+        sql << "INSERT INTO PRESET_DEFS SELECT ID + " << (m - 1) << " * (SELECT count(*) FROM"
+            << " Source_PRESET_DEFS), machine_type, type, part, 'M" << m << ".' || var_name,"
+            << " category_id, isBitArray, offset_or_bitno, replace(text, '###machine', 'M" << m
+            << "'), replace(page_name, '###machine', 'M" << m << "'), abs_min, abs_max, min, max, pass"
+            << " FROM Source_PRESET_DEFS ORDER BY ID;\n";
+    }
+    sql << "CREATE TEMP TABLE keyed AS SELECT * FROM previous.PRESET_DEFS;\n"
+        << "CREATE INDEX temp.keyed_key ON keyed (machine_type, var_name, offset_or_bitno);\n"
+        << "UPDATE PRESET_DEFS SET (abs_min, abs_max, min, max, pass) = (SELECT k.abs_min,"
+        << " k.abs_max, k.min, k.max, k.pass FROM keyed k WHERE k.machine_type ="
+        << " PRESET_DEFS.machine_type AND k.var_name = PRESET_DEFS.var_name AND k.offset_or_bitno ="
+        << " PRESET_DEFS.offset_or_bitno ORDER BY k.rowid DESC LIMIT 1) WHERE EXISTS (SELECT 1 FROM"
+        << " keyed k WHERE k.machine_type = PRESET_DEFS.machine_type AND k.var_name ="
+        << " PRESET_DEFS.var_name AND k.offset_or_bitno = PRESET_DEFS.offset_or_bitno);\n"
+        << "COMMIT;\nDETACH previous;\n";
+    return sql.str();
+}
+
+int runScript(const std::string& sqlite3Binary, const fs::path& plant, const fs::path& script) {
+    fs::path source = plant / "Dalvon" / "Dalvon_Source.mdb";
+    std::string command = sqlite3Binary + " '" + source.string() + "' < '" + script.string() +
+                          "' && cp '" + source.string() + "' '" +
+                          (plant / "Dalvon" / "Dalvon.mdb").string() + "'";
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    return 127;
+}
+
+long countTaken(const fs::path& plant) {
+    sqlite3* db = nullptr;
+    sqlite3_open((plant / "Dalvon" / "Dalvon.mdb").c_str(), &db);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, "SELECT count(*), sum(min > 20) FROM PRESET_DEFS", -1, &statement, nullptr);
+    long rows = -1;
+    long taken = -1;
+    if (sqlite3_step(statement) == SQLITE_ROW) {
+        rows = sqlite3_column_int64(statement, 0);
+        taken = sqlite3_column_int64(statement, 1);
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return rows == taken ? rows : -rows;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string sqlite3Binary = argc > 1 ? argv[1] : "sqlite3";
+    fs::path root = fs::temp_directory_path() / ("dalvon-bench-" + std::to_string(getpid()));
+    std::printf("%-8s %-7s | %-22s | %-22s | %s\n", "source", "rows", "WorkOnMDB (s, peak MiB)",
+                "sqlite3 script (s, MiB)", "ratio");
+    for (int divisor : {8, 4, 2, 1}) {
+        int sourceRows = 8191 / divisor;
+        fs::path plant = makeInstallation(root, sourceRows);
+        Measure ours = inChild([&] { return runUpdate(root); });
+        long rows = countTaken(plant);
+
+        plant = makeInstallation(root, sourceRows);
+        fs::path script = root / "update.sql";
+        writeText(script, sqliteScript(plant));
+        Measure theirs = inChild([&] { return runScript(sqlite3Binary, plant, script); });
+        long scriptRows = countTaken(plant);
+
+        std::printf("%-8d %-7ld | %8.3f s %8.1f MiB | %8.3f s %8.1f MiB | %.2fx%s\n", sourceRows, rows,
+                    ours.seconds, ours.peakKiB / 1024.0, theirs.seconds, theirs.peakKiB / 1024.0,
+                    ours.seconds / theirs.seconds,
+                    ours.status != 0 || theirs.status != 0 || rows != scriptRows ? "  (MISMATCH)" : "");
+    }
+    fs::remove_all(root);
+    return 0;
+}
