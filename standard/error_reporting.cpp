@@ -33,7 +33,9 @@ std::string serviceLogLine(Runtime& rt, const std::string& text) {
 
 int16_t ReportError(Runtime& rt, int32_t number, const std::string& source,
                     const std::string& description, const std::string& procedureName, bool fatal) {
-    std::string component = GetOCXName(rt);
+    // The reporting path must not fault in turn: a name too short for a component gives none.
+    std::string exe = rt.identity.executableName();
+    std::string component = characterCount(exe) >= 7 ? GetOCXName(rt) : std::string();
     std::string line = "Fehler in " + component + " / " + source + " / " + procedureName +
                        " (Nr. " + std::to_string(number) + ") :" + description;
     std::string confirmation = WriteErrorLog(rt, line, false);
