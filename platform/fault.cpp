@@ -30,6 +30,9 @@ Fault fileNotFound(const std::string& path) {
 Fault pathAccess(const std::string& path, const std::string& why) {
     return Fault(75, "", "Path/File access error: '" + path + "' (" + why + ")");
 }
+Fault pathNotFound(const std::string& path) {
+    return Fault(76, "", "Path not found: '" + path + "'");
+}
 Fault invalidNull(const std::string& context) {
     return Fault(94, "", withContext("Invalid use of Null", context));
 }

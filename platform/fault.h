@@ -32,6 +32,7 @@ Fault subscript(const std::string& context = {});    // 9 Subscript out of range
 Fault typeMismatch(const std::string& context = {}); // 13 Type mismatch
 Fault fileNotFound(const std::string& path);         // 53 File not found
 Fault pathAccess(const std::string& path, const std::string& why);  // 75 Path/File access error
+Fault pathNotFound(const std::string& path);         // 76 Path not found
 Fault invalidNull(const std::string& context = {});  // 94 Invalid use of Null
 }  // namespace faults
 
