@@ -123,7 +123,8 @@ int64_t leadingInteger(const std::string& text) {
     uint64_t magnitude = 0;
     const uint64_t limit = static_cast<uint64_t>(std::numeric_limits<int64_t>::max()) + 1;
     for (; pos < digits.size() && digits[pos] >= '0' && digits[pos] <= '9'; ++pos) {
-        magnitude = std::min(limit, magnitude * 10 + static_cast<uint64_t>(digits[pos] - '0'));
+        uint64_t digit = static_cast<uint64_t>(digits[pos] - '0');
+        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
     }
     if (negative)
         return magnitude == limit ? std::numeric_limits<int64_t>::min()

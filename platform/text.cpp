@@ -81,6 +81,7 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
 }
 
 size_t findText(std::string_view haystack, std::string_view needle) {
+    if (haystack.empty()) return 0;  // InStr gives 0 here even for an empty needle
     size_t p = haystack.find(needle);
     return p == std::string_view::npos ? 0 : p + 1;
 }
@@ -94,9 +95,12 @@ std::string utf8ToCp1252(std::string_view utf8) {
             out += static_cast<char>(cp);
             continue;
         }
-        char mapped = '?';
-        for (size_t k = 0; k < kCp1252High.size(); ++k) {
-            if (kCp1252High[k] == cp && cp != 0) mapped = static_cast<char>(0x80 + k);
+        // The five bytes the code page leaves unassigned were read as C1 controls; they go
+        // back as themselves so that a file passes through unchanged.
+        bool unassigned = cp >= 0x80 && cp <= 0x9F && kCp1252High[cp - 0x80] == 0;
+        char mapped = unassigned ? static_cast<char>(cp) : '?';
+        for (size_t k = 0; k < kCp1252High.size() && !unassigned; ++k) {
+            if (kCp1252High[k] == cp) mapped = static_cast<char>(0x80 + k);
         }
         out += mapped;
     }

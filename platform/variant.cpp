@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/fault.h"
+#include "platform/text.h"
 
 namespace dalvon {
 
@@ -254,8 +255,8 @@ int16_t Variant::toInteger() const {
 bool Variant::toBoolean() const {
     if (kind() == VariantKind::String) {
         const std::string& text = std::get<std::string>(m_value);
-        if (text == "True" || text == "true" || text == "TRUE") return true;
-        if (text == "False" || text == "false" || text == "FALSE") return false;
+        if (equalsIgnoreCase(text, "True")) return true;
+        if (equalsIgnoreCase(text, "False")) return false;
     }
     return toDouble() != 0;
 }
