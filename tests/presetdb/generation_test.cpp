@@ -29,15 +29,17 @@ TEST(Generation, StandaloneBuildsEveryValidMachineWithStudioNames) {
     // ones; Press2 is not valid. IDs run without gaps in generation order.
     Rows rows = generated(inst, "ID, machine_type, var_name, text, page_name");
     ASSERT_EQ(rows.size(), 35u);
-    for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i][0], std::to_string(i + 1));
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i][0], std::to_string(i + 1));
     EXPECT_EQ(rows[0], (std::vector<std::string>{"1", "0", "Global.RecipeNumber", "Recipe number",
                                                  "Common"}));
     EXPECT_EQ(rows[5], (std::vector<std::string>{"6", "1", "Press1.Recipe.TempZone1",
                                                  "Temperature zone 1 (Press1)", "Press1 Heating"}));
     EXPECT_EQ(rows[9][2], "Press1.Axis.Speed");
     EXPECT_EQ(rows[16][2], "Press1.Bits.Options");  // lower-case System values count too
-    EXPECT_EQ(rows[20], (std::vector<std::string>{"21", "1", "Winder.Recipe.TempZone1",
-                                                  "Temperature zone 1 (Winder)", "Winder Heating"}));
+    EXPECT_EQ(rows[20],
+              (std::vector<std::string>{"21", "1", "Winder.Recipe.TempZone1",
+                                        "Temperature zone 1 (Winder)", "Winder Heating"}));
     // The source and the component database hold the same rebuilt table.
     EXPECT_EQ(inst.query(kSource, "SELECT ID, var_name FROM PRESET_DEFS ORDER BY rowid"),
               generated(inst, "ID, var_name"));
@@ -84,18 +86,20 @@ TEST(Generation, PatternsAndPartsFromSourceDefs) {
     inst.makeExample();
     // Part 2 has no Studio pattern any more; part 4 has a later row that wins; a row with a Null
     // pattern makes both part-1 patterns the plain name.
-    inst.makeDatabase(kSource + std::string(),
-                      "CREATE TABLE Source_DEFS (System VARCHAR(20), Var_Name VARCHAR(255), Part SHORT);"
-                      "INSERT INTO Source_DEFS VALUES ('VISIWINSTUDIO', 'first.###Var_Name', 4);"
-                      "INSERT INTO Source_DEFS VALUES ('visiwinstudio', 'M_###machine_###machine.###Var_Name', 4);"
-                      "INSERT INTO Source_DEFS VALUES ('VISIWINSTUDIO', NULL, 3);"
-                      "CREATE TABLE Source_PRESET_DEFS (ID LONG, machine_type VARCHAR(20), part SHORT,"
-                      " var_name VARCHAR(255), offset_or_bitno LONG, text VARCHAR(255));"
-                      "INSERT INTO Source_PRESET_DEFS VALUES (1, '0', 4, 'A', 0, '###machine/###machine');"
-                      "INSERT INTO Source_PRESET_DEFS VALUES (2, '0', 1, 'B', 0, NULL);"
-                      "INSERT INTO Source_PRESET_DEFS VALUES (3, '0', 2, 'C', 0, '');"
-                      "INSERT INTO Source_PRESET_DEFS VALUES (4, '0', 4, NULL, 0, 'x');"
-                      "INSERT INTO Source_PRESET_DEFS VALUES (5, '0', 4, '', 0, 'x');");
+    inst.makeDatabase(
+        kSource + std::string(),
+        "CREATE TABLE Source_DEFS (System VARCHAR(20), Var_Name VARCHAR(255), Part SHORT);"
+        "INSERT INTO Source_DEFS VALUES ('VISIWINSTUDIO', 'first.###Var_Name', 4);"
+        "INSERT INTO Source_DEFS VALUES ('visiwinstudio', 'M_###machine_###machine.###Var_Name', "
+        "4);"
+        "INSERT INTO Source_DEFS VALUES ('VISIWINSTUDIO', NULL, 3);"
+        "CREATE TABLE Source_PRESET_DEFS (ID LONG, machine_type VARCHAR(20), part SHORT,"
+        " var_name VARCHAR(255), offset_or_bitno LONG, text VARCHAR(255));"
+        "INSERT INTO Source_PRESET_DEFS VALUES (1, '0', 4, 'A', 0, '###machine/###machine');"
+        "INSERT INTO Source_PRESET_DEFS VALUES (2, '0', 1, 'B', 0, NULL);"
+        "INSERT INTO Source_PRESET_DEFS VALUES (3, '0', 2, 'C', 0, '');"
+        "INSERT INTO Source_PRESET_DEFS VALUES (4, '0', 4, NULL, 0, 'x');"
+        "INSERT INTO Source_PRESET_DEFS VALUES (5, '0', 4, '', 0, 'x');");
     std::filesystem::remove(inst.host(kComponent));
     inst.prepareStart();
     inst.runUntilEnd([&] { WorkOnMDB(inst.rt()); });
@@ -111,11 +115,12 @@ TEST(Generation, PatternsAndPartsFromSourceDefs) {
 TEST(Generation, PartAfterVarNameIsReportedAndLeavesTheNameNull) {
     TestInstallation inst;
     inst.makeExample();
-    inst.makeDatabase(kSource + std::string(),
-                      "CREATE TABLE Source_DEFS (System VARCHAR(20), Var_Name VARCHAR(255), Part SHORT);"
-                      "CREATE TABLE Source_PRESET_DEFS (ID LONG, machine_type VARCHAR(20),"
-                      " var_name VARCHAR(255), part SHORT);"
-                      "INSERT INTO Source_PRESET_DEFS VALUES (1, '0', 'A', 1);");
+    inst.makeDatabase(
+        kSource + std::string(),
+        "CREATE TABLE Source_DEFS (System VARCHAR(20), Var_Name VARCHAR(255), Part SHORT);"
+        "CREATE TABLE Source_PRESET_DEFS (ID LONG, machine_type VARCHAR(20),"
+        " var_name VARCHAR(255), part SHORT);"
+        "INSERT INTO Source_PRESET_DEFS VALUES (1, '0', 'A', 1);");
     std::filesystem::remove(inst.host(kComponent));
     inst.setCommandLine("/EXTERNAL=SILENT");
     inst.prepareStart();

@@ -18,12 +18,13 @@ const char* const kComponent = "D:\\Plant\\Dalvon\\Dalvon.mdb";
 
 std::string limitsOf(TestInstallation& inst, const std::string& file, const std::string& varName,
                      int offset = 0) {
-    Rows rows = inst.query(file, "SELECT abs_min, abs_max, min, max, pass FROM PRESET_DEFS WHERE var_name='" +
-                                     varName + "' AND offset_or_bitno=" + std::to_string(offset) +
-                                     " ORDER BY rowid");
+    Rows rows = inst.query(
+        file, "SELECT abs_min, abs_max, min, max, pass FROM PRESET_DEFS WHERE var_name='" +
+                  varName + "' AND offset_or_bitno=" + std::to_string(offset) + " ORDER BY rowid");
     std::string text;
     for (const auto& row : rows) {
-        for (const auto& value : row) text += value + " ";
+        for (const auto& value : row)
+            text += value + " ";
         text += "| ";
     }
     return text;
@@ -51,17 +52,18 @@ TEST(Takeover, OnlyTheFirstMatchingRebuiltRowChanges) {
     TestInstallation inst;
     inst.makeExample();
     // A duplicate definition gives two rebuilt rows with one key.
-    inst.makeDatabase(kComponent,
-                      "CREATE TABLE PRESET_DEFS (ID LONG, machine_type VARCHAR(20), type LONG, part SHORT,"
-                      " var_name VARCHAR(255), category_id LONG, isBitArray BIT, offset_or_bitno LONG,"
-                      " text VARCHAR(255), page_name VARCHAR(100), abs_min DOUBLE, abs_max DOUBLE,"
-                      " min DOUBLE, max DOUBLE, pass SHORT, unit VARCHAR(20), decimals SHORT);"
-                      "INSERT INTO PRESET_DEFS VALUES (1, '1', 1, 1, 'Press1.Recipe.TempZone1', 2, 0, 0,"
-                      " 't', 'p', -1, -2, -3, -4, NULL, '', 0);"
-                      "INSERT INTO PRESET_DEFS VALUES (2, '1', 1, 1, 'Press1.Recipe.\"quoted', 2, 0, 0,"
-                      " 't', 'p', 9, 9, 9, 9, 9, '', 0);"
-                      "INSERT INTO PRESET_DEFS VALUES (3, '1', 1, 1, 'Press1.Recipe.Speed', 2, 0, NULL,"
-                      " 't', 'p', 9, 9, 9, 9, 9, '', 0);");
+    inst.makeDatabase(
+        kComponent,
+        "CREATE TABLE PRESET_DEFS (ID LONG, machine_type VARCHAR(20), type LONG, part SHORT,"
+        " var_name VARCHAR(255), category_id LONG, isBitArray BIT, offset_or_bitno LONG,"
+        " text VARCHAR(255), page_name VARCHAR(100), abs_min DOUBLE, abs_max DOUBLE,"
+        " min DOUBLE, max DOUBLE, pass SHORT, unit VARCHAR(20), decimals SHORT);"
+        "INSERT INTO PRESET_DEFS VALUES (1, '1', 1, 1, 'Press1.Recipe.TempZone1', 2, 0, 0,"
+        " 't', 'p', -1, -2, -3, -4, NULL, '', 0);"
+        "INSERT INTO PRESET_DEFS VALUES (2, '1', 1, 1, 'Press1.Recipe.\"quoted', 2, 0, 0,"
+        " 't', 'p', 9, 9, 9, 9, 9, '', 0);"
+        "INSERT INTO PRESET_DEFS VALUES (3, '1', 1, 1, 'Press1.Recipe.Speed', 2, 0, NULL,"
+        " 't', 'p', 9, 9, 9, 9, 9, '', 0);");
     inst.prepareStart();
     ASSERT_EQ(inst.runUntilEnd([&] { WorkOnMDB(inst.rt()); }), -1);
     EXPECT_EQ(limitsOf(inst, kComponent, "Press1.Recipe.TempZone1"), "-1.0 -2.0 -3.0 -4.0 NULL | ");
@@ -71,7 +73,7 @@ TEST(Takeover, OnlyTheFirstMatchingRebuiltRowChanges) {
 
 // A previous set that claims a row count other than what walking it finds.
 class MiscountedSet : public Recordset {
-public:
+  public:
     MiscountedSet(std::unique_ptr<Recordset> inner, int32_t claimed)
         : m_inner(std::move(inner)), m_claimed(claimed) {}
     bool eof() const override { return m_inner->eof(); }
@@ -89,7 +91,7 @@ public:
     void update() override { m_inner->update(); }
     void close() override { m_inner->close(); }
 
-private:
+  private:
     std::unique_ptr<Recordset> m_inner;
     int32_t m_claimed;
 };
@@ -103,11 +105,13 @@ struct TakeoverRun {
             "CREATE TABLE PRESET_DEFS (ID LONG, machine_type VARCHAR(20), type LONG,"
             " var_name VARCHAR(255), category_id LONG, isBitArray BIT, offset_or_bitno LONG,"
             " text VARCHAR(255), page_name VARCHAR(100), abs_min DOUBLE, abs_max DOUBLE,"
-            " min DOUBLE, max DOUBLE, pass SHORT, part SHORT" + extraFields + ");";
+            " min DOUBLE, max DOUBLE, pass SHORT, part SHORT" +
+            extraFields + ");";
         std::string rebuilt = create;
         for (int i = 1; i <= rebuiltRows; ++i) {
-            rebuilt += "INSERT INTO PRESET_DEFS (ID, machine_type, var_name, offset_or_bitno) VALUES (" +
-                       std::to_string(i) + ", '1', '" + std::string(1, char('a' + i - 1)) + "', 0);";
+            rebuilt +=
+                "INSERT INTO PRESET_DEFS (ID, machine_type, var_name, offset_or_bitno) VALUES (" +
+                std::to_string(i) + ", '1', '" + std::string(1, char('a' + i - 1)) + "', 0);";
         }
         inst.makeDatabase(kSource, rebuilt);
         inst.makeDatabase(kComponent, create +
@@ -120,7 +124,8 @@ struct TakeoverRun {
             auto source = inst.rt().databases.open(kSource);
             auto component = inst.rt().databases.open(kComponent);
             std::unique_ptr<Recordset> previous = component->openTable("PRESET_DEFS");
-            if (claimed >= 0) previous = std::make_unique<MiscountedSet>(std::move(previous), claimed);
+            if (claimed >= 0)
+                previous = std::make_unique<MiscountedSet>(std::move(previous), claimed);
             TakeoverMachineCopyMDBData(inst.rt(), source, previous);
             EXPECT_EQ(previous, nullptr);
             source->close();
@@ -140,10 +145,11 @@ TEST(Takeover, FieldCountWarningAskedAndAnswered) {
         int status = takeover.run();
         ASSERT_GE(inst.dialogs().shown().size(), 1u);
         const MessageBox& box = inst.dialogs().shown()[0];
-        EXPECT_EQ(box.text,
-                  "WARNING!\n\rMachinecopy contains data in fields that won't be taken over!\n\r"
-                  "Configurationfile \"DALVON.CFG\", missing entry \"DataBaseAdditionalFields \"\n\r"
-                  "If you continue now this data will be lost.\n\rContinue?");
+        EXPECT_EQ(
+            box.text,
+            "WARNING!\n\rMachinecopy contains data in fields that won't be taken over!\n\r"
+            "Configurationfile \"DALVON.CFG\", missing entry \"DataBaseAdditionalFields \"\n\r"
+            "If you continue now this data will be lost.\n\rContinue?");
         EXPECT_EQ(box.title, "Dalvon_Config");
         EXPECT_EQ(box.defaultButton, DialogAnswer::No);
         if (answer == DialogAnswer::Yes) {
@@ -171,10 +177,11 @@ TEST(Takeover, FieldCountWarningInSilentStartIsLoggedAndTheTakeoverGoesOn) {
     inst.prepareStart();
     EXPECT_EQ(takeover.run(), -1);
     EXPECT_TRUE(inst.dialogs().shown().empty());
-    EXPECT_EQ(inst.readFile(TestInstallation::kServiceLog),
-              "! Fault Dalvon_Config: WARNING!Machinecopy contains data in fields that won't be "
-              "taken over!Configurationfile \"DALVON.CFG\", missing entry \"DataBaseAdditionalFields "
-              "\"If you continue now this data will be lost.Continue?\r\n");
+    EXPECT_EQ(
+        inst.readFile(TestInstallation::kServiceLog),
+        "! Fault Dalvon_Config: WARNING!Machinecopy contains data in fields that won't be "
+        "taken over!Configurationfile \"DALVON.CFG\", missing entry \"DataBaseAdditionalFields "
+        "\"If you continue now this data will be lost.Continue?\r\n");
     EXPECT_EQ(limitsOf(inst, kSource, "b"), "NULL NULL 6.0 NULL NULL | ");
 }
 
@@ -209,7 +216,8 @@ TEST(Takeover, RowCountIsCheckedAgainstTheRebuiltTable) {
 }
 
 TEST(Takeover, MissingAdditionalFieldEndsTheProgramInEveryMode) {
-    for (const char* commandLine : {"", "/EXTERNAL=SILENT", "/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\cfg.log"}) {
+    for (const char* commandLine :
+         {"", "/EXTERNAL=SILENT", "/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\cfg.log"}) {
         TestInstallation inst;
         inst.makeExample();
         inst.writeFile("D:\\Plant\\Dalvon\\Dalvon.cfg",
@@ -218,16 +226,17 @@ TEST(Takeover, MissingAdditionalFieldEndsTheProgramInEveryMode) {
         inst.setCommandLine(commandLine);
         inst.prepareStart();
         EXPECT_EQ(inst.runUntilEnd([&] { WorkOnMDB(inst.rt()); }), 1) << commandLine;
-        std::string log = inst.readFile(inst.rt().StartModeIntegrated ? "D:\\Plant\\CFG.LOG"
-                                                                      : TestInstallation::kErrorLog);
+        std::string log = inst.readFile(
+            inst.rt().StartModeIntegrated ? "D:\\Plant\\CFG.LOG" : TestInstallation::kErrorLog);
         EXPECT_NE(log.find("Conflict while attempting to extend database!Configurationsfile "
                            "\"DALVON.CFG\", demanded field \"DECIMALS\"missing in "
                            "machinecopy-database\n\rConfiguration of \"DALVON\" aborted.\r\n"),
                   std::string::npos)
             << log;
         // The source database was never copied over the component database.
-        EXPECT_TRUE(inst.query(kComponent, "SELECT name FROM sqlite_master WHERE name ="
-                                           " 'Source_PRESET_DEFS'")
+        EXPECT_TRUE(inst.query(kComponent,
+                               "SELECT name FROM sqlite_master WHERE name ="
+                               " 'Source_PRESET_DEFS'")
                         .empty());
     }
 }

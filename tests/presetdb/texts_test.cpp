@@ -25,7 +25,8 @@ TEST(TakeoverKeyText, WholeNumbersTextsAndOtherKinds) {
         {Variant::date(45292.5), "45292.5"},
         {Variant::currency(12345), "1.2345"},
     };
-    for (const Row& row : rows) EXPECT_EQ(TakeoverKeyText(row.value), row.text) << row.value.typeName();
+    for (const Row& row : rows)
+        EXPECT_EQ(TakeoverKeyText(row.value), row.text) << row.value.typeName();
 }
 
 TEST(AdditionalFields, ListClauseAndCount) {
@@ -40,13 +41,15 @@ TEST(AdditionalFields, ListClauseAndCount) {
         {"x", {"", "part", "x"}, ", PRESET_DEFS.part, PRESET_DEFS.x"},
         {"part", {"", "part", "part"}, ", PRESET_DEFS.part, PRESET_DEFS.part"},
         {"a,", {"", "part", "a", ""}, ", PRESET_DEFS.part, PRESET_DEFS.a, PRESET_DEFS."},
-        {"a,, b", {"", "part", "a", "", " b"},
+        {"a,, b",
+         {"", "part", "a", "", " b"},
          ", PRESET_DEFS.part, PRESET_DEFS.a, PRESET_DEFS., PRESET_DEFS. b"},
     };
     for (const Row& row : rows) {
         testing::TestInstallation inst;
         std::string cfg = "[Project]\r\nValidMachines=ALL\r\n";
-        if (row.entry != nullptr) cfg += std::string("DataBaseAdditionalFields=") + row.entry + "\r\n";
+        if (row.entry != nullptr)
+            cfg += std::string("DataBaseAdditionalFields=") + row.entry + "\r\n";
         inst.writeFile("D:\\Plant\\Dalvon\\Dalvon.cfg", cfg);
         GetAddFields(inst.rt());
         const auto& state = inst.rt().presetdb;

@@ -18,7 +18,8 @@ const char* const kComponent = "D:\\Plant\\Dalvon\\Dalvon.mdb";
 const char* const kMachineCopy = "D:\\Plant\\SaveRestore\\Dalvon\\Dalvon.mdb";
 
 std::string minMax(TestInstallation& inst, const std::string& varName) {
-    Rows rows = inst.query(kComponent, "SELECT min, max FROM PRESET_DEFS WHERE var_name='" + varName + "'");
+    Rows rows =
+        inst.query(kComponent, "SELECT min, max FROM PRESET_DEFS WHERE var_name='" + varName + "'");
     return rows.empty() ? "" : rows[0][0] + "/" + rows[0][1];
 }
 

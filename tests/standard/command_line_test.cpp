@@ -42,7 +42,7 @@ TEST(ReadCommand, KeyAtTheVeryEndIsAnUnexpectedError) {
     inst.dialogs().queue(DialogAnswer::Yes);
     EXPECT_EQ(ReadCommand(inst.rt(), "/EXTERNAL", "EXTERNAL"), std::string());
     ASSERT_EQ(inst.dialogs().shown().size(), 1u);
-    EXPECT_EQ(inst.readFile(TestInstallation::kErrorLog).substr(0, 57),
+    EXPECT_EQ(inst.readFile(TestInstallation::kErrorLog).substr(0, 56),
               "Fehler in Dalvon / Dalvon_Config / ReadCommand (Nr. 5) :");
 
     inst.dialogs().queue(DialogAnswer::No);

@@ -15,11 +15,13 @@ using testing::TestInstallation;
 TEST(ReportError, AsksToResumeAndLogsTheLineFirst) {
     TestInstallation inst;
     inst.dialogs().queue(DialogAnswer::Yes);
-    EXPECT_EQ(ReportError(inst.rt(), -2147217900, "DAO.Database", "Bad thing", "WorkOnMDB", false), 2);
+    EXPECT_EQ(ReportError(inst.rt(), -2147217900, "DAO.Database", "Bad thing", "WorkOnMDB", false),
+              2);
     ASSERT_EQ(inst.dialogs().shown().size(), 1u);
     const MessageBox& box = inst.dialogs().shown()[0];
     EXPECT_EQ(box.text,
-              "Unexpected error!\n\rBad thing\n\rError logged to \n\rD:\\PLANT\\ZEBCFGLOG.TXT\n\rResume?");
+              "Unexpected error!\n\rBad thing\n\rError logged to "
+              "\n\rD:\\PLANT\\ZEBCFGLOG.TXT\n\rResume?");
     EXPECT_EQ(box.title, "Unexpected error");
     EXPECT_EQ(box.buttons, DialogButtons::YesNo);
     EXPECT_EQ(box.icon, DialogIcon::Critical);
@@ -34,9 +36,10 @@ TEST(ReportError, AsksToResumeAndLogsTheLineFirst) {
 
 TEST(ReportError, FatalShowsOnlyOkAndEnds) {
     TestInstallation inst;
-    EXPECT_EQ(ReportError(inst.rt(), 9999, "Dalvon_Config", "Database-Error - Contact Administrator!",
-                          "TakeoverMachineCopyMDBData", true),
-              1);
+    EXPECT_EQ(
+        ReportError(inst.rt(), 9999, "Dalvon_Config", "Database-Error - Contact Administrator!",
+                    "TakeoverMachineCopyMDBData", true),
+        1);
     const MessageBox& box = inst.dialogs().shown().at(0);
     EXPECT_EQ(box.title, "Fatal error");
     EXPECT_EQ(box.buttons, DialogButtons::Ok);
@@ -62,8 +65,9 @@ TEST(ReportError, IntegratedStartLogsToTheLogfileOption) {
     inst.prepareStart();
     std::filesystem::create_directories(inst.host("D:\\Plant\\Logs"));
     ReportError(inst.rt(), 1, "S", "D", "P", false);
-    EXPECT_NE(inst.dialogs().shown().at(0).text.find("Error logged to \n\rD:\\PLANT\\LOGS\\CFG.TXT"),
-              std::string::npos);
+    EXPECT_NE(
+        inst.dialogs().shown().at(0).text.find("Error logged to \n\rD:\\PLANT\\LOGS\\CFG.TXT"),
+        std::string::npos);
     EXPECT_EQ(inst.readFile("D:\\Plant\\Logs\\CFG.TXT"), "Fehler in Dalvon / S / P (Nr. 1) :D\r\n");
 }
 
@@ -108,7 +112,8 @@ TEST(Logs, AnUnwritableLogGoesToStandardErrorAndTheReportGoesOn) {
     inst.dialogs().queue(DialogAnswer::Yes);
     EXPECT_EQ(ReportError(inst.rt(), 7, "S", "Out of memory", "P", false), 2);
     std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("Fehler in Dalvon / S / P (Nr. 7) :Out of memory"), std::string::npos) << err;
+    EXPECT_NE(err.find("Fehler in Dalvon / S / P (Nr. 7) :Out of memory"), std::string::npos)
+        << err;
 }
 
 }  // namespace

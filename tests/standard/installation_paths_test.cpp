@@ -44,7 +44,9 @@ TEST(InstallationPaths, SaveAndRestoreWithAndWithoutTrailingBackslash) {
 
 TEST(MachineList, IntegratedStartReadsNamesUpToTheFirstDash) {
     TestInstallation inst;
-    inst.writeFile(kZeb, "[Common]\r\nSaveAndRestore=D:\\Nowhere\r\nNameM1=A\r\nNameM2=B\r\nNameM3=-\r\nNameM4=D\r\n");
+    inst.writeFile(kZeb,
+                   "[Common]\r\nSaveAndRestore=D:\\Nowhere\r\nNameM1=A\r\nNameM2=B\r\nNameM3=-"
+                   "\r\nNameM4=D\r\n");
     inst.setCommandLine("/EXTERNAL=ZEBCFG");
     inst.prepareStart();
     EXPECT_EQ(inst.rt().ExistingMachines, (std::vector<std::string>{"", "A", "B"}));
@@ -63,7 +65,8 @@ TEST(MachineList, StandaloneStartReadsTheProgramProfile) {
         std::vector<std::string> machines;
     };
     const Row rows[] = {
-        {"[Project]\r\nNumberOfMachines=3\r\n[Machine1]\r\nMachineName=M1\r\n[machine3]\r\nmachinename=M3\r\n",
+        {"[Project]\r\nNumberOfMachines=3\r\n[Machine1]\r\nMachineName=M1\r\n[machine3]"
+         "\r\nmachinename=M3\r\n",
          {"", "M1", "", "M3"}},
         {"[Project]\r\nNumberOfMachines=0\r\n", {}},
         {"[Project]\r\n", {}},
@@ -78,7 +81,8 @@ TEST(MachineList, StandaloneStartReadsTheProgramProfile) {
 }
 
 TEST(InstallationPaths, MissingConfigurationFileEndsTheProgramInEveryMode) {
-    for (const char* commandLine : {"", "/EXTERNAL=ZEBCFG /LOGFILE=D:\\x.log", "/EXTERNAL=SILENT"}) {
+    for (const char* commandLine :
+         {"", "/EXTERNAL=ZEBCFG /LOGFILE=D:\\x.log", "/EXTERNAL=SILENT"}) {
         TestInstallation inst;
         inst.setCommandLine(commandLine);
         inst.prepareStart();
@@ -97,7 +101,8 @@ TEST(InstallationPaths, MissingConfigurationFileEndsTheProgramInEveryMode) {
 
 TEST(InstallationPaths, CopiedInstallationsFindFilesWhateverTheirCase) {
     TestInstallation inst;
-    inst.writeFile("D:\\Plant\\PARAMETER\\program.INI", "[project]\r\nnumberofmachines=1\r\n[MACHINE1]\r\nMachineName=X\r\n");
+    inst.writeFile("D:\\Plant\\PARAMETER\\program.INI",
+                   "[project]\r\nnumberofmachines=1\r\n[MACHINE1]\r\nMachineName=X\r\n");
     inst.prepareStart();
     EXPECT_EQ(inst.rt().ExistingMachines, (std::vector<std::string>{"", "X"}));
 }

@@ -15,8 +15,10 @@ const char* const kIni = "D:\\Plant\\parameter\\Program.ini";
 TEST(ProfileAccess, MissingAndEmptyEntriesReadAlike) {
     TestInstallation inst;
     Runtime& rt = inst.rt();
-    inst.writeFile(kIni, "[Project]\r\nEmpty=\r\nNumber= 42 \r\nMinus=-1\r\nBig=40000\r\n"
-                         "Long=" + std::string(300, 'x') + "\r\n");
+    inst.writeFile(kIni,
+                   "[Project]\r\nEmpty=\r\nNumber= 42 \r\nMinus=-1\r\nBig=40000\r\n"
+                   "Long=" +
+                       std::string(300, 'x') + "\r\n");
     EXPECT_EQ(LoadIniString(rt, "Project", "Empty", kIni, true, false), "");
     EXPECT_EQ(LoadIniString(rt, "Project", "Missing", kIni, true, false), "");
     EXPECT_EQ(LoadIniString(rt, "project", "NUMBER", kIni, true, false), "42");
@@ -40,11 +42,14 @@ TEST(ProfileAccess, BooleansReadCaseInsensitivelyAndWriteLowerCase) {
     TestInstallation inst;
     Runtime& rt = inst.rt();
     inst.writeFile(kIni, "[P]\r\na=true\r\nb=True\r\nc=TRUE\r\nd=1\r\ne=yes\r\nf=\r\n");
-    for (const char* key : {"a", "b", "c"}) EXPECT_TRUE(LoadIniBoolean(rt, "P", key, kIni, true, false));
-    for (const char* key : {"d", "e", "f", "g"}) EXPECT_FALSE(LoadIniBoolean(rt, "P", key, kIni, true, false));
+    for (const char* key : {"a", "b", "c"})
+        EXPECT_TRUE(LoadIniBoolean(rt, "P", key, kIni, true, false));
+    for (const char* key : {"d", "e", "f", "g"})
+        EXPECT_FALSE(LoadIniBoolean(rt, "P", key, kIni, true, false));
     EXPECT_EQ(SaveIni(rt, Variant::boolean(true), "P", "d", kIni), 1);
     EXPECT_TRUE(LoadIniBoolean(rt, "P", "d", kIni, true, false));
-    EXPECT_EQ(inst.readFile(kIni), "[P]\r\na=true\r\nb=True\r\nc=TRUE\r\nd=true\r\ne=yes\r\nf=\r\n");
+    EXPECT_EQ(inst.readFile(kIni),
+              "[P]\r\na=true\r\nb=True\r\nc=TRUE\r\nd=true\r\ne=yes\r\nf=\r\n");
 }
 
 TEST(ProfileAccess, SaveIniWritesTextsNumbersAndRejectsOtherKinds) {

@@ -22,7 +22,8 @@ namespace {
 
 fs::path makeTempRoot() {
     std::string pattern = (fs::temp_directory_path() / "dalvon-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
     fs::create_directories(fs::path(pattern) / "d" / "Plant" / "Config");
     fs::create_directories(fs::path(pattern) / "c");
     return pattern;
@@ -44,7 +45,8 @@ fs::path sourceDir() {
 
 TestInstallation::TestInstallation()
     : m_root(makeTempRoot()),
-      m_files(makePosixFileSystem({{'C', (m_root / "c").string()}, {'D', (m_root / "d").string()}})),
+      m_files(
+          makePosixFileSystem({{'C', (m_root / "c").string()}, {'D', (m_root / "d").string()}})),
       m_profiles(makeProfileStore(*m_files)),
       m_identity("D:\\Plant\\Config", "Dalvon_Config"),
       m_databases(makeDatabaseEngine(*m_files)),
@@ -64,7 +66,8 @@ fs::path TestInstallation::host(const std::string& windowsPath) const {
     std::string component;
     std::stringstream parts(rest);
     while (std::getline(parts, component, '\\')) {
-        if (!component.empty()) path /= component;
+        if (!component.empty())
+            path /= component;
     }
     return path;
 }
@@ -94,7 +97,8 @@ void TestInstallation::makeDatabase(const std::string& windowsPath, const std::s
     std::string message = error != nullptr ? error : "";
     sqlite3_free(error);
     sqlite3_close(db);
-    if (rc != SQLITE_OK) throw std::runtime_error("SQL script failed: " + message);
+    if (rc != SQLITE_OK)
+        throw std::runtime_error("SQL script failed: " + message);
 }
 
 std::vector<std::vector<std::string>> TestInstallation::query(const std::string& windowsPath,
@@ -123,17 +127,19 @@ std::vector<std::vector<std::string>> TestInstallation::query(const std::string&
 
 void TestInstallation::makeExample() {
     fs::path example = sourceDir() / "example";
-    for (const char* file : {"parameter\\Program.ini", "Dalvon\\Dalvon.cfg",
-                             "SaveRestore\\parameter\\program.ini"}) {
+    for (const char* file :
+         {"parameter\\Program.ini", "Dalvon\\Dalvon.cfg", "SaveRestore\\parameter\\program.ini"}) {
         std::string relative(file);
         std::string hostRelative = relative;
-        for (char& c : hostRelative) c = c == '\\' ? '/' : c;
+        for (char& c : hostRelative)
+            c = c == '\\' ? '/' : c;
         writeFile(std::string("D:\\Plant\\") + relative, slurp(example / hostRelative));
     }
     std::string profile = slurp(example / "parameter/zebconfiguration.ini");
     profile.replace(profile.find("@SAVE_AND_RESTORE@"), 18, "D:\\Plant\\SaveRestore\\");
     writeFile("D:\\Plant\\parameter\\zebconfiguration.ini", profile);
-    makeDatabase("D:\\Plant\\Dalvon\\Dalvon_Source.mdb", slurp(example / "Dalvon/Dalvon_Source.sql"));
+    makeDatabase("D:\\Plant\\Dalvon\\Dalvon_Source.mdb",
+                 slurp(example / "Dalvon/Dalvon_Source.sql"));
     makeDatabase("D:\\Plant\\Dalvon\\Dalvon.mdb", slurp(example / "Dalvon/Dalvon.sql"));
     makeDatabase("D:\\Plant\\SaveRestore\\Dalvon\\Dalvon.mdb",
                  slurp(example / "SaveRestore/Dalvon/Dalvon.sql"));

@@ -8,6 +8,7 @@
 #include "platform/database.h"
 #include "platform/event_loop.h"
 #include "platform/fakes/scripted_dialogs.h"
+#include "platform/fault.h"
 #include "platform/file_system.h"
 #include "platform/profile_store.h"
 #include "platform/program_identity.h"
@@ -19,7 +20,7 @@ namespace dalvon::testing {
 // log), with the program at D:\Plant\Config\Dalvon_Config and a Runtime over the real file
 // system, profile engine and database engine, scripted dialogs and a counting event loop.
 class TestInstallation {
-public:
+  public:
     TestInstallation();
     ~TestInstallation();
     TestInstallation(const TestInstallation&) = delete;
@@ -62,7 +63,7 @@ public:
     static const char* const kErrorLog;    // D:\Plant\ZEBcfglog.txt
     static const char* const kServiceLog;  // C:\TarvoServicePack.log
 
-private:
+  private:
     std::filesystem::path m_root;
     std::unique_ptr<FileSystem> m_files;
     std::unique_ptr<ProfileStore> m_profiles;
