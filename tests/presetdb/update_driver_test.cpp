@@ -1,5 +1,6 @@
 // The update as a whole: machine copy, missing files, the final copy and the file times.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <filesystem>
