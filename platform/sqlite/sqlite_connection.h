@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/fault.h"
+#include "platform/sqlite/jet_types.h"
+#include "platform/sqlite/jet_values.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace dalvon::sqlite {
+
+using Row = std::vector<StoredValue>;
+
+// The one connection of this process to one database file, shared by every Database handle on
+// the file. Everything written runs in one transaction that is committed when the last handle
+// lets go and by commit(). Every SQLite failure is translated here into a Fault that names the
+// file. After the last release every call throws Fault 3420.
+class Connection {
+public:
+    // Opens the host file read-write. Throws Fault 3343 "Unrecognized database format '<path>'."
+    // when SQLite cannot read it as a database (the file is not changed), Fault 3051 when it
+    // cannot be opened at all.
+    static std::shared_ptr<Connection> open(const std::string& hostPath,
+                                            const std::string& displayPath);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void acquire() { ++m_handles; }
+    // The last release commits and closes; a failed commit throws (the file keeps its last
+    // committed state).
+    void release();
+    bool isOpen() const { return m_db != nullptr; }
+    const std::string& displayPath() const { return m_displayPath; }
+
+    // Runs one statement with bound values (never pasted into the text).
+    std::vector<Row> query(const std::string& sql, const std::vector<StoredValue>& params = {});
+    std::vector<int64_t> queryIds(const std::string& sql,
+                                  const std::vector<StoredValue>& params = {});
+    // Runs a statement that returns no rows; returns the rowid of the last inserted row.
+    int64_t execute(const std::string& sql, const std::vector<StoredValue>& params = {});
+    // Commits what was written so far and starts the next transaction.
+    void commit();
+
+    // User tables in the order of the schema, and the stored name of a table whose name
+    // matches without regard to (ASCII) case.
+    std::vector<std::string> tableNames();
+    std::optional<std::string> findTable(const std::string& name);
+    // The columns of a table by its stored name (cached until the schema changes).
+    const std::vector<Column>& columns(const std::string& table);
+    // Forgets what is kept about a table before its definition changes.
+    void forgetTable(const std::string& table);
+
+    // The name of a temporary lookup table "rid, k0, k1, ..." that mirrors `keys` of `table`
+    // (kept current by temporary triggers) with an index on the keys, so that equality
+    // lookups do not scan. Created on first use; lives in the connection's TEMP schema only.
+    std::string lookup(const std::string& table, const std::vector<Column>& keys);
+
+private:
+    Connection(sqlite3* db, std::string displayPath);
+    sqlite3_stmt* prepare(const std::string& sql);
+    void bindAll(sqlite3_stmt* statement, const std::vector<StoredValue>& params,
+                 const std::string& sql);
+    void stepToEnd(sqlite3_stmt* statement, const std::string& sql);
+    void closeNow();
+    void dropLookups();
+    void ensureOpen() const;
+    [[noreturn]] void fail(int code, const std::string& sql) const;
+
+    struct Lookup {
+        std::string table;
+        std::string name;
+    };
+
+    sqlite3* m_db;
+    std::string m_displayPath;
+    int m_handles = 0;
+    bool m_transaction = false;
+    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+    std::map<std::string, std::vector<Column>> m_columns;
+    int64_t m_schemaVersion = -1;
+    std::map<std::string, Lookup> m_lookups;
+    int m_lookupCount = 0;
+};
+
+// The name by which a table's row id can be selected, given its columns ("rowid" unless a
+// column has that name).
+std::string rowidName(const std::vector<Column>& columns);
+
+}  // namespace dalvon::sqlite
