@@ -240,8 +240,9 @@ TEST_P(JetDifferential, AgreesWithMdbTools) {
             const auto [type, size] = typeOfSchemaWord(schema[i].type);
             EXPECT_EQ(fields[i].name, schema[i].name);
             EXPECT_EQ(fields[i].type, type) << fields[i].name << ": " << schema[i].type;
-            if (type == 10)
+            if (type == 10) {
                 EXPECT_EQ(fields[i].size, size) << fields[i].name;
+            }
         }
         const auto csv = parseCsv(runCommand("mdb-export -e -b hex -0 '" + std::string(kNullMark) +
                                              "' -T '%Y-%m-%d %H:%M:%S' " + shellQuote(file) + " " +

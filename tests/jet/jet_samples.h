@@ -32,14 +32,14 @@ std::string formatOleDate(double oleDays);
 
 // A temporary folder removed with the object.
 class TempDir {
-  public:
+public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return m_path; }
 
-  private:
+private:
     std::filesystem::path m_path;
 };
 
