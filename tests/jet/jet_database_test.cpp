@@ -1,0 +1,160 @@
+// The Jet engine behind the store interface, on the sample files.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include "platform/fault.h"
+#include "tests/jet/jet_samples.h"
+
+namespace dalvon::jet_test {
+namespace {
+
+std::vector<uint8_t> fileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+template <typename Action>
+Fault faultOf(Action&& action) {
+    try {
+        action();
+    } catch (const Fault& fault) {
+        return fault;
+    }
+    return Fault(0, "", "no fault");
+}
+
+TEST(JetDatabase, FieldsAndValuesOfAllCommonKindsInJet3AndJet4) {
+    DALVON_REQUIRE_SAMPLES();
+    const std::vector<FieldDef> expected = {{"A", 10, 50}, {"B", 10, 100}, {"C", 2, 1},
+                                            {"D", 3, 2},   {"E", 4, 4},    {"F", 7, 8},
+                                            {"G", 8, 8},   {"H", 5, 8},    {"I", 1, 1}};
+    for (const char* name : {"testV2000.mdb", "testV1997.mdb"}) {
+        SCOPED_TRACE(name);
+        auto db = openJet(sample(name));
+        EXPECT_EQ(db->tableNames(),
+                  (std::vector<std::string>{"Table1", "Table2", "Table3", "Table4"}));
+        EXPECT_EQ(db->tableFields("Table1"), expected);
+        const auto rows = readAll(*db, "Table1");
+        ASSERT_EQ(rows.size(), 2u);
+        const auto& full = rows[0][0] == Variant::string("abcdefg") ? rows[0] : rows[1];
+        EXPECT_EQ(full, (std::vector<Variant>{Variant::string("abcdefg"),
+                                              Variant::string("hijklmnop"), Variant::byte(2),
+                                              Variant::integer(222), Variant::longValue(333333333),
+                                              Variant::doubleValue(444.555), Variant::date(27293),
+                                              Variant::currency(35000), Variant::boolean(true)}));
+        // Table2's definition spans two pages.
+        const auto wide = db->tableFields("Table2");
+        ASSERT_EQ(wide.size(), 89u);
+        EXPECT_EQ(wide.back(), (FieldDef{"column89", 10, 50}));
+        EXPECT_EQ(db->tableFields("Table4")[1], (FieldDef{"data", 15, 16}));
+    }
+}
+
+TEST(JetDatabase, LongValuesInlineOnOnePageAndChained) {
+    DALVON_REQUIRE_SAMPLES();
+    for (const char* name : {"test2V2000.mdb", "test2V1997.mdb"}) {
+        SCOPED_TRACE(name);
+        auto db = openJet(sample(name));
+        auto rs = db->openTable("MSP_PROJECTS");
+        EXPECT_EQ(rs->field(rs->fieldIndex("proj_prop_author")),
+                  (FieldDef{"PROJ_PROP_AUTHOR", 12, 0}));
+        EXPECT_EQ(rs->value("PROJ_INFO_CAL_NAME"), Variant::string("Standard"));
+        const std::string author = rs->value("PROJ_PROP_AUTHOR").asString();
+        EXPECT_EQ(author.size(), 348u);
+        EXPECT_EQ(author.substr(0, 21), "Jon Iles this is a a ");
+        EXPECT_EQ(rs->value("RESERVED_BINARY_DATA").asBinary().size(), 22970u);
+        EXPECT_TRUE(rs->value("PROJ_PROP_CATEGORY").isNull());
+    }
+}
+
+TEST(JetDatabase, MovedRowsKeepTheirPlaceDeletedRowsAndColumnsAreGone) {
+    DALVON_REQUIRE_SAMPLES();
+    auto overflow = openJet(sample("overflowTestV2003.mdb"));
+    std::vector<std::string> firstText;
+    for (const auto& row : readAll(*overflow, "Table1")) {
+        for (const auto& value : row) {
+            if (!value.isNull()) {
+                firstText.push_back(value.asString().substr(0, 4));
+                break;
+            }
+        }
+    }
+    EXPECT_EQ(firstText,
+              (std::vector<std::string>{"row1", "row2", "row3", "row4", "row5", "row6", "row7"}));
+    EXPECT_EQ(overflow->tableFields("Table1")[1].name, "data3");
+
+    auto deletedColumns = openJet(sample("delColTestV2000.mdb"));
+    EXPECT_EQ(
+        readAll(*deletedColumns, "Table1"),
+        (std::vector<std::vector<Variant>>{{Variant::longValue(0), Variant::longValue(2),
+                                            Variant::string("foo"), Variant::string("foo2")},
+                                           {Variant::longValue(3), Variant::longValue(5),
+                                            Variant::string("bar"), Variant::string("bar2")}}));
+
+    auto deletedRows = openJet(sample("delTestV2000.mdb"));
+    EXPECT_EQ(deletedRows->openTable("Table")->recordCount(), 2);
+}
+
+TEST(JetDatabase, PasswordInTheMaskedHeaderDoesNotStopReading) {
+    DALVON_REQUIRE_SAMPLES();
+    auto db = openJet(sample("V2003_with-password.mdb"));
+    auto rs = db->openTable("Table1");
+    EXPECT_EQ(rs->recordCount(), 3);
+    rs->moveLast();
+    EXPECT_EQ(rs->value("Data"), Variant::string("Three"));
+}
+
+TEST(JetDatabase, NavigationAndLookupFaults) {
+    DALVON_REQUIRE_SAMPLES();
+    auto db = openJet(sample("testV2000.mdb"));
+    auto empty = db->openTable("Table3");
+    EXPECT_TRUE(empty->eof());
+    EXPECT_EQ(empty->recordCount(), 0);
+    EXPECT_EQ(faultOf([&] { empty->moveFirst(); }).number(), 3021);
+    EXPECT_EQ(faultOf([&] { empty->value(0); }).number(), 3021);
+    auto rs = db->openTable("Table1");
+    EXPECT_EQ(faultOf([&] { rs->fieldIndex("Z"); }).number(), 3265);
+    EXPECT_EQ(faultOf([&] { rs->field(9); }).number(), 3265);
+    rs->moveNext();
+    rs->moveNext();
+    EXPECT_TRUE(rs->eof());
+    EXPECT_EQ(faultOf([&] { rs->moveNext(); }).number(), 3021);
+    EXPECT_EQ(faultOf([&] { db->openTable("table1"); }).number(), 3078);
+    EXPECT_EQ(faultOf([&] { db->tableFields("MSysObjects"); }).number(), 3265);
+    EXPECT_EQ(openJet(sample("compIndexTestV2000.mdb"))->openTable("Table1")->recordCount(), 512);
+}
+
+TEST(JetDatabase, EveryWriteIsRefusedAndChangesNothing) {
+    DALVON_REQUIRE_SAMPLES();
+    TempDir temp;
+    const auto copy = temp.path() / "copy.mdb";
+    std::filesystem::copy_file(sample("testV2000.mdb"), copy);
+    const auto before = fileBytes(copy);
+    auto db = openJet(copy);
+    auto rs = db->openTable("Table1");
+    const std::vector<std::function<void()>> writes = {
+        [&] { rs->addNew(); },
+        [&] { rs->edit(); },
+        [&] { rs->setValue(0, Variant::string("x")); },
+        [&] {
+            db->createTable("New", {{"A", 4, 4}});
+        },
+        [&] { db->deleteTable("Table1"); },
+        [&] { db->renameField("Table1", "A", "Z"); },
+    };
+    for (const auto& write : writes) {
+        const Fault fault = faultOf(write);
+        EXPECT_EQ(fault.number(), 3027);
+        EXPECT_EQ(fault.description(),
+                  "writing Access databases is not supported yet: " + copy.string());
+    }
+    EXPECT_EQ(faultOf([&] { rs->update(); }).number(), 3020);
+    db->close();
+    EXPECT_EQ(fileBytes(copy), before);
+}
+
+}  // namespace
+}  // namespace dalvon::jet_test
