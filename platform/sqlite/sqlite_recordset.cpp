@@ -192,7 +192,7 @@ private:
     }
 
     void requireOpen() const {
-        if (m_closed || !m_connection) {
+        if (m_closed || !m_connection || !m_connection->isOpen()) {
             throw Fault(3420, "DAO.Recordset",
                         "Object invalid or no longer set. (a closed record set on '" +
                             m_source.table + "')");

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/store/store_fixture.h"
+
+namespace dalvon::testing {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+using FilesTest = StoreTest;
+
+void addRow(Database& db, int32_t id) {
+    auto set = db.openTable("T");
+    set->addNew();
+    set->setValue("ID", Variant::longValue(id));
+    set->update();
+}
+
+TEST_F(FilesTest, TheEngineIsChosenByContentNotByName) {
+    std::string sqliteNamedMdb = makeDatabase("Dalvon.mdb", "CREATE TABLE T (ID LONG)");
+    EXPECT_EQ(open(sqliteNamedMdb)->tableNames(), (std::vector<std::string>{"T"}));
+
+    struct Row {
+        std::string name;
+        std::string bytes;
+    };
+    std::string valid = readBytes(makeDatabase("valid.db",
+                                               "CREATE TABLE T (ID LONG);"
+                                               "INSERT INTO T VALUES (1);"));
+    const std::vector<Row> foreign = {
+        {"text.db", "ID;Name\r\n1;first\r\n"},
+        {"empty.db", ""},
+        {"garbage.mdb", std::string("SQLite format 3\0", 16) + std::string(4000, '\x5a')},
+        {"truncated.db", valid.substr(0, 100)},
+        {"torn.db", valid.substr(0, valid.size() / 2) + std::string(valid.size() / 2, '\xff')},
+    };
+    for (const Row& row : foreign) {
+        std::string file = path(row.name);
+        writeBytes(file, row.bytes);
+        std::string description;
+        int32_t fault = faultOf([&] { open(file)->openTable("T")->recordCount(); }, &description);
+        EXPECT_TRUE(fault == 3343 || fault == 3049)
+            << row.name << ": " << fault << " " << description;
+        EXPECT_NE(description.find(file), std::string::npos) << description;
+        EXPECT_EQ(readBytes(file), row.bytes) << row.name << " was changed";
+        EXPECT_FALSE(std::filesystem::exists(file + "-journal")) << row.name;
+    }
+    std::string description;
+    EXPECT_EQ(faultOf([&] { open(path("none.mdb")); }, &description), 3024);
+    EXPECT_EQ(description, "Could not find file '" + path("none.mdb") + "'.");
+    writeBytes(path("plain.txt"), "hello");
+    EXPECT_EQ(faultOf([&] { open(path("plain.txt")); }, &description), 3343);
+    EXPECT_EQ(description, "Unrecognized database format '" + path("plain.txt") + "'.");
+}
+
+TEST_F(FilesTest, TwoHandlesOnOneFileSeeEachOthersWrites) {
+    std::string file = makeDatabase("shared.db", "CREATE TABLE T (ID LONG)");
+    auto first = open(file);
+    auto second = open(path("./shared.db"));  // another spelling of the same file
+    addRow(*first, 1);
+    EXPECT_EQ(second->openTable("T")->recordCount(), 1);
+    addRow(*second, 2);
+    second->createTable("U", {FieldDef{"a", static_cast<int>(FieldType::Long), 4}});
+    EXPECT_EQ(first->openTable("T")->recordCount(), 2);
+    EXPECT_EQ(first->tableNames(), (std::vector<std::string>{"T", "U"}));
+
+    second->close();
+    EXPECT_EQ(rows(file, "SELECT count(*) FROM T"), (Rows{{"0"}})) << "committed at the last close";
+    first->close();
+    EXPECT_EQ(rows(file, "SELECT ID FROM T"), (Rows{{"1"}, {"2"}}));
+}
+
+TEST_F(FilesTest, AClosedFileIsCompleteWithoutAJournal) {
+    std::string file = makeDatabase("closed.db", "CREATE TABLE T (ID LONG)");
+    auto db = open(file);
+    addRow(*db, 7);
+    auto set = db->openQuery("SELECT * FROM T WHERE ID = 7");
+    db->close();
+    EXPECT_FALSE(std::filesystem::exists(file + "-journal"));
+    EXPECT_FALSE(std::filesystem::exists(file + "-wal"));
+    EXPECT_EQ(rows(file, "SELECT ID FROM T"), (Rows{{"7"}}));
+    EXPECT_EQ(faultOf([&] { set->moveFirst(); }), 3420) << "the set went with its database";
+    EXPECT_EQ(faultOf([&] { db->tableNames(); }), 3420);
+
+    std::filesystem::copy_file(file, path("copy.db"));
+    EXPECT_EQ(open(path("copy.db"))->openTable("T")->recordCount(), 1);
+}
+
+TEST_F(FilesTest, FlushAllCommitsWhatOpenDatabasesWrote) {
+    std::string file = makeDatabase("flush.db", "CREATE TABLE T (ID LONG)");
+    auto db = open(file);
+    addRow(*db, 1);
+    m_engine->flushAll();
+    EXPECT_EQ(rows(file, "SELECT ID FROM T"), (Rows{{"1"}}));
+    addRow(*db, 2);
+    EXPECT_EQ(db->openQuery("SELECT * FROM T WHERE ID = 2")->recordCount(), 1);
+    m_engine->flushAll();
+    EXPECT_EQ(rows(file, "SELECT ID FROM T"), (Rows{{"1"}, {"2"}}));
+}
+
+TEST_F(FilesTest, AWalFileIsLeftInRollbackJournalMode) {
+    std::string file = makeDatabase("wal.db", "PRAGMA journal_mode=WAL; CREATE TABLE T (ID LONG)");
+    auto db = open(file);
+    addRow(*db, 3);
+    db->close();
+    EXPECT_FALSE(std::filesystem::exists(file + "-wal"));
+    EXPECT_EQ(rows(file, "PRAGMA journal_mode"), (Rows{{"delete"}}));
+    EXPECT_EQ(rows(file, "SELECT ID FROM T"), (Rows{{"3"}}));
+}
+
+}  // namespace
+}  // namespace dalvon::testing
