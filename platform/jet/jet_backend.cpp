@@ -1,5 +1,5 @@
+#include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <memory>
 
 #include "platform/database.h"
@@ -24,7 +24,7 @@ Fault readOnly(const std::string& path) {
 
 // A read-only record set over rows read into memory when it was opened.
 class JetRecordset : public Recordset {
-  public:
+public:
     JetRecordset(ResultSet rows, std::string path)
         : m_set(std::move(rows)), m_path(std::move(path)) {}
 
@@ -72,7 +72,7 @@ class JetRecordset : public Recordset {
     }
     void close() override { m_set = {}; }
 
-  private:
+private:
     void requireRows() const {
         if (m_set.rows.empty())
             throw noCurrentRecord();
@@ -88,7 +88,7 @@ class JetRecordset : public Recordset {
 };
 
 class JetDatabase : public Database {
-  public:
+public:
     explicit JetDatabase(std::shared_ptr<const jet::JetFile> file)
         : m_file(std::move(file)), m_tables(jet::readUserTables(*m_file)) {}
 
@@ -125,7 +125,7 @@ class JetDatabase : public Database {
         return std::make_unique<JetRecordset>(std::move(result), path());
     }
 
-  private:
+private:
     void requireOpen() const {
         if (!m_file)
             throw Fault(3420, "DAO.Database", "Object invalid or no longer set.");
@@ -165,7 +165,7 @@ class JetDatabase : public Database {
 };
 
 class JetBackend : public StoreBackend {
-  public:
+public:
     bool recognises(std::string_view header) const override {
         return jet::JetFile::recognises(header);
     }
@@ -178,8 +178,11 @@ class JetBackend : public StoreBackend {
                             "'. It is already opened exclusively by another user, or you need "
                             "permission to view its data.");
         }
-        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                   std::istreambuf_iterator<char>());
+        in.seekg(0, std::ios::end);
+        std::vector<uint8_t> bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)));
+        in.seekg(0);
+        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        bytes.resize(static_cast<size_t>(in.gcount()));
         auto file = std::make_shared<const jet::JetFile>(std::move(bytes), displayPath);
         return std::make_unique<JetDatabase>(std::move(file));
     }
