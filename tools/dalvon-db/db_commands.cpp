@@ -1,0 +1,102 @@
+#include "tools/dalvon-db/db_commands.h"
+
+#include <memory>
+
+#include "platform/database.h"
+#include "platform/file_system.h"
+#include "tools/dalvon-db/csv_writer.h"
+
+namespace dalvon::db_tool {
+namespace {
+
+std::unique_ptr<Database> open(CommandContext& context, const std::string& hostPath) {
+    return context.engine.open(context.files.windowsPath(hostPath));
+}
+
+std::string typeName(int type) {
+    switch (static_cast<FieldType>(type)) {
+        case FieldType::Boolean:
+            return "Boolean";
+        case FieldType::Byte:
+            return "Byte";
+        case FieldType::Integer:
+            return "Integer";
+        case FieldType::Long:
+            return "Long";
+        case FieldType::Currency:
+            return "Currency";
+        case FieldType::Single:
+            return "Single";
+        case FieldType::Double:
+            return "Double";
+        case FieldType::Date:
+            return "Date";
+        case FieldType::Binary:
+            return "Binary";
+        case FieldType::Text:
+            return "Text";
+        case FieldType::LongBinary:
+            return "LongBinary";
+        case FieldType::Memo:
+            return "Memo";
+        case FieldType::Guid:
+            return "GUID";
+    }
+    return "?";
+}
+
+int listTables(CommandContext& context, const std::vector<std::string>& arguments) {
+    auto db = open(context, arguments[0]);
+    for (const std::string& name : db->tableNames())
+        context.out << name << '\n';
+    db->close();
+    return 0;
+}
+
+// One line per field: table, field, Type, the type's name, Size (tab-separated).
+int showSchema(CommandContext& context, const std::vector<std::string>& arguments) {
+    auto db = open(context, arguments[0]);
+    std::vector<std::string> tables =
+        arguments.size() > 1 ? std::vector<std::string>{arguments[1]} : db->tableNames();
+    context.out << "Table\tField\tType\tTypeName\tSize\n";
+    for (const std::string& table : tables) {
+        for (const FieldDef& field : db->tableFields(table)) {
+            context.out << table << '\t' << field.name << '\t' << field.type << '\t'
+                        << typeName(field.type) << '\t' << field.size << '\n';
+        }
+    }
+    db->close();
+    return 0;
+}
+
+int exportTable(CommandContext& context, const std::vector<std::string>& arguments) {
+    auto db = open(context, arguments[0]);
+    auto rows = db->openTable(arguments[1]);
+    std::vector<std::string> fields;
+    for (int i = 0; i < rows->fieldCount(); ++i)
+        fields.push_back(csvField(Variant::string(rows->field(i).name)));
+    writeCsvLine(context.out, fields);
+    for (; !rows->eof(); rows->moveNext()) {
+        for (int i = 0; i < rows->fieldCount(); ++i)
+            fields[static_cast<size_t>(i)] = csvField(rows->value(i));
+        writeCsvLine(context.out, fields);
+    }
+    rows->close();
+    db->close();
+    return 0;
+}
+
+}  // namespace
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> kCommands = {
+        {"tables", "FILE", "the names of the tables, in the store's order", 1, 1, listTables},
+        {"schema", "FILE [TABLE]", "the fields of every table (or one) with Type and Size", 1, 2,
+         showSchema},
+        {"export", "FILE TABLE", "the rows of a table as CSV with a header line", 2, 2,
+         exportTable},
+    };
+    return kCommands;
+}
+
+}  // namespace dalvon::db_tool
