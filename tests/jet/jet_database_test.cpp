@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "platform/fault.h"
+#include "platform/file_system.h"
 #include "tests/jet/jet_samples.h"
 
 namespace dalvon::jet_test {
@@ -154,6 +155,18 @@ TEST(JetDatabase, EveryWriteIsRefusedAndChangesNothing) {
     EXPECT_EQ(faultOf([&] { rs->update(); }).number(), 3020);
     db->close();
     EXPECT_EQ(fileBytes(copy), before);
+}
+
+TEST(JetDatabase, TheStoreChoosesTheJetEngineByContentWhateverTheName) {
+    DALVON_REQUIRE_SAMPLES();
+    TempDir temp;
+    std::filesystem::copy_file(sample("delTestV2000.mdb"), temp.path() / "plant.db");
+    auto files = makePosixFileSystem({{'D', temp.path().string()}});
+    auto engine = makeDatabaseEngine(*files);
+    auto db = engine->open("D:\\plant.db");
+    EXPECT_EQ(db->tableNames(), (std::vector<std::string>{"Table"}));
+    const Fault fault = faultOf([&] { db->deleteTable("Table"); });
+    EXPECT_EQ(fault.description(), "writing Access databases is not supported yet: D:\\plant.db");
 }
 
 }  // namespace
