@@ -4,6 +4,7 @@
 
 #include "platform/database.h"
 #include "platform/file_system.h"
+#include "tools/dalvon-db/convert_command.h"
 #include "tools/dalvon-db/csv_writer.h"
 
 namespace dalvon::db_tool {
@@ -95,6 +96,8 @@ const std::vector<Command>& commands() {
          showSchema},
         {"export", "FILE TABLE", "the rows of a table as CSV with a header line", 2, 2,
          exportTable},
+        {"convert", "IN OUT", "copies every table of IN into a new SQLite file OUT", 2, 2,
+         convertDatabase},
     };
     return kCommands;
 }

@@ -1,0 +1,93 @@
+#include "tools/dalvon-db/convert_command.h"
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "platform/database.h"
+#include "platform/fault.h"
+#include "platform/file_system.h"
+
+namespace dalvon::db_tool {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kDecimalFieldType = 20;
+
+// An empty SQLite database file: the store recognises a file by its first bytes, so the header
+// page has to be written, which creating and dropping a table does.
+void createEmptySqliteFile(const fs::path& path) {
+    sqlite3* db = nullptr;
+    int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_exec(db, "CREATE TABLE t(a); DROP TABLE t;", nullptr, nullptr, nullptr);
+    }
+    const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        throw faults::pathAccess(path.string(), message);
+}
+
+std::vector<FieldDef> targetFields(std::vector<FieldDef> fields) {
+    for (auto& field : fields) {
+        if (field.type == kDecimalFieldType)
+            field = {field.name, static_cast<int>(FieldType::Double), 8};
+    }
+    return fields;
+}
+
+size_t copyTable(Database& from, Database& to, const std::string& table) {
+    to.createTable(table, targetFields(from.tableFields(table)));
+    auto source = from.openTable(table);
+    auto target = to.openTable(table);
+    size_t rows = 0;
+    for (; !source->eof(); source->moveNext(), ++rows) {
+        target->addNew();
+        for (int i = 0; i < source->fieldCount(); ++i) {
+            const Variant value = source->value(i);
+            if (!value.isNull())
+                target->setValue(i, value);
+        }
+        target->update();
+    }
+    target->close();
+    source->close();
+    return rows;
+}
+
+void copyAll(CommandContext& context, const std::string& in, const fs::path& temp) {
+    auto from = context.engine.open(context.files.windowsPath(in));
+    auto to = context.engine.open(context.files.windowsPath(temp.string()));
+    for (const std::string& table : from->tableNames()) {
+        const size_t rows = copyTable(*from, *to, table);
+        context.out << table << '\t' << rows << " rows\n";
+    }
+    to->close();
+    from->close();
+}
+
+}  // namespace
+
+int convertDatabase(CommandContext& context, const std::vector<std::string>& arguments) {
+    const fs::path out = fs::absolute(arguments[1]);
+    if (fs::exists(out))
+        throw Fault(58, "", "File already exists: '" + out.string() + "'");
+    const fs::path temp = out.parent_path() / ("." + out.filename().string() + ".converting-" +
+                                               std::to_string(getpid()));
+    try {
+        createEmptySqliteFile(temp);
+        copyAll(context, arguments[0], temp);
+        fs::rename(temp, out);
+    } catch (...) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        throw;
+    }
+    return 0;
+}
+
+}  // namespace dalvon::db_tool

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/dalvon-db/db_commands.h"
+
+namespace dalvon::db_tool {
+
+// `convert IN OUT`: copies every user table of IN (any store file) into a new SQLite file OUT
+// with the same fields and rows. OUT must not exist; it is written beside itself under a temp
+// name and renamed when complete, so a failure leaves no OUT behind. Decimal fields, which
+// the SQLite store has no type for, become Double.
+int convertDatabase(CommandContext& context, const std::vector<std::string>& arguments);
+
+}  // namespace dalvon::db_tool
