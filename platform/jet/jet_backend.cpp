@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -172,7 +173,7 @@ public:
     std::unique_ptr<Database> open(const std::string& hostPath,
                                    const std::string& displayPath) override {
         std::ifstream in(hostPath, std::ios::binary);
-        if (!in) {
+        if (!std::filesystem::is_regular_file(hostPath) || !in) {
             throw Fault(3051, "DAO.Workspace",
                         "The Microsoft Jet database engine cannot open the file '" + displayPath +
                             "'. It is already opened exclusively by another user, or you need "

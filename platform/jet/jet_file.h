@@ -21,7 +21,7 @@ struct RowPointer {
 // version and the header fields the reader needs. Every access is bounds-checked: a damaged
 // file gives Fault 3343 naming the file and the damage, never a read outside the buffer.
 class JetFile {
-  public:
+public:
     // Fault 3343 when the bytes are no Jet 3 / Jet 4 database or the pages are encoded.
     JetFile(std::vector<uint8_t> bytes, std::string displayPath);
 
@@ -47,7 +47,7 @@ class JetFile {
     // Fault 3343 "Unrecognized database format '<path>'. <what>".
     [[noreturn]] void damaged(const std::string& what) const;
 
-  private:
+private:
     void readHeader();
 
     std::vector<uint8_t> m_bytes;

@@ -10,6 +10,12 @@ namespace dalvon::jet {
 
 using Row = std::vector<Variant>;
 
+// Values come back as the classic engine hands them out: Yes/No as Boolean, Byte, Integer,
+// Long, Currency (scaled by 10000), Single, Double, Date/Time as Date (OLE days), Text and Memo
+// as String (UTF-8), OLE and Binary as Binary, GUID as String "{XXXXXXXX-XXXX-XXXX-XXXX-
+// XXXXXXXXXXXX}" (upper-case hex), Decimal as Double (scaled by the column's scale). A column
+// of an unknown type reads as Binary.
+
 // The values of the table's live columns, in column-number order, from one stored row.
 // Columns the row does not store (added after it was written) are Null. Fault 3343 when an
 // offset or length leaves the row or a long-value chain is broken.
