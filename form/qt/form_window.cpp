@@ -1,0 +1,263 @@
+#include "form/qt/form_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <algorithm>
+
+#include "form/frm_dalvon_config_exe.h"
+#include "form/qt/pending_end.h"
+#include "form/qt/pictures.h"
+#include "platform/fault.h"
+
+namespace dalvon {
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;
+constexpr double kDesignDpi = 96.0;
+
+QColor qtColor(Rgb rgb) {
+    return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+QString qtText(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QString objectNameOf(const Control& control) {
+    std::string name = control.name;
+    if (control.index)
+        name += std::to_string(*control.index);
+    return qtText(name);
+}
+
+void setBackground(QWidget* widget, Rgb rgb) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, qtColor(rgb));
+    palette.setColor(QPalette::Button, qtColor(rgb));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void setDesignFont(QWidget* widget, const Font& design) {
+    if (design.family.empty())
+        return;
+    QFont font = widget->font();
+    // The design font is a Windows bitmap font; the nearest sans serif stands in for it.
+    font.setFamilies(
+        {qtText(design.family), "Microsoft Sans Serif", "Liberation Sans", "DejaVu Sans"});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(design.points);
+    font.setBold(design.bold);
+    widget->setFont(font);
+}
+
+}  // namespace
+
+FormWindow::FormWindow(frm_Dalvon_Config_Exe& form, PendingEnd& pending, QWidget* parent)
+    : QWidget(parent), m_form(form), m_pending(pending) {
+    setObjectName("frm_Dalvon_Config_Exe");
+    m_scale = logicalDpiX() / kDesignDpi;
+    setBackground(this, form.window().backColor);
+    setWindowTitle(qtText(form.window().caption));
+    for (const Control& control : form.controls())
+        m_widgets.push_back(makeWidget(control));
+    orderTabs();
+    resize(designSize());
+    m_form.setView(this);
+}
+
+FormWindow::~FormWindow() {
+    m_form.setView(nullptr);
+}
+
+int FormWindow::pixels(int twips) const {
+    return qRound(twips / kTwipsPerPixel * m_scale);
+}
+
+QSize FormWindow::designSize() const {
+    // Wide enough for the controls that reach past the design client width.
+    int width = m_form.window().clientWidth;
+    for (const Control& control : m_form.controls()) {
+        if (control.container.empty())
+            width = std::max(width, control.geometry.left + control.geometry.width);
+    }
+    return {pixels(width), pixels(m_form.window().clientHeight)};
+}
+
+QWidget* FormWindow::containerOf(const Control& control) {
+    const auto& controls = m_form.controls();
+    for (size_t i = 0; i < m_widgets.size(); ++i) {
+        if (controls[i].name == control.container)
+            return m_widgets[i];
+    }
+    return this;
+}
+
+QWidget* FormWindow::makeWidget(const Control& control) {
+    QWidget* parent = containerOf(control);
+    QWidget* widget = nullptr;
+    switch (control.kind) {
+        case ControlKind::Label:
+            widget = new QLabel(parent);
+            break;
+        case ControlKind::CommandButton: {
+            auto* button = new QPushButton(parent);
+            QPixmap picture =
+                drawPicture(control.picture, control.pictureWidth, control.pictureHeight);
+            if (!picture.isNull()) {
+                button->setIcon(QIcon(picture));
+                button->setIconSize(picture.size());
+            }
+            widget = button;
+            break;
+        }
+        case ControlKind::CheckBox:
+            widget = new QCheckBox(parent);
+            break;
+        case ControlKind::Frame:
+            widget = new QGroupBox(parent);
+            break;
+    }
+    widget->setObjectName(objectNameOf(control));
+    const Twips& at = control.geometry;
+    widget->setGeometry(pixels(at.left), pixels(at.top), pixels(at.width), pixels(at.height));
+    setDesignFont(widget, control.font);
+    apply(widget, control);
+    connectHandler(widget, control);
+    return widget;
+}
+
+void FormWindow::connectHandler(QWidget* widget, const Control& control) {
+    if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        void (frm_Dalvon_Config_Exe::*handler)() = nullptr;
+        if (control.name == "CommandOK")
+            handler = &frm_Dalvon_Config_Exe::CommandOK_Click;
+        else if (control.name == "CommandCancel")
+            handler = &frm_Dalvon_Config_Exe::CommandCancel_Click;
+        else if (control.name == "CommandQuest")
+            handler = &frm_Dalvon_Config_Exe::CommandQuest_Click;
+        if (handler != nullptr) {
+            connect(button, &QPushButton::clicked, this,
+                    [this, handler] { guarded([&] { (m_form.*handler)(); }); });
+        }
+    } else if (control.name == "CheckJump") {
+        connect(qobject_cast<QCheckBox*>(widget), &QCheckBox::clicked, this,
+                [this] { guarded([&] { m_form.operatorClicksCheckJump(); }); });
+    } else if (control.name == "FrameRezept") {
+        m_recipeFrame = widget;
+        widget->installEventFilter(this);
+    }
+}
+
+void FormWindow::apply(QWidget* widget, const Control& control) {
+    setBackground(widget, control.backColor);
+    widget->setToolTip(qtText(control.toolTip));
+    widget->setEnabled(control.enabled);
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        label->setText(qtText(control.caption));
+    else if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+        box->setText(qtText(control.caption));
+        box->setChecked(control.value != 0);
+    } else if (auto* button = qobject_cast<QPushButton*>(widget))
+        button->setText(qtText(control.caption));
+}
+
+void FormWindow::orderTabs() {
+    std::vector<size_t> order(m_widgets.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    const auto& controls = m_form.controls();
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return controls[a].tabIndex < controls[b].tabIndex;
+    });
+    QWidget* previous = nullptr;
+    for (size_t i : order) {
+        QWidget* widget = m_widgets[i];
+        if (widget->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous != nullptr)
+            setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+void FormWindow::controlChanged(const Control& control) {
+    const auto& controls = m_form.controls();
+    for (size_t i = 0; i < controls.size() && i < m_widgets.size(); ++i) {
+        if (&controls[i] == &control)
+            apply(m_widgets[i], control);
+    }
+}
+
+void FormWindow::windowCaptionChanged(const std::string& caption) {
+    setWindowTitle(qtText(caption));
+}
+
+void FormWindow::mousePointerChanged(MousePointer pointer) {
+    if (pointer == MousePointer::Busy)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+template <class Handler>
+void FormWindow::guarded(Handler&& handler) {
+    // Once the end is decided no handler of the window runs any more.
+    if (m_pending.isSet())
+        return;
+    try {
+        handler();
+    } catch (const ProgramEnd& end) {
+        m_pending.set(end);
+        hide();
+        QCoreApplication::exit(end.exitStatus);
+    } catch (const Fault& fault) {
+        // Only the handlers without error handling of their own get here; the window goes on.
+        qWarning("%s", fault.description().c_str());
+    }
+}
+
+bool FormWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        guarded([&] { m_form.Form_Activate(); });
+    return QWidget::event(event);
+}
+
+void FormWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Not every platform activates a window when it is shown; the first show counts as one.
+    if (!m_shown) {
+        m_shown = true;
+        guarded([&] { m_form.Form_Activate(); });
+    }
+}
+
+void FormWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    guarded([&] { m_form.Form_Resize(); });
+}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+    if (!m_pending.isSet())
+        guarded([&] { m_form.operatorClosesWindow(); });
+    if (m_pending.isSet())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_recipeFrame && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        guarded([&] { m_form.FrameRezept_Click(); });
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace dalvon
