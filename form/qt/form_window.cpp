@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QThread>
 #include <algorithm>
 
 #include "form/frm_dalvon_config_exe.h"
@@ -215,7 +216,9 @@ void FormWindow::guarded(Handler&& handler) {
     } catch (const ProgramEnd& end) {
         m_pending.set(end);
         hide();
-        QCoreApplication::exit(end.exitStatus);
+        // Outside a running loop exit() would make the next modal loop return at once.
+        if (QThread::currentThread()->loopLevel() > 0)
+            QCoreApplication::exit(end.exitStatus);
     } catch (const Fault& fault) {
         // Only the handlers without error handling of their own get here; the window goes on.
         qWarning("%s", fault.description().c_str());
