@@ -78,8 +78,11 @@ void Connection::forgetTable(const std::string& table) {
 }
 
 void Connection::dropLookups() {
-    while (!m_lookups.empty())
-        forgetTable(m_lookups.begin()->second.table);
+    while (!m_lookups.empty()) {
+        // A copy: forgetTable erases the entry the name lives in.
+        std::string table = m_lookups.begin()->second.table;
+        forgetTable(table);
+    }
 }
 
 std::string Connection::lookup(const std::string& table, const std::vector<Column>& keys) {
