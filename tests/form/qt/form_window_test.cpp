@@ -30,6 +30,7 @@ public:
             ++yields;
             for (const char* name : {"CommandOK", "CommandCancel"})
                 usable = usable || window->findChild<QWidget*>(name)->isEnabled();
+            busy = busy || window->cursor().shape() == Qt::WaitCursor;
         }
         m_pending.rethrowIfSet();
     }
@@ -37,6 +38,7 @@ public:
     QWidget* window = nullptr;
     int yields = 0;
     bool usable = false;
+    bool busy = false;
 
 private:
     PendingEnd& m_pending;
@@ -171,6 +173,8 @@ TEST_F(QtWindow, OkDisablesBothButtonsUntilTheEndAndStoresTheOption) {
     EXPECT_EQ(endStatus(), kExitOk);
     EXPECT_GT(loop.yields, 1);
     EXPECT_FALSE(loop.usable);
+    EXPECT_TRUE(loop.busy);
+    EXPECT_EQ(window->cursor().shape(), Qt::ArrowCursor);
     EXPECT_FALSE(widget("CommandOK")->isEnabled());
     EXPECT_FALSE(widget("CommandCancel")->isEnabled());
     EXPECT_FALSE(window->isVisible());
