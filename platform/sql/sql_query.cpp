@@ -19,7 +19,7 @@ bool isReserved(const Token& token) {
     if (token.kind != TokenKind::Name || token.bracketed)
         return false;
     for (std::string_view word : kReservedWords) {
-        if (equalsIgnoreCase(token.text, word))
+        if (sameName(token.text, word))
             return true;
     }
     return false;
@@ -204,8 +204,7 @@ private:
     const Token& take() { return m_tokens[m_position++]; }
     static bool isName(const Token& token) { return token.kind == TokenKind::Name; }
     static bool isKeyword(const Token& token, std::string_view word) {
-        return token.kind == TokenKind::Name && !token.bracketed &&
-               equalsIgnoreCase(token.text, word);
+        return token.kind == TokenKind::Name && !token.bracketed && sameName(token.text, word);
     }
     bool peekSymbol(size_t ahead, char symbol) const {
         size_t index = m_position + ahead;
@@ -242,6 +241,22 @@ private:
 };
 
 }  // namespace
+
+bool sameName(std::string_view a, std::string_view b) {
+    // Upper-casing keeps each character's length, so names of different lengths differ.
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto x = static_cast<unsigned char>(a[i]);
+        auto y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80)
+            return equalsIgnoreCase(a.substr(i), b.substr(i));
+        // ASCII folding by hand: toupper would follow the C locale.
+        if ((x >= 'a' && x <= 'z' ? x - 32 : x) != (y >= 'a' && y <= 'z' ? y - 32 : y))
+            return false;
+    }
+    return true;
+}
 
 Query parse(std::string_view text) {
     return Parser(text).parseQuery();

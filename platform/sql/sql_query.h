@@ -49,6 +49,10 @@ struct Query {
     std::vector<OrderKey> orderBy;
 };
 
+// True when two identifiers (keywords, table or field names) are the same without regard to
+// case, as equalsIgnoreCase compares, but without allocating for ASCII names.
+bool sameName(std::string_view a, std::string_view b);
+
 // Parses `text`. Throws Fault 3131 "Syntax error in FROM clause." for a missing or malformed
 // FROM clause and Fault 3075 for any other syntax error; both descriptions quote `text`.
 Query parse(std::string_view text);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/sql/sql_query.h"
 #include "platform/text.h"
 
 namespace dalvon::sqlite {
@@ -287,7 +288,7 @@ void Connection::fail(int code, const std::string& sql) const {
 std::string rowidName(const std::vector<Column>& columns) {
     for (const char* candidate : {"rowid", "_rowid_", "oid"}) {
         bool taken = std::any_of(columns.begin(), columns.end(), [&](const Column& column) {
-            return equalsIgnoreCase(column.name, candidate);
+            return sql::sameName(column.name, candidate);
         });
         if (!taken)
             return candidate;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/fault.h"
+#include "platform/sql/sql_query.h"
 #include "platform/sqlite/sqlite_connection.h"
 #include "platform/text.h"
 
@@ -41,7 +42,7 @@ public:
     const FieldDef& field(int index) const override { return m_fields.at(checked(index)); }
     int fieldIndex(const std::string& name) const override {
         for (size_t i = 0; i < m_fields.size(); ++i) {
-            if (equalsIgnoreCase(m_fields[i].name, name))
+            if (sql::sameName(m_fields[i].name, name))
                 return static_cast<int>(i);
         }
         throw itemNotFound("'" + name + "'");

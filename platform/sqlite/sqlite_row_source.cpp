@@ -54,7 +54,7 @@ private:
     void selectColumns() {
         if (m_query.selectAll) {
             if (!m_query.selectAllTable.empty() &&
-                !equalsIgnoreCase(m_query.selectAllTable, m_query.table)) {
+                !sql::sameName(m_query.selectAllTable, m_query.table)) {
                 m_unknown.push_back(m_query.selectAllTable + ".*");
             }
             m_source.columns = m_all;
@@ -94,9 +94,9 @@ private:
     // The position of a field among the table's columns; the size of the list (after noting
     // the name) when the table has no such field.
     size_t resolve(const sql::FieldRef& field) {
-        bool sameTable = field.table.empty() || equalsIgnoreCase(field.table, m_query.table);
+        bool sameTable = field.table.empty() || sql::sameName(field.table, m_query.table);
         for (size_t i = 0; sameTable && i < m_all.size(); ++i) {
-            if (equalsIgnoreCase(m_all[i].name, field.name))
+            if (sql::sameName(m_all[i].name, field.name))
                 return i;
         }
         m_unknown.push_back(field.table.empty() ? field.name : field.table + "." + field.name);

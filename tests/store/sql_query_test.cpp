@@ -111,3 +111,28 @@ TEST(SqlQueryTest, RejectsWhatTheSubsetDoesNotHold) {
 
 }  // namespace
 }  // namespace dalvon::sql
+
+namespace dalvon::sql {
+namespace {
+
+TEST(SqlQueryTest, NamesMatchWithoutRegardToCase) {
+    struct Row {
+        std::string a, b;
+        bool same;
+    };
+    const std::vector<Row> rows = {
+        {"var_name", "VAR_NAME", true},
+        {"Var_Name", "var_name", true},
+        {"größe", "GRÖßE", true},
+        {"äpfel", "ÄPFEL", true},
+        {"var_name", "var_nam", false},
+        {"ID", "IE", false},
+        {"", "", true},
+        {"a_", "A-", false},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(sameName(row.a, row.b), row.same) << row.a << " " << row.b;
+}
+
+}  // namespace
+}  // namespace dalvon::sql
