@@ -29,7 +29,9 @@ std::string usageText() {
            "  QT_QPA_PLATFORM    Qt's platform plugin ('offscreen' for a window without screen)\n"
            "\n"
            "Terminal window commands (one a line on standard input): ok, cancel, close,\n"
-           "toggle, help, frame. At the end of input the window ends as a confirmed cancel.\n"
+           "toggle, help, frame. A message box takes the next line as its answer (yes, no,\n"
+           "or an empty line for its default button). At the end of input a message box\n"
+           "takes its default button and the window ends as a confirmed cancel.\n"
            "\n"
            "Exit status: 0 the update finished, 1 ended through an error, 2 cancelled.\n";
 }

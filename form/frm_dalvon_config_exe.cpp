@@ -19,6 +19,16 @@ namespace {
 // The unload mode of the close box and the system menu.
 constexpr int kFromControlMenu = 0;
 
+// The first control named `name` (const or not); Fault 9 when there is none.
+template <class Controls>
+auto findControl(Controls& controls, const std::string& name) -> decltype(&controls[0]) {
+    for (auto& candidate : controls) {
+        if (candidate.name == name)
+            return &candidate;
+    }
+    throw faults::subscript("control " + name);
+}
+
 }  // namespace
 
 frm_Dalvon_Config_Exe::frm_Dalvon_Config_Exe(Runtime& rt, std::vector<Control> controls)
@@ -133,15 +143,11 @@ void frm_Dalvon_Config_Exe::endAsConfirmedCancel() {
 }
 
 const Control& frm_Dalvon_Config_Exe::control(const std::string& name) const {
-    for (const Control& candidate : m_controls) {
-        if (candidate.name == name)
-            return candidate;
-    }
-    throw faults::subscript("control " + name);
+    return *findControl(m_controls, name);
 }
 
 Control& frm_Dalvon_Config_Exe::mutableControl(const std::string& name) {
-    return const_cast<Control&>(control(name));
+    return *findControl(m_controls, name);
 }
 
 void frm_Dalvon_Config_Exe::setEnabled(const std::string& name, bool enabled) {

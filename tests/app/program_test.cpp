@@ -148,12 +148,6 @@ TEST_F(Program, IntegratedCancelLogsToTheLogfile) {
     EXPECT_EQ(inst.readFile("D:\\Plant\\CFG.LOG"), kCancelLine);
 }
 
-TEST_F(Program, IntegratedOkStampsTheMode) {
-    Outcome outcome = run({"/EXTERNAL=ZEBCFG", "/LOGFILE=D:\\Plant\\cfg.log"}, "ok\n");
-    EXPECT_EQ(outcome.status, kExitOk) << outcome.out;
-    EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "1.0.2 - Integrated");
-}
-
 TEST_F(Program, MissingConfigurationFileEndsWithTheErrorStatus) {
     fs::remove(inst.host(kConfigurationFile));
     Outcome outcome = run({});

@@ -73,12 +73,5 @@ TEST_F(TerminalWindow, CloseAnsweredYesEndsAndInfoModeShowsTexts) {
     EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "");
 }
 
-TEST_F(TerminalWindow, SilentStartPrintsNothingAndNeedsNoInput) {
-    inst.setCommandLine("/EXTERNAL=SILENT");
-    EXPECT_EQ(session(""), kExitOk);
-    EXPECT_EQ(output, "");
-    EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "1.0.2 - Standalone");
-}
-
 }  // namespace
 }  // namespace dalvon::testing
