@@ -135,20 +135,18 @@ QWidget* FormWindow::makeWidget(const Control& control) {
 
 void FormWindow::connectHandler(QWidget* widget, const Control& control) {
     if (auto* button = qobject_cast<QPushButton*>(widget)) {
-        void (frm_Dalvon_Config_Exe::*handler)() = nullptr;
         if (control.name == "CommandOK")
-            handler = &frm_Dalvon_Config_Exe::CommandOK_Click;
-        else if (control.name == "CommandCancel")
-            handler = &frm_Dalvon_Config_Exe::CommandCancel_Click;
-        else if (control.name == "CommandQuest")
-            handler = &frm_Dalvon_Config_Exe::CommandQuest_Click;
-        if (handler != nullptr) {
             connect(button, &QPushButton::clicked, this,
-                    [this, handler] { guarded([&] { (m_form.*handler)(); }); });
-        }
+                    [this] { guarded([this] { m_form.CommandOK_Click(); }); });
+        else if (control.name == "CommandCancel")
+            connect(button, &QPushButton::clicked, this,
+                    [this] { guarded([this] { m_form.CommandCancel_Click(); }); });
+        else if (control.name == "CommandQuest")
+            connect(button, &QPushButton::clicked, this,
+                    [this] { guarded([this] { m_form.CommandQuest_Click(); }); });
     } else if (control.name == "CheckJump") {
         connect(qobject_cast<QCheckBox*>(widget), &QCheckBox::clicked, this,
-                [this] { guarded([&] { m_form.operatorClicksCheckJump(); }); });
+                [this] { guarded([this] { m_form.operatorClicksCheckJump(); }); });
     } else if (control.name == "FrameRezept") {
         m_recipeFrame = widget;
         widget->installEventFilter(this);
