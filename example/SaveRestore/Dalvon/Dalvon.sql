@@ -19,9 +19,9 @@ INSERT INTO "PRESET_DEFS" VALUES (13, '1', 1, 2, 'Press1.Achse.Torque', 3, 0, 1,
 INSERT INTO "PRESET_DEFS" VALUES (14, '1', 1, 1, 'Press1.Rezept.Pressure', 4, 0, 0, 'Hydraulic pressure (Press1)', 'Press1 Hydraulics', 0, 250, 40, 180, 2, 'bar', 1);
 INSERT INTO "PRESET_DEFS" VALUES (15, '1', 1, 1, 'Press1.Rezept.HoldTime', 4, 0, 0, 'Hold time (Press1)', 'Press1 Hydraulics', 0, 60, 0.5, 30, 2, 's', 1);
 INSERT INTO "PRESET_DEFS" VALUES (16, '1', 1, 1, 'Press1.Rezept.CoolingTime', 4, 0, 0, 'Cooling time (Press1)', 'Press1 Hydraulics', 0, 120, 1, 90, 2, 's', 1);
-INSERT INTO "PRESET_DEFS" VALUES (17, '1', 5, 1, 'Press1.Rezept.Options', 5, -1, 0, 'Option bit: heating on', 'Press1 Options', 0, 1, 0, 1, 2, '', 0);
-INSERT INTO "PRESET_DEFS" VALUES (18, '1', 5, 1, 'Press1.Rezept.Options', 5, -1, 1, 'Option bit: cooling on', 'Press1 Options', 0, 1, 0, 1, 2, '', 0);
-INSERT INTO "PRESET_DEFS" VALUES (19, '1', 5, 1, 'Press1.Rezept.Options', 5, -1, 2, 'Option bit: Press1 vacuum', 'Press1 Options', 0, 1, 0, 1, 3, '', 0);
+INSERT INTO "PRESET_DEFS" VALUES (17, '1', 1, 5, 'Press1.Bits.Options', 5, -1, 0, 'Option bit: heating on', 'Press1 Options', 0, 1, 0, 1, 2, '', 0);
+INSERT INTO "PRESET_DEFS" VALUES (18, '1', 1, 5, 'Press1.Bits.Options', 5, -1, 1, 'Option bit: cooling on', 'Press1 Options', 0, 1, 0, 1, 2, '', 0);
+INSERT INTO "PRESET_DEFS" VALUES (19, '1', 1, 5, 'Press1.Bits.Options', 5, -1, 2, 'Option bit: Press1 vacuum', 'Press1 Options', 0, 1, 0, 1, 3, '', 0);
 INSERT INTO "PRESET_DEFS" VALUES (20, '1', 1, 2, 'Press1.Achse.WinderTension', 3, 0, 0, 'Winder tension (Press1)', 'Press1 Drives', 0, 800, 50, 600, 2, 'N', 0);
 INSERT INTO "PRESET_DEFS" VALUES (21, '1', 1, 1, 'Winder.Rezept.TempZone1', 2, 0, 0, 'Temperature zone 1 (Winder)', 'Winder Heating', 0, 400, 150, 260, 2, '°C', 1);
 INSERT INTO "PRESET_DEFS" VALUES (22, '1', 1, 1, 'Winder.Rezept.TempZone2', 2, 0, 0, 'Temperature zone 2 (Winder)', 'Winder Heating', 0, 400, 150, 260, 2, '°C', 1);
@@ -34,9 +34,9 @@ INSERT INTO "PRESET_DEFS" VALUES (28, '1', 1, 2, 'Winder.Achse.Torque', 3, 0, 1,
 INSERT INTO "PRESET_DEFS" VALUES (29, '1', 1, 1, 'Winder.Rezept.Pressure', 4, 0, 0, 'Hydraulic pressure (Winder)', 'Winder Hydraulics', 0, 250, 20, 210, 2, 'bar', 1);
 INSERT INTO "PRESET_DEFS" VALUES (30, '1', 1, 1, 'Winder.Rezept.HoldTime', 4, 0, 0, 'Hold time (Winder)', 'Winder Hydraulics', 0, 60, 0.5, 30, 2, 's', 1);
 INSERT INTO "PRESET_DEFS" VALUES (31, '1', 1, 1, 'Winder.Rezept.CoolingTime', 4, 0, 0, 'Cooling time (Winder)', 'Winder Hydraulics', 0, 120, 1, 90, 2, 's', 1);
-INSERT INTO "PRESET_DEFS" VALUES (32, '1', 5, 1, 'Winder.Rezept.Options', 5, -1, 0, 'Option bit: heating on', 'Winder Options', 0, 1, 0, 1, 2, '', 0);
-INSERT INTO "PRESET_DEFS" VALUES (33, '1', 5, 1, 'Winder.Rezept.Options', 5, -1, 1, 'Option bit: cooling on', 'Winder Options', 0, 1, 0, 1, 3, '', 0);
-INSERT INTO "PRESET_DEFS" VALUES (34, '1', 5, 1, 'Winder.Rezept.Options', 5, -1, 2, 'Option bit: Winder vacuum', 'Winder Options', 0, 1, 0, 1, 3, '', 0);
+INSERT INTO "PRESET_DEFS" VALUES (32, '1', 1, 5, 'Winder.Bits.Options', 5, -1, 0, 'Option bit: heating on', 'Winder Options', 0, 1, 0, 1, 2, '', 0);
+INSERT INTO "PRESET_DEFS" VALUES (33, '1', 1, 5, 'Winder.Bits.Options', 5, -1, 1, 'Option bit: cooling on', 'Winder Options', 0, 1, 0, 1, 3, '', 0);
+INSERT INTO "PRESET_DEFS" VALUES (34, '1', 1, 5, 'Winder.Bits.Options', 5, -1, 2, 'Option bit: Winder vacuum', 'Winder Options', 0, 1, 0, 1, 3, '', 0);
 INSERT INTO "PRESET_DEFS" VALUES (35, '1', 1, 2, 'Winder.Achse.WinderTension', 3, 0, 0, 'Winder tension (Winder)', 'Winder Drives', 0, 800, 50, 600, 2, 'N', 0);
 INSERT INTO "PRESET_DEFS" VALUES (37, '1', 1, 1, 'Winder.Rezept.TempZone1', 2, 0, 0, 'Temperature zone 1 (Winder)', 'Winder Heating', 0, 400, 155, 255, 2, '°C', 1);
 COMMIT;
