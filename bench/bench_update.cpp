@@ -140,7 +140,7 @@ int runUpdate(const fs::path& root) {
 std::string sqliteScript(const fs::path& plant) {
     std::ostringstream sql;
     sql << "ATTACH '" << (plant / "Dalvon" / "Dalvon.mdb").string() << "' AS previous;\n"
-        << "BEGIN;\nDROP TABLE IF EXISTS PRESET_DEFS;\nCREATE TABLE PRESET_DEFS (" << kFields << ");\n";
+        << "BEGIN;\nDROP TABLE IF EXISTS main.PRESET_DEFS;\nCREATE TABLE main.PRESET_DEFS (" << kFields << ");\n";
     for (int m = 1; m <= kMachines; ++m) {
         sql << "INSERT INTO PRESET_DEFS SELECT ID + " << (m - 1) << " * (SELECT count(*) FROM"
             << " Source_PRESET_DEFS), machine_type, type, part, 'M" << m << ".' || var_name,"
