@@ -28,6 +28,10 @@ enum class FieldType : int {
     Guid = 15,
 };
 
+// The name of a field type as people know it ("Long", "Text", "Long Binary", ...); "type N"
+// for a number that is no known type.
+std::string fieldTypeName(int type);
+
 // A field of a table definition: its "Name", "Type" and "Size" properties. Sizes as the classic
 // engine reports them (Boolean 1, Byte 1, Integer 2, Long 4, Currency 8, Single 4, Double 8,
 // Date 8, Text n, Memo 0, LongBinary 0, Guid 16).

@@ -148,38 +148,6 @@ std::string declaredTypeFor(const FieldDef& field, const std::string& table) {
                     field.name + "' of table '" + table + "'.");
 }
 
-std::string typeName(FieldType type) {
-    switch (type) {
-        case FieldType::Boolean:
-            return "Boolean";
-        case FieldType::Byte:
-            return "Byte";
-        case FieldType::Integer:
-            return "Integer";
-        case FieldType::Long:
-            return "Long";
-        case FieldType::Currency:
-            return "Currency";
-        case FieldType::Single:
-            return "Single";
-        case FieldType::Double:
-            return "Double";
-        case FieldType::Date:
-            return "Date";
-        case FieldType::Binary:
-            return "Binary";
-        case FieldType::Text:
-            return "Text";
-        case FieldType::LongBinary:
-            return "Long Binary";
-        case FieldType::Memo:
-            return "Memo";
-        case FieldType::Guid:
-            return "GUID";
-    }
-    return "type " + std::to_string(static_cast<int>(type));
-}
-
 std::string quoteIdentifier(std::string_view name) {
     std::string quoted = "\"";
     for (char c : name) {

@@ -13,7 +13,7 @@ namespace dalvon::sqlite {
 namespace {
 
 std::string fieldLabel(const Column& column, const std::string& table) {
-    return "'" + table + "." + column.name + "' (" + typeName(column.type) +
+    return "'" + table + "." + column.name + "' (" + fieldTypeName(static_cast<int>(column.type)) +
            (column.type == FieldType::Text ? " " + std::to_string(column.size) : "") + ")";
 }
 

@@ -14,38 +14,6 @@ std::unique_ptr<Database> open(CommandContext& context, const std::string& hostP
     return context.engine.open(context.files.windowsPath(hostPath));
 }
 
-std::string typeName(int type) {
-    switch (static_cast<FieldType>(type)) {
-        case FieldType::Boolean:
-            return "Boolean";
-        case FieldType::Byte:
-            return "Byte";
-        case FieldType::Integer:
-            return "Integer";
-        case FieldType::Long:
-            return "Long";
-        case FieldType::Currency:
-            return "Currency";
-        case FieldType::Single:
-            return "Single";
-        case FieldType::Double:
-            return "Double";
-        case FieldType::Date:
-            return "Date";
-        case FieldType::Binary:
-            return "Binary";
-        case FieldType::Text:
-            return "Text";
-        case FieldType::LongBinary:
-            return "LongBinary";
-        case FieldType::Memo:
-            return "Memo";
-        case FieldType::Guid:
-            return "GUID";
-    }
-    return "?";
-}
-
 int listTables(CommandContext& context, const std::vector<std::string>& arguments) {
     auto db = open(context, arguments[0]);
     for (const std::string& name : db->tableNames())
@@ -63,7 +31,7 @@ int showSchema(CommandContext& context, const std::vector<std::string>& argument
     for (const std::string& table : tables) {
         for (const FieldDef& field : db->tableFields(table)) {
             context.out << table << '\t' << field.name << '\t' << field.type << '\t'
-                        << typeName(field.type) << '\t' << field.size << '\n';
+                        << fieldTypeName(field.type) << '\t' << field.size << '\n';
         }
     }
     db->close();
