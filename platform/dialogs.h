@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace dalvon {
@@ -37,6 +38,10 @@ std::string iconWord(DialogIcon icon);
 
 // The text with every break (LF CR, CR LF, lone LF or CR) turned into a plain "\n".
 std::string plainLineBreaks(const std::string& text);
+
+// One line of input without its line end (a CR before the LF is dropped too); nothing at the
+// end of input.
+std::optional<std::string> readTerminalLine(std::FILE* in);
 
 // Terminal front end: prints title, icon word and text to `out`, reads the answer from `in`
 // ("y"/"yes", "n"/"no", empty line for the default). At the end of input the default button.

@@ -10,19 +10,6 @@ namespace {
 // How often an answer that is neither yes nor no is asked again before the default counts.
 constexpr int kAttempts = 3;
 
-// One line of input without its line end; nothing at the end of input.
-std::optional<std::string> readLine(std::FILE* in) {
-    std::string line;
-    int c = 0;
-    while ((c = std::fgetc(in)) != EOF && c != '\n')
-        line += static_cast<char>(c);
-    if (c == EOF && line.empty())
-        return std::nullopt;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
-}
-
 std::string lowerTrimmed(const std::string& text) {
     size_t begin = text.find_first_not_of(" \t");
     if (begin == std::string::npos)
@@ -43,7 +30,7 @@ std::optional<DialogAnswer> yesOrNo(const std::string& word) {
 }
 
 class TerminalDialogs : public Dialogs {
-  public:
+public:
     TerminalDialogs(std::FILE* in, std::FILE* out) : m_in(in), m_out(out) {}
 
     DialogAnswer show(const MessageBox& box) override {
@@ -53,7 +40,7 @@ class TerminalDialogs : public Dialogs {
         if (box.buttons == DialogButtons::Ok) {
             std::fputs("(press Enter)", m_out);
             std::fflush(m_out);
-            readLine(m_in);
+            readTerminalLine(m_in);
             std::fputc('\n', m_out);
             return DialogAnswer::Ok;
         }
@@ -61,14 +48,14 @@ class TerminalDialogs : public Dialogs {
                                                                : DialogAnswer::No);
     }
 
-  private:
+private:
     DialogAnswer askYesNo(DialogAnswer defaultAnswer) {
         const char* prompt = defaultAnswer == DialogAnswer::Yes ? "(yes/no, default yes): "
                                                                 : "(yes/no, default no): ";
         for (int attempt = 0; attempt < kAttempts; ++attempt) {
             std::fputs(prompt, m_out);
             std::fflush(m_out);
-            std::optional<std::string> line = readLine(m_in);
+            std::optional<std::string> line = readTerminalLine(m_in);
             if (!line)
                 break;
             std::string word = lowerTrimmed(*line);
@@ -116,6 +103,18 @@ std::string plainLineBreaks(const std::string& text) {
             ++i;
     }
     return plain;
+}
+
+std::optional<std::string> readTerminalLine(std::FILE* in) {
+    std::string line;
+    int c = 0;
+    while ((c = std::fgetc(in)) != EOF && c != '\n')
+        line += static_cast<char>(c);
+    if (c == EOF && line.empty())
+        return std::nullopt;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
 }
 
 std::unique_ptr<Dialogs> makeTerminalDialogs(std::FILE* in, std::FILE* out) {

@@ -14,15 +14,12 @@ namespace {
 constexpr const char* kCommands = "ok, cancel, close, toggle, help, frame";
 
 std::optional<std::string> readCommand(std::FILE* in) {
-    std::string line;
-    int c = 0;
-    while ((c = std::fgetc(in)) != EOF && c != '\n')
-        line += static_cast<char>(c);
-    if (c == EOF && line.empty())
+    std::optional<std::string> line = readTerminalLine(in);
+    if (!line)
         return std::nullopt;
-    size_t begin = line.find_first_not_of(" \t\r");
-    size_t end = line.find_last_not_of(" \t\r");
-    return begin == std::string::npos ? std::string() : line.substr(begin, end - begin + 1);
+    size_t begin = line->find_first_not_of(" \t");
+    size_t end = line->find_last_not_of(" \t");
+    return begin == std::string::npos ? std::string() : line->substr(begin, end - begin + 1);
 }
 
 class TerminalFrontEnd : public FrontEnd, public FormView {
