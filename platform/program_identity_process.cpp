@@ -70,28 +70,6 @@ std::string joinedArguments(const std::vector<std::string>& arguments) {
     return line;
 }
 
-class ProcessIdentity : public ProgramIdentity {
-  public:
-    ProcessIdentity(std::string folder, std::string exeName, std::string commandLine,
-                    std::string firstEnvironmentEntry)
-        : m_folder(std::move(folder)),
-          m_exe(std::move(exeName)),
-          m_commandLine(std::move(commandLine)),
-          m_env(std::move(firstEnvironmentEntry)) {}
-
-    std::string programFolder() const override { return m_folder; }
-    std::string executableName() const override { return m_exe; }
-    Version version() const override { return Version{1, 0, 2}; }
-    std::string commandLine() const override { return m_commandLine; }
-    std::string firstEnvironmentEntry() const override { return m_env; }
-
-  private:
-    std::string m_folder;
-    std::string m_exe;
-    std::string m_commandLine;
-    std::string m_env;
-};
-
 }  // namespace
 
 std::unique_ptr<ProgramIdentity> makeProcessIdentity(FileSystem& files,
@@ -103,9 +81,9 @@ std::unique_ptr<ProgramIdentity> makeProcessIdentity(FileSystem& files,
     std::string folder = files.windowsPath(executable.parent_path().string());
     std::string firstEntry =
         environment != nullptr && environment[0] != nullptr ? environment[0] : "";
-    return std::make_unique<ProcessIdentity>(std::move(folder),
-                                             withoutExeExtension(executable.filename().string()),
-                                             joinedArguments(arguments), std::move(firstEntry));
+    return std::make_unique<FixedIdentity>(std::move(folder),
+                                           withoutExeExtension(executable.filename().string()),
+                                           joinedArguments(arguments), std::move(firstEntry));
 }
 
 }  // namespace dalvon

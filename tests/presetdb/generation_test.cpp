@@ -8,11 +8,11 @@
 namespace dalvon {
 namespace {
 
+using testing::Rows;
 using testing::TestInstallation;
-using Rows = std::vector<std::vector<std::string>>;
 
-const char* const kSource = "D:\\Plant\\Dalvon\\Dalvon_Source.mdb";
-const char* const kComponent = "D:\\Plant\\Dalvon\\Dalvon.mdb";
+const char* const kSource = testing::kSourceDatabase;
+const char* const kComponent = testing::kComponentDatabase;
 
 Rows generated(TestInstallation& inst, const std::string& columns) {
     return inst.query(kComponent, "SELECT " + columns + " FROM PRESET_DEFS ORDER BY rowid");

@@ -10,11 +10,11 @@
 namespace dalvon {
 namespace {
 
+using testing::Rows;
 using testing::TestInstallation;
-using Rows = std::vector<std::vector<std::string>>;
 
-const char* const kSource = "D:\\Plant\\Dalvon\\Dalvon_Source.mdb";
-const char* const kComponent = "D:\\Plant\\Dalvon\\Dalvon.mdb";
+const char* const kSource = testing::kSourceDatabase;
+const char* const kComponent = testing::kComponentDatabase;
 
 std::string limitsOf(TestInstallation& inst, const std::string& file, const std::string& varName,
                      int offset = 0) {
@@ -73,7 +73,7 @@ TEST(Takeover, OnlyTheFirstMatchingRebuiltRowChanges) {
 
 // A previous set that claims a row count other than what walking it finds.
 class MiscountedSet : public Recordset {
-  public:
+public:
     MiscountedSet(std::unique_ptr<Recordset> inner, int32_t claimed)
         : m_inner(std::move(inner)), m_claimed(claimed) {}
     bool eof() const override { return m_inner->eof(); }
@@ -91,7 +91,7 @@ class MiscountedSet : public Recordset {
     void update() override { m_inner->update(); }
     void close() override { m_inner->close(); }
 
-  private:
+private:
     std::unique_ptr<Recordset> m_inner;
     int32_t m_claimed;
 };

@@ -1,6 +1,6 @@
 // The update as a whole: machine copy, missing files, the final copy and the file times.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -11,11 +11,11 @@
 namespace dalvon {
 namespace {
 
+using testing::Rows;
 using testing::TestInstallation;
-using Rows = std::vector<std::vector<std::string>>;
 
-const char* const kSource = "D:\\Plant\\Dalvon\\Dalvon_Source.mdb";
-const char* const kComponent = "D:\\Plant\\Dalvon\\Dalvon.mdb";
+const char* const kSource = testing::kSourceDatabase;
+const char* const kComponent = testing::kComponentDatabase;
 const char* const kMachineCopy = "D:\\Plant\\SaveRestore\\Dalvon\\Dalvon.mdb";
 
 std::string minMax(TestInstallation& inst, const std::string& varName) {

@@ -16,11 +16,16 @@
 
 namespace dalvon::testing {
 
+// The example installation's databases.
+inline constexpr const char* kSourceDatabase = "D:\\Plant\\Dalvon\\Dalvon_Source.mdb";
+inline constexpr const char* kComponentDatabase = "D:\\Plant\\Dalvon\\Dalvon.mdb";
+using Rows = std::vector<std::vector<std::string>>;
+
 // A real installation in a temp folder, mapped as drive D: (the plant) and C: (the service
 // log), with the program at D:\Plant\Config\Dalvon_Config and a Runtime over the real file
 // system, profile engine and database engine, scripted dialogs and a counting event loop.
 class TestInstallation {
-  public:
+public:
     TestInstallation();
     ~TestInstallation();
     TestInstallation(const TestInstallation&) = delete;
@@ -63,7 +68,7 @@ class TestInstallation {
     static const char* const kErrorLog;    // D:\Plant\ZEBcfglog.txt
     static const char* const kServiceLog;  // C:\TarvoServicePack.log
 
-  private:
+private:
     std::filesystem::path m_root;
     std::unique_ptr<FileSystem> m_files;
     std::unique_ptr<ProfileStore> m_profiles;
