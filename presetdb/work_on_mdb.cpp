@@ -42,11 +42,9 @@ void rebuildPresetTable(Procedure& proc, const std::unique_ptr<Database>& source
             }
         }
     });
-    std::vector<FieldDef> sourceFields;
-    proc.step([&] { sourceFields = use(source).tableFields("Source_PRESET_DEFS"); });
+    // A field definition is exactly Name, Type and Size: the copy carries nothing else.
     std::vector<FieldDef> fields;
-    for (const FieldDef& field : sourceFields)
-        fields.push_back({field.name, field.type, field.size});
+    proc.step([&] { fields = use(source).tableFields("Source_PRESET_DEFS"); });
     proc.step([&] { use(source).createTable("PRESET_DEFS", fields); });
 }
 
