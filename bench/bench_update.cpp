@@ -3,6 +3,7 @@
 // sqlite3 script doing the equivalent set work. Also at 1/8, 1/4 and 1/2 of that size.
 //
 // Usage: bench_update [sqlite3-binary]
+//        bench_update --update-only SOURCE-ROWS   (one update in this process, for a profiler)
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -59,7 +60,8 @@ void makeDatabase(const fs::path& path, int sourceRows, bool withSource) {
             << "CREATE TABLE Source_PRESET_DEFS (" << kFields << ");";
         for (int i = 1; i <= sourceRows; ++i) {
             sql << "INSERT INTO Source_PRESET_DEFS VALUES (" << i << ",'1',1,1,'V" << i << "',2,0,"
-                << i % 16 << ",'Value " << i << " of ###machine','###machine page',0,1000,10,900,2);";
+                << i % 16 << ",'Value " << i
+                << " of ###machine','###machine page',0,1000,10,900,2);";
         }
     } else {
         sql << "CREATE TABLE PRESET_DEFS (" << kFields << ");";
@@ -89,7 +91,8 @@ fs::path makeInstallation(const fs::path& root, int sourceRows) {
     std::string program = "[Project]\r\nNumberOfMachines=4\r\nVWStudio=true\r\n";
     std::string cfg = "[Project]\r\n";
     for (int m = 1; m <= kMachines; ++m) {
-        program += "[Machine" + std::to_string(m) + "]\r\nMachineName=M" + std::to_string(m) + "\r\n";
+        program +=
+            "[Machine" + std::to_string(m) + "]\r\nMachineName=M" + std::to_string(m) + "\r\n";
         cfg += "ForMachine" + std::to_string(m) + "=true\r\n";
     }
     writeText(plant / "parameter" / "Program.ini", program);
@@ -109,7 +112,8 @@ template <class Child>
 Measure inChild(Child&& child) {
     auto start = std::chrono::steady_clock::now();
     pid_t pid = fork();
-    if (pid == 0) _exit(child());
+    if (pid == 0)
+        _exit(child());
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
@@ -140,12 +144,14 @@ int runUpdate(const fs::path& root) {
 std::string sqliteScript(const fs::path& plant) {
     std::ostringstream sql;
     sql << "ATTACH '" << (plant / "Dalvon" / "Dalvon.mdb").string() << "' AS previous;\n"
-        << "BEGIN;\nDROP TABLE IF EXISTS main.PRESET_DEFS;\nCREATE TABLE main.PRESET_DEFS (" << kFields << ");\n";
+        << "BEGIN;\nDROP TABLE IF EXISTS main.PRESET_DEFS;\nCREATE TABLE main.PRESET_DEFS ("
+        << kFields << ");\n";
     for (int m = 1; m <= kMachines; ++m) {
         sql << "INSERT INTO PRESET_DEFS SELECT ID + " << (m - 1) << " * (SELECT count(*) FROM"
             << " Source_PRESET_DEFS), machine_type, type, part, 'M" << m << ".' || var_name,"
             << " category_id, isBitArray, offset_or_bitno, replace(text, '###machine', 'M" << m
-            << "'), replace(page_name, '###machine', 'M" << m << "'), abs_min, abs_max, min, max, pass"
+            << "'), replace(page_name, '###machine', 'M" << m
+            << "'), abs_min, abs_max, min, max, pass"
             << " FROM Source_PRESET_DEFS ORDER BY ID;\n";
     }
     sql << "CREATE TEMP TABLE keyed AS SELECT * FROM previous.PRESET_DEFS;\n"
@@ -173,7 +179,8 @@ long countTaken(const fs::path& plant) {
     sqlite3* db = nullptr;
     sqlite3_open((plant / "Dalvon" / "Dalvon.mdb").c_str(), &db);
     sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, "SELECT count(*), sum(min > 20) FROM PRESET_DEFS", -1, &statement, nullptr);
+    sqlite3_prepare_v2(db, "SELECT count(*), sum(min > 20) FROM PRESET_DEFS", -1, &statement,
+                       nullptr);
     long rows = -1;
     long taken = -1;
     if (sqlite3_step(statement) == SQLITE_ROW) {
@@ -190,6 +197,16 @@ long countTaken(const fs::path& plant) {
 int main(int argc, char** argv) {
     std::string sqlite3Binary = argc > 1 ? argv[1] : "sqlite3";
     fs::path root = fs::temp_directory_path() / ("dalvon-bench-" + std::to_string(getpid()));
+    if (sqlite3Binary == "--update-only" && argc > 2) {
+        makeInstallation(root, std::atoi(argv[2]));
+        auto start = std::chrono::steady_clock::now();
+        int status = runUpdate(root);
+        std::printf("WorkOnMDB: %.3f s, status %d\n",
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                    status);
+        fs::remove_all(root);
+        return status;
+    }
     std::printf("%-8s %-7s | %-22s | %-22s | %s\n", "source", "rows", "WorkOnMDB (s, peak MiB)",
                 "sqlite3 script (s, MiB)", "ratio");
     for (int divisor : {8, 4, 2, 1}) {
@@ -204,10 +221,11 @@ int main(int argc, char** argv) {
         Measure theirs = inChild([&] { return runScript(sqlite3Binary, plant, script); });
         long scriptRows = countTaken(plant);
 
-        std::printf("%-8d %-7ld | %8.3f s %8.1f MiB | %8.3f s %8.1f MiB | %.2fx%s\n", sourceRows, rows,
-                    ours.seconds, ours.peakKiB / 1024.0, theirs.seconds, theirs.peakKiB / 1024.0,
-                    ours.seconds / theirs.seconds,
-                    ours.status != 0 || theirs.status != 0 || rows != scriptRows ? "  (MISMATCH)" : "");
+        std::printf(
+            "%-8d %-7ld | %8.3f s %8.1f MiB | %8.3f s %8.1f MiB | %.2fx%s\n", sourceRows, rows,
+            ours.seconds, ours.peakKiB / 1024.0, theirs.seconds, theirs.peakKiB / 1024.0,
+            ours.seconds / theirs.seconds,
+            ours.status != 0 || theirs.status != 0 || rows != scriptRows ? "  (MISMATCH)" : "");
     }
     fs::remove_all(root);
     return 0;

@@ -36,7 +36,6 @@ std::string declaredTypeFor(const FieldDef& field, const std::string& table);
 // The size the classic engine reports for a type of fixed size (0 for Text and Binary).
 int32_t fixedSize(FieldType type);
 
-
 // `name` in double quotes with embedded double quotes doubled: safe for any identifier.
 std::string quoteIdentifier(std::string_view name);
 

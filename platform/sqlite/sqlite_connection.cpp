@@ -120,7 +120,7 @@ void Connection::closeNow() {
     std::optional<Fault> failure;
     try {
         if (m_transaction) {
-            dropLookups();
+            forgetSchema();
             m_transaction = false;
             execute("COMMIT");
         }
@@ -139,12 +139,11 @@ void Connection::closeNow() {
 
 void Connection::commit() {
     ensureOpen();
-    // Another process may write between two of our transactions: lookups are rebuilt after.
-    dropLookups();
+    // Another process may write between two of our transactions: what we know of the file is
+    // read again after.
+    forgetSchema();
     m_transaction = false;
     execute("COMMIT");
-    m_columns.clear();
-    m_schemaVersion = -1;
     execute("BEGIN");
     m_transaction = true;
 }
@@ -178,27 +177,29 @@ sqlite3_stmt* Connection::prepare(const std::string& sql) {
 
 void Connection::bindAll(sqlite3_stmt* statement, const std::vector<StoredValue>& params,
                          const std::string& sql) {
-    for (size_t i = 0; i < params.size(); ++i) {
-        int index = static_cast<int>(i) + 1;
-        const StoredValue& value = params[i];
-        int rc = SQLITE_OK;
-        if (auto* whole = std::get_if<int64_t>(&value)) {
-            rc = sqlite3_bind_int64(statement, index, *whole);
-        } else if (auto* real = std::get_if<double>(&value)) {
-            rc = sqlite3_bind_double(statement, index, *real);
-        } else if (auto* text = std::get_if<std::string>(&value)) {
-            rc = sqlite3_bind_text64(statement, index, text->data(), text->size(), SQLITE_TRANSIENT,
-                                     SQLITE_UTF8);
-        } else if (auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
-            rc = bytes->empty() ? sqlite3_bind_zeroblob(statement, index, 0)
-                                : sqlite3_bind_blob64(statement, index, bytes->data(),
-                                                      bytes->size(), SQLITE_TRANSIENT);
-        } else {
-            rc = sqlite3_bind_null(statement, index);
-        }
-        if (rc != SQLITE_OK)
-            fail(rc, sql);
+    for (size_t i = 0; i < params.size(); ++i)
+        bindOne(statement, static_cast<int>(i) + 1, params[i], sql);
+}
+
+void Connection::bindOne(sqlite3_stmt* statement, int index, const StoredValue& value,
+                         const std::string& sql) {
+    int rc = SQLITE_OK;
+    if (auto* whole = std::get_if<int64_t>(&value)) {
+        rc = sqlite3_bind_int64(statement, index, *whole);
+    } else if (auto* real = std::get_if<double>(&value)) {
+        rc = sqlite3_bind_double(statement, index, *real);
+    } else if (auto* text = std::get_if<std::string>(&value)) {
+        rc = sqlite3_bind_text64(statement, index, text->data(), text->size(), SQLITE_TRANSIENT,
+                                 SQLITE_UTF8);
+    } else if (auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
+        rc = bytes->empty() ? sqlite3_bind_zeroblob(statement, index, 0)
+                            : sqlite3_bind_blob64(statement, index, bytes->data(), bytes->size(),
+                                                  SQLITE_TRANSIENT);
+    } else {
+        rc = sqlite3_bind_null(statement, index);
     }
+    if (rc != SQLITE_OK)
+        fail(rc, sql);
 }
 
 std::vector<Row> Connection::query(const std::string& sql, const std::vector<StoredValue>& params) {
@@ -236,9 +237,23 @@ std::vector<int64_t> Connection::queryIds(const std::string& sql,
 }
 
 int64_t Connection::execute(const std::string& sql, const std::vector<StoredValue>& params) {
+    ++m_writes;
     sqlite3_stmt* statement = prepare(sql);
     ResetOnExit reset{statement};
     bindAll(statement, params, sql);
+    stepToEnd(statement, sql);
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+int64_t Connection::runWrite(const std::string& sql, const Cells& cells,
+                             std::optional<int64_t> rowid) {
+    ++m_writes;
+    sqlite3_stmt* statement = prepare(sql);
+    ResetOnExit reset{statement};
+    for (size_t i = 0; i < cells.size(); ++i)
+        bindOne(statement, static_cast<int>(i) + 1, cells[i].second, sql);
+    if (rowid)
+        bindOne(statement, static_cast<int>(cells.size()) + 1, *rowid, sql);
     stepToEnd(statement, sql);
     return sqlite3_last_insert_rowid(m_db);
 }

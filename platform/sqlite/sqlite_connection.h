@@ -11,6 +11,7 @@
 #include "platform/fault.h"
 #include "platform/sqlite/jet_types.h"
 #include "platform/sqlite/jet_values.h"
+#include "platform/sqlite/key_index.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -54,15 +55,28 @@ public:
     // matches without regard to (ASCII) case.
     std::vector<std::string> tableNames();
     std::optional<std::string> findTable(const std::string& name);
-    // The columns of a table by its stored name (cached until the schema changes).
+    // The columns of a table by its stored name. What is known of the schema is kept for the
+    // transaction: while it holds its read lock, no other process can change the file.
     const std::vector<Column>& columns(const std::string& table);
-    // Forgets what is kept about a table before its definition changes.
+    // Forgets what is kept about a table (and the table list) before the schema changes.
     void forgetTable(const std::string& table);
 
-    // The name of a temporary lookup table "rid, k0, k1, ..." that mirrors `keys` of `table`
-    // (kept current by temporary triggers) with an index on the keys, so that equality
-    // lookups do not scan. Created on first use; lives in the connection's TEMP schema only.
-    std::string lookup(const std::string& table, const std::vector<Column>& keys);
+    // The ids of the rows of `table` whose columns at `positions` equal `values` (as a WHERE
+    // compares), ascending. Served by an in-memory index built on first use and kept current
+    // by insertRow and updateRow.
+    std::vector<int64_t> lookup(const std::string& table, const std::vector<size_t>& positions,
+                                const std::vector<StoredValue>& values);
+
+    // Values by the position of their column among the table's columns.
+    using Cells = std::vector<std::pair<size_t, StoredValue>>;
+    // Adds a row; returns its id.
+    int64_t insertRow(const std::string& table, const Cells& cells);
+    // Changes columns of one row. `before` holds the row's current values by column position
+    // where the caller knows them (nullptr where not).
+    void updateRow(const std::string& table, int64_t rowid, const Cells& changes,
+                   const std::vector<const StoredValue*>& before);
+    // Grows with every write through this connection: what was read before may be stale.
+    uint64_t writeCount() const { return m_writes; }
 
 private:
     Connection(sqlite3* db, std::string displayPath);
@@ -70,25 +84,28 @@ private:
     void bindAll(sqlite3_stmt* statement, const std::vector<StoredValue>& params,
                  const std::string& sql);
     void stepToEnd(sqlite3_stmt* statement, const std::string& sql);
+    void bindOne(sqlite3_stmt* statement, int index, const StoredValue& value,
+                 const std::string& sql);
+    int64_t runWrite(const std::string& sql, const Cells& cells, std::optional<int64_t> rowid);
     void closeNow();
-    void dropLookups();
+    void forgetSchema();
+    KeyIndex& indexFor(const std::string& table, const std::vector<size_t>& positions);
+    std::vector<StoredValue> storedKey(const KeyIndex& index, const std::string& table,
+                                       int64_t rowid);
+    const std::string& writeSql(char kind, const std::string& table, const Cells& cells);
     void ensureOpen() const;
     [[noreturn]] void fail(int code, const std::string& sql) const;
-
-    struct Lookup {
-        std::string table;
-        std::string name;
-    };
 
     sqlite3* m_db;
     std::string m_displayPath;
     int m_handles = 0;
     bool m_transaction = false;
     std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+    std::optional<std::map<std::string, std::string>> m_tables;  // by upper-cased name
     std::map<std::string, std::vector<Column>> m_columns;
-    int64_t m_schemaVersion = -1;
-    std::map<std::string, Lookup> m_lookups;
-    int m_lookupCount = 0;
+    std::map<std::string, std::vector<std::unique_ptr<KeyIndex>>> m_indexes;
+    std::unordered_map<std::string, std::string> m_writeSql;
+    uint64_t m_writes = 0;
 };
 
 // The name by which a table's row id can be selected, given its columns ("rowid" unless a

@@ -77,6 +77,7 @@ public:
             columns += (i == 0 ? "" : ", ") + quoteIdentifier(fields[i].name) + " " +
                        declaredTypeFor(fields[i], name);
         }
+        db().forgetTable(name);
         db().execute("CREATE TABLE main." + quoteIdentifier(name) + " (" + columns + ")");
     }
 

@@ -1,6 +1,8 @@
 #include "platform/sqlite/sqlite_recordset.h"
 
+#include <cstring>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/fault.h"
@@ -11,6 +13,17 @@
 namespace dalvon::sqlite {
 namespace {
 
+// The same stored bytes: a double is compared by its bits, so -0.0 is not 0.0.
+bool sameStored(const StoredValue& a, const StoredValue& b) {
+    if (a.index() != b.index())
+        return false;
+    if (auto* x = std::get_if<double>(&a)) {
+        double y = std::get<double>(b);
+        return std::memcmp(x, &y, sizeof y) == 0;
+    }
+    return a == b;
+}
+
 class SqliteRecordset : public Recordset {
 public:
     SqliteRecordset(std::shared_ptr<Connection> connection, RowSource source)
@@ -20,8 +33,10 @@ public:
             m_fields.push_back(column.def());
             names += (names.empty() ? "" : ", ") + quoteIdentifier(column.name);
         }
-        m_rowSql = "SELECT " + names + " FROM main." + quoteIdentifier(m_source.table) + " WHERE " +
-                   m_source.rowid + " = ?1";
+        // A run of consecutive ids is read in one go: a walk through the set reads each row once.
+        m_rowSql = "SELECT " + m_source.rowid + ", " + names + " FROM main." +
+                   quoteIdentifier(m_source.table) + " WHERE " + m_source.rowid +
+                   " BETWEEN ?1 AND ?2 ORDER BY " + m_source.rowid;
         if (m_source.loadAtOnce)
             ids();
     }
@@ -52,7 +67,7 @@ public:
         size_t i = checked(index);
         if (m_mode != Mode::Browse)
             return m_buffer[i];
-        return currentRow()[i];
+        return fromStored(currentRow()[i], m_source.columns[i]);
     }
 
     void setValue(int index, const Variant& value) override {
@@ -69,7 +84,14 @@ public:
         startChange(Mode::Adding, std::vector<Variant>(m_fields.size(), Variant::null()));
     }
 
-    void edit() override { startChange(Mode::Editing, currentRow()); }
+    void edit() override {
+        const Row& row = currentRow();
+        std::vector<Variant> values;
+        values.reserve(row.size());
+        for (size_t i = 0; i < row.size(); ++i)
+            values.push_back(fromStored(row[i], m_source.columns[i]));
+        startChange(Mode::Editing, std::move(values));
+    }
 
     void update() override {
         requireOpen();
@@ -81,7 +103,6 @@ public:
             updateRow();
         }
         m_mode = Mode::Browse;
-        m_row.reset();
     }
 
     void close() override {
@@ -94,8 +115,12 @@ private:
 
     const std::vector<int64_t>& ids() const {
         requireOpen();
-        if (!m_ids)
-            m_ids = m_connection->queryIds(m_source.idsSql, m_source.params);
+        if (!m_ids) {
+            m_ids = m_source.keyPositions.empty()
+                        ? m_connection->queryIds(m_source.idsSql, m_source.params)
+                        : m_connection->lookup(m_source.table, m_source.keyPositions,
+                                               m_source.keyValues);
+        }
         return *m_ids;
     }
 
@@ -105,25 +130,46 @@ private:
         // Moving away abandons an unfinished addNew or edit, as the classic engine does.
         m_mode = Mode::Browse;
         m_position = position;
-        m_row.reset();
     }
 
-    const std::vector<Variant>& currentRow() const {
+    // The stored values of the current row. Rows are read ahead in runs of consecutive ids and
+    // kept until this connection writes anything.
+    const Row& currentRow() const {
         if (eof())
             noCurrentRecord();
-        if (!m_row) {
-            auto rows = m_connection->query(m_rowSql, {(*m_ids)[m_position]});
-            if (rows.empty()) {
+        int64_t id = (*m_ids)[m_position];
+        if (m_readAt != m_connection->writeCount()) {
+            m_read.clear();
+            m_readAt = m_connection->writeCount();
+        }
+        auto found = m_read.find(id);
+        if (found == m_read.end()) {
+            readAhead();
+            found = m_read.find(id);
+            if (found == m_read.end()) {
                 throw Fault(3167, "DAO.Recordset",
                             "Record is deleted. (table '" + m_source.table + "')");
             }
-            std::vector<Variant> values;
-            for (size_t i = 0; i < rows[0].size(); ++i) {
-                values.push_back(fromStored(rows[0][i], m_source.columns[i]));
-            }
-            m_row = std::move(values);
         }
-        return *m_row;
+        return found->second;
+    }
+
+    void readAhead() const {
+        constexpr size_t kRun = 64;
+        const std::vector<int64_t>& all = *m_ids;
+        int64_t first = all[m_position];
+        size_t length = 1;
+        while (length < kRun && m_position + length < all.size() &&
+               all[m_position + length] == first + static_cast<int64_t>(length)) {
+            ++length;
+        }
+        m_read.clear();
+        for (Row& row :
+             m_connection->query(m_rowSql, {first, first + static_cast<int64_t>(length) - 1})) {
+            int64_t id = std::get<int64_t>(row[0]);
+            row.erase(row.begin());
+            m_read.emplace(id, std::move(row));
+        }
     }
 
     void startChange(Mode mode, std::vector<Variant> values) {
@@ -133,40 +179,27 @@ private:
     }
 
     void insertRow() {
-        std::string names, marks;
-        std::vector<StoredValue> params;
+        Connection::Cells cells;
         for (size_t i = 0; i < m_changes.size(); ++i) {
-            if (!m_changes[i])
-                continue;
-            names += (params.empty() ? "" : ", ") + quoteIdentifier(m_fields[i].name);
-            params.push_back(*m_changes[i]);
-            marks += (params.size() == 1 ? "?" : ", ?") + std::to_string(params.size());
+            if (m_changes[i])
+                cells.emplace_back(m_source.positions[i], std::move(*m_changes[i]));
         }
-        std::string table = "main." + quoteIdentifier(m_source.table);
-        std::string sql = params.empty()
-                              ? "INSERT INTO " + table + " DEFAULT VALUES"
-                              : "INSERT INTO " + table + " (" + names + ") VALUES (" + marks + ")";
         ids();  // the set is fixed before it grows by the new row
-        m_ids->push_back(m_connection->execute(sql, params));
+        m_ids->push_back(m_connection->insertRow(m_source.table, cells));
     }
 
     void updateRow() {
-        std::string assignments;
-        std::vector<StoredValue> params;
+        const Row& row = currentRow();
+        // Only values that differ from the stored ones are written; the row as it is stands
+        // for the old values of the connection's indexes.
+        Connection::Cells changes;
+        std::vector<const StoredValue*> before(m_connection->columns(m_source.table).size());
         for (size_t i = 0; i < m_changes.size(); ++i) {
-            if (!m_changes[i])
-                continue;
-            params.push_back(*m_changes[i]);
-            assignments += (params.size() == 1 ? "" : ", ") + quoteIdentifier(m_fields[i].name) +
-                           " = ?" + std::to_string(params.size());
+            before[m_source.positions[i]] = &row[i];
+            if (m_changes[i] && !sameStored(*m_changes[i], row[i]))
+                changes.emplace_back(m_source.positions[i], std::move(*m_changes[i]));
         }
-        if (params.empty())
-            return;
-        params.emplace_back(std::in_place_type<int64_t>, (*m_ids)[m_position]);
-        m_connection->execute("UPDATE main." + quoteIdentifier(m_source.table) + " SET " +
-                                  assignments + " WHERE " + m_source.rowid + " = ?" +
-                                  std::to_string(params.size()),
-                              params);
+        m_connection->updateRow(m_source.table, (*m_ids)[m_position], changes, before);
     }
 
     size_t checked(int index) const {
@@ -206,7 +239,8 @@ private:
     std::string m_rowSql;
     mutable std::optional<std::vector<int64_t>> m_ids;
     size_t m_position = 0;
-    mutable std::optional<std::vector<Variant>> m_row;
+    mutable std::unordered_map<int64_t, Row> m_read;
+    mutable uint64_t m_readAt = 0;
     Mode m_mode = Mode::Browse;
     std::vector<Variant> m_buffer;
     std::vector<std::optional<StoredValue>> m_changes;

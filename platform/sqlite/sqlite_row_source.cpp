@@ -36,6 +36,17 @@ public:
         for (const sql::OrderKey& key : m_query.orderBy)
             order.push_back(resolve(key.field));
         reportUnknown();
+        for (size_t i = 0; i < keys.size(); ++i) {
+            m_source.params.push_back(
+                criterionValue(m_query.where[i].value, m_all[keys[i]], m_source.table, m_text));
+        }
+        m_source.loadAtOnce = !keys.empty();
+        if (!keys.empty() && order.empty()) {
+            m_source.keyPositions = keys;
+            m_source.keyValues = std::move(m_source.params);
+            m_source.params.clear();
+            return std::move(m_source);
+        }
         std::string where = keys.empty() ? "" : whereClause(keys);
         std::string orderBy;
         for (size_t i = 0; i < order.size(); ++i) {
@@ -58,37 +69,28 @@ private:
                 m_unknown.push_back(m_query.selectAllTable + ".*");
             }
             m_source.columns = m_all;
+            for (size_t i = 0; i < m_all.size(); ++i)
+                m_source.positions.push_back(i);
             return;
         }
         for (const sql::FieldRef& field : m_query.fields) {
             size_t index = resolve(field);
-            if (index < m_all.size())
+            if (index < m_all.size()) {
                 m_source.columns.push_back(m_all[index]);
+                m_source.positions.push_back(index);
+            }
         }
     }
 
-    // Equality lookups go through a temporary table indexed on the compared columns.
-    std::string whereClause(const std::vector<size_t>& keys) {
-        for (size_t i = 0; i < keys.size(); ++i) {
-            m_source.params.push_back(
-                criterionValue(m_query.where[i].value, m_all[keys[i]], m_source.table, m_text));
-        }
-        std::vector<size_t> distinct = keys;
-        std::sort(distinct.begin(), distinct.end());
-        distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
-        std::vector<Column> keyColumns;
-        for (size_t index : distinct)
-            keyColumns.push_back(m_all[index]);
-        std::string lookup = m_connection.lookup(m_source.table, keyColumns);
+    // A sorted selection scans; plain equality lookups go through the connection's index.
+    std::string whereClause(const std::vector<size_t>& keys) const {
         std::string test;
         for (size_t i = 0; i < keys.size(); ++i) {
-            auto position = std::find(distinct.begin(), distinct.end(), keys[i]) - distinct.begin();
-            test += (i == 0 ? "k" : " AND k") + std::to_string(position) + " = ?" +
-                    std::to_string(i + 1);
+            const Column& column = m_all[keys[i]];
+            test += (i == 0 ? " WHERE " : " AND ") + quoteIdentifier(column.name) + " = ?" +
+                    std::to_string(i + 1) + (column.holdsText() ? " COLLATE DALVON_NOCASE" : "");
         }
-        m_source.loadAtOnce = true;
-        return " WHERE " + m_source.rowid + " IN (SELECT rid FROM temp." + quoteIdentifier(lookup) +
-               " WHERE " + test + ")";
+        return test;
     }
 
     // The position of a field among the table's columns; the size of the list (after noting
@@ -130,6 +132,8 @@ RowSource tableRows(Connection& connection, const std::string& name) {
     RowSource source;
     source.table = storedTableName(connection, name);
     source.columns = connection.columns(source.table);
+    for (size_t i = 0; i < source.columns.size(); ++i)
+        source.positions.push_back(i);
     source.rowid = rowidName(source.columns);
     source.idsSql = "SELECT " + source.rowid + " FROM main." + quoteIdentifier(source.table) +
                     " ORDER BY " + source.rowid;

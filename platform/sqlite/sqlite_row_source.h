@@ -10,15 +10,19 @@ namespace dalvon::sqlite {
 
 class Connection;
 
-// Where the rows of a record set come from: one stored table, the columns of the set, and the
-// statement that lists the row ids of the set in its order.
+// Where the rows of a record set come from: one stored table, the columns of the set, and how
+// the row ids of the set are listed in its order: by an equality lookup when `keyPositions`
+// is not empty, else by the statement `idsSql`.
 struct RowSource {
     std::string table;  // stored name
     std::vector<Column> columns;
-    std::string rowid;  // how the table's row id is selected
+    std::vector<size_t> positions;  // of the set's columns among the table's
+    std::string rowid;              // how the table's row id is selected
+    std::vector<size_t> keyPositions;
+    std::vector<StoredValue> keyValues;
     std::string idsSql;
     std::vector<StoredValue> params;
-    bool loadAtOnce = false;  // the ids statement relies on lookups that may be dropped later
+    bool loadAtOnce = false;  // a WHERE fixes the set's rows when it is opened
 };
 
 // All rows of a table, in insertion order. Fault 3078 naming the table when it is missing.

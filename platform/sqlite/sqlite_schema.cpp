@@ -1,9 +1,10 @@
 #include <algorithm>
 
+#include "platform/sql/sql_query.h"
 #include "platform/sqlite/sqlite_connection.h"
 #include "platform/text.h"
 
-// The parts of Connection that read the schema and keep the temporary lookups.
+// The parts of Connection that read the schema and keep the key indexes.
 namespace dalvon::sqlite {
 namespace {
 
@@ -12,16 +13,13 @@ std::string asText(const StoredValue& value) {
     return text ? *text : std::string();
 }
 
-int64_t asInteger(const StoredValue& value) {
-    auto* whole = std::get_if<int64_t>(&value);
-    return whole ? *whole : 0;
-}
-
-std::string joined(const std::vector<std::string>& parts) {
-    std::string text;
-    for (const std::string& part : parts)
-        text += (text.empty() ? "" : ", ") + part;
-    return text;
+// Table names are unique without regard to ASCII case, as SQLite compares them.
+std::string asciiUpper(std::string name) {
+    for (char& c : name) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
+    }
+    return name;
 }
 
 }  // namespace
@@ -36,22 +34,19 @@ std::vector<std::string> Connection::tableNames() {
 }
 
 std::optional<std::string> Connection::findTable(const std::string& name) {
-    auto rows = query(
-        "SELECT name FROM main.sqlite_master WHERE type = 'table' AND "
-        "name = ?1 COLLATE NOCASE AND name NOT LIKE 'sqlite!_%' ESCAPE '!'",
-        {name});
-    if (rows.empty())
+    if (!m_tables) {
+        std::map<std::string, std::string> tables;
+        for (const std::string& stored : tableNames())
+            tables.emplace(asciiUpper(stored), stored);
+        m_tables = std::move(tables);
+    }
+    auto found = m_tables->find(asciiUpper(name));
+    if (found == m_tables->end())
         return std::nullopt;
-    return asText(rows[0][0]);
+    return found->second;
 }
 
 const std::vector<Column>& Connection::columns(const std::string& table) {
-    // Another tool may have changed the schema since the last transaction began.
-    int64_t version = asInteger(query("PRAGMA main.schema_version").at(0).at(0));
-    if (version != m_schemaVersion) {
-        m_columns.clear();
-        m_schemaVersion = version;
-    }
     auto found = m_columns.find(table);
     if (found != m_columns.end())
         return found->second;
@@ -63,65 +58,85 @@ const std::vector<Column>& Connection::columns(const std::string& table) {
 }
 
 void Connection::forgetTable(const std::string& table) {
-    for (auto it = m_lookups.begin(); it != m_lookups.end();) {
-        if (equalsIgnoreCase(it->second.table, table)) {
-            execute("DROP TRIGGER IF EXISTS temp." + quoteIdentifier(it->second.name + "_insert"));
-            execute("DROP TRIGGER IF EXISTS temp." + quoteIdentifier(it->second.name + "_update"));
-            execute("DROP TRIGGER IF EXISTS temp." + quoteIdentifier(it->second.name + "_delete"));
-            execute("DROP TABLE IF EXISTS temp." + quoteIdentifier(it->second.name));
-            it = m_lookups.erase(it);
-        } else {
-            ++it;
+    std::string upper = asciiUpper(table);
+    auto sameTable = [&](const auto& entry) { return asciiUpper(entry.first) == upper; };
+    std::erase_if(m_columns, sameTable);
+    std::erase_if(m_indexes, sameTable);
+    m_tables.reset();
+    ++m_writes;
+}
+
+void Connection::forgetSchema() {
+    m_tables.reset();
+    m_columns.clear();
+    m_indexes.clear();
+    ++m_writes;
+}
+
+KeyIndex& Connection::indexFor(const std::string& table, const std::vector<size_t>& positions) {
+    auto& indexes = m_indexes[table];
+    for (const auto& index : indexes) {
+        if (index->positions() == positions)
+            return *index;
+    }
+    const std::vector<Column>& all = columns(table);
+    std::vector<Column> keys;
+    std::string names;
+    for (size_t position : positions) {
+        keys.push_back(all.at(position));
+        names += ", " + quoteIdentifier(all[position].name);
+    }
+    auto index = std::make_unique<KeyIndex>(positions, keys);
+    // One pass over the table; from here on the writes of this connection keep it current.
+    std::string sql = "SELECT " + rowidName(all) + names + " FROM main." + quoteIdentifier(table);
+    std::vector<Row> rows = query(sql);
+    std::vector<const StoredValue*> values(keys.size());
+    for (const Row& row : rows) {
+        for (size_t i = 0; i < keys.size(); ++i)
+            values[i] = &row[i + 1];
+        if (auto key = index->keyOf(values))
+            index->add(*key, std::get<int64_t>(row[0]));
+    }
+    indexes.push_back(std::move(index));
+    return *indexes.back();
+}
+
+std::vector<int64_t> Connection::lookup(const std::string& table,
+                                        const std::vector<size_t>& positions,
+                                        const std::vector<StoredValue>& values) {
+    const std::vector<Column>& all = columns(table);
+    // A column compared twice matches only when both values are the same to a lookup.
+    std::vector<size_t> distinct;
+    std::vector<std::string> parts;
+    for (size_t i = 0; i < positions.size(); ++i) {
+        std::optional<std::string> part = KeyIndex::partOf(values[i], all.at(positions[i]));
+        if (!part)
+            return {};
+        auto seen = std::find(distinct.begin(), distinct.end(), positions[i]);
+        if (seen != distinct.end()) {
+            if (parts[static_cast<size_t>(seen - distinct.begin())] != *part)
+                return {};
+            continue;
         }
+        distinct.push_back(positions[i]);
+        parts.push_back(std::move(*part));
     }
-    m_columns.erase(table);
+    std::string key;
+    for (const std::string& part : parts)
+        key += part;
+    return indexFor(table, distinct).find(key);
 }
 
-void Connection::dropLookups() {
-    while (!m_lookups.empty()) {
-        // A copy: forgetTable erases the entry the name lives in.
-        std::string table = m_lookups.begin()->second.table;
-        forgetTable(table);
-    }
-}
-
-std::string Connection::lookup(const std::string& table, const std::vector<Column>& keys) {
-    std::string id = upperCase(table);
-    for (const Column& key : keys)
-        id += '\x1f' + upperCase(key.name);
-    auto found = m_lookups.find(id);
-    if (found != m_lookups.end())
-        return found->second.name;
-
-    std::string name = "dalvon_lookup_" + std::to_string(++m_lookupCount);
-    std::string rowid = rowidName(columns(table));
-    std::string target = "main." + quoteIdentifier(table);
-    std::vector<std::string> keyDefs, keyNames, sourceNames, newValues, assignments;
-    for (size_t i = 0; i < keys.size(); ++i) {
-        std::string k = "k" + std::to_string(i);
-        std::string source = quoteIdentifier(keys[i].name);
-        keyDefs.push_back(k + (keys[i].holdsText() ? " COLLATE DALVON_NOCASE" : ""));
-        keyNames.push_back(k);
-        sourceNames.push_back(source);
-        newValues.push_back("new." + source);
-        assignments.push_back(k + " = new." + source);
-    }
-    std::string quoted = quoteIdentifier(name);
-    execute("CREATE TEMP TABLE " + quoted + " (rid INTEGER PRIMARY KEY, " + joined(keyDefs) + ")");
-    m_lookups[id] = Lookup{table, name};
-    execute("INSERT INTO temp." + quoted + " SELECT " + rowid + ", " + joined(sourceNames) +
-            " FROM " + target);
-    execute("CREATE INDEX temp." + quoteIdentifier(name + "_key") + " ON " + quoted + " (" +
-            joined(keyNames) + ")");
-    execute("CREATE TEMP TRIGGER " + quoteIdentifier(name + "_insert") + " AFTER INSERT ON " +
-            target + " BEGIN INSERT INTO " + quoted + " VALUES (new." + rowid + ", " +
-            joined(newValues) + "); END");
-    execute("CREATE TEMP TRIGGER " + quoteIdentifier(name + "_update") + " AFTER UPDATE OF " +
-            joined(sourceNames) + " ON " + target + " BEGIN UPDATE " + quoted + " SET " +
-            joined(assignments) + " WHERE rid = old." + rowid + "; END");
-    execute("CREATE TEMP TRIGGER " + quoteIdentifier(name + "_delete") + " AFTER DELETE ON " +
-            target + " BEGIN DELETE FROM " + quoted + " WHERE rid = old." + rowid + "; END");
-    return name;
+std::vector<StoredValue> Connection::storedKey(const KeyIndex& index, const std::string& table,
+                                               int64_t rowid) {
+    const std::vector<Column>& all = columns(table);
+    std::string names;
+    for (size_t position : index.positions())
+        names += (names.empty() ? "" : ", ") + quoteIdentifier(all.at(position).name);
+    std::vector<Row> rows = query("SELECT " + names + " FROM main." + quoteIdentifier(table) +
+                                      " WHERE " + rowidName(all) + " = ?1",
+                                  {rowid});
+    return rows.empty() ? std::vector<StoredValue>(index.positions().size()) : rows[0];
 }
 
 }  // namespace dalvon::sqlite
