@@ -210,6 +210,13 @@ class PosixFileSystem : public FileSystem {
         if (drive == nullptr)
             throw faults::pathNotFound(path);
         std::string host = drive->hostFolder;
+        // Usually the path exists as given: one call settles it.
+        std::string given = host;
+        for (const std::string& component : parts->components)
+            given = joined(given, component);
+        struct stat whole {};
+        if (::lstat(given.c_str(), &whole) == 0)
+            return given;
         bool existing = true;
         for (const std::string& component : parts->components) {
             std::string exact = joined(host, component);

@@ -64,6 +64,12 @@ std::string upperCase(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
+        auto byte = static_cast<unsigned char>(utf8[i]);
+        if (byte < 0x80) {
+            out += static_cast<char>(byte >= 'a' && byte <= 'z' ? byte - 32 : byte);
+            ++i;
+            continue;
+        }
         size_t start = i;
         char32_t cp = decode(utf8, i);
         char32_t up = upper(cp);

@@ -15,7 +15,8 @@ struct Runtime;
 // nothing. ProgramEnd passes through untouched.
 class Procedure {
   public:
-    Procedure(Runtime& rt, std::string name) : m_rt(rt), m_name(std::move(name)) {}
+    // `name` is a literal: procedures are named in the code, and naming one costs nothing.
+    Procedure(Runtime& rt, const char* name) : m_rt(rt), m_name(name) {}
 
     template <class Step>
     void step(Step&& body) {
@@ -43,14 +44,14 @@ class Procedure {
     // Reports `fault` as the ordinary handler does.
     void report(const Fault& fault) { handle(fault, false); }
 
-    const std::string& name() const { return m_name; }
+    std::string name() const { return m_name; }
     Runtime& runtime() { return m_rt; }
 
   private:
     void handle(const Fault& fault, bool fatal);
 
     Runtime& m_rt;
-    std::string m_name;
+    const char* m_name;
 };
 
 // 16-bit whole numbers as the program counts rows and IDs; Fault 6 when the value does not fit.

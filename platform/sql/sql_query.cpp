@@ -36,7 +36,8 @@ struct Node {
 
 class Parser {
 public:
-    explicit Parser(std::string_view text) : m_text(text), m_tokens(tokenize(text)) {}
+    Parser(std::string_view text, const std::vector<Token>& tokens)
+        : m_text(text), m_tokens(tokens) {}
 
     Query parseQuery() {
         Query query;
@@ -47,7 +48,7 @@ public:
             failFrom("FROM was expected after the selected fields");
         if (!isName(peek()) || isReserved(peek()))
             failFrom("a table name was expected after FROM");
-        query.table = take().text;
+        query.table = std::string(take().text);
         if (takeKeyword("WHERE"))
             collectConditions(parseExpression(), query.where);
         if (takeKeyword("ORDER")) {
@@ -58,10 +59,10 @@ public:
         takeSymbol(';');
         if (peek().kind != TokenKind::End) {
             bool inFrom = query.where.empty() && query.orderBy.empty();
-            std::string detail = "unexpected '" + peek().text + "' after the table name";
+            std::string detail = "unexpected '" + std::string(peek().text) + "' after the table name";
             if (inFrom)
                 failFrom(detail);
-            fail("unexpected '" + peek().text + "' at the end of the query");
+            fail("unexpected '" + std::string(peek().text) + "' at the end of the query");
         }
         return query;
     }
@@ -74,7 +75,7 @@ private:
         }
         if (isName(peek()) && !isReserved(peek()) && peekSymbol(1, '.') && peekSymbol(2, '*')) {
             query.selectAll = true;
-            query.selectAllTable = take().text;
+            query.selectAllTable = std::string(take().text);
             m_position += 2;
             return;
         }
@@ -98,13 +99,13 @@ private:
     FieldRef parseFieldRef(const std::string& expectation) {
         if (!isName(peek()) || isReserved(peek()))
             fail(expectation);
-        FieldRef ref{"", take().text};
+        FieldRef ref{"", std::string(take().text)};
         if (takeSymbol('.')) {
             if (!isName(peek()) || isReserved(peek())) {
                 fail("a field name was expected after '" + ref.name + ".'");
             }
             ref.table = std::move(ref.name);
-            ref.name = take().text;
+            ref.name = std::string(take().text);
         }
         return ref;
     }
@@ -139,7 +140,7 @@ private:
         }
         const Token& token = peek();
         if (token.kind == TokenKind::Text) {
-            return valueNode(Literal{Literal::Kind::Text, take().text, 0});
+            return valueNode(Literal{Literal::Kind::Text, std::string(take().text), 0});
         }
         if (token.kind == TokenKind::Number || token.kind == TokenKind::Symbol) {
             if (auto number = parseNumber())
@@ -155,13 +156,13 @@ private:
         size_t start = m_position;
         std::string sign;
         if (peekSymbol(0, '-') || peekSymbol(0, '+'))
-            sign = take().text;
+            sign = std::string(take().text);
         if (peek().kind != TokenKind::Number) {
             m_position = start;
             return std::nullopt;
         }
         const Token& digits = take();
-        return Literal{Literal::Kind::Number, sign + digits.text,
+        return Literal{Literal::Kind::Number, sign + std::string(digits.text),
                        sign == "-" ? -digits.number : digits.number};
     }
 
@@ -197,7 +198,7 @@ private:
         const Token& token = peek();
         if (token.kind == TokenKind::End)
             return what + " was expected at the end of the query";
-        return what + " was expected before '" + token.text + "'";
+        return what + " was expected before '" + std::string(token.text) + "'";
     }
 
     const Token& peek() const { return m_tokens[m_position]; }
@@ -236,7 +237,7 @@ private:
     }
 
     std::string_view m_text;
-    std::vector<Token> m_tokens;
+    const std::vector<Token>& m_tokens;
     size_t m_position = 0;
 };
 
@@ -259,7 +260,11 @@ bool sameName(std::string_view a, std::string_view b) {
 }
 
 Query parse(std::string_view text) {
-    return Parser(text).parseQuery();
+    return parse(text, tokenize(text));
+}
+
+Query parse(std::string_view text, const std::vector<Token>& tokens) {
+    return Parser(text, tokens).parseQuery();
 }
 
 }  // namespace dalvon::sql

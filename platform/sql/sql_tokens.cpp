@@ -1,6 +1,5 @@
 #include "platform/sql/sql_tokens.h"
 
-#include <cctype>
 #include <charconv>
 
 #include "platform/fault.h"
@@ -8,16 +7,20 @@
 namespace dalvon::sql {
 namespace {
 
+// ASCII classes by hand: the <cctype> ones follow the C locale.
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 bool isNameStart(char c) {
     // Bytes of multi-byte UTF-8 characters count as letters, so "Größe" is one name.
-    return std::isalpha(static_cast<unsigned char>(c)) || c == '_' ||
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
            static_cast<unsigned char>(c) >= 0x80;
 }
 bool isNamePart(char c) {
-    return isNameStart(c) || std::isdigit(static_cast<unsigned char>(c));
+    return isNameStart(c) || isDigit(c);
 }
-bool isDigit(char c) {
-    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+bool isBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
 class Tokenizer {
@@ -26,6 +29,7 @@ public:
 
     std::vector<Token> run() {
         std::vector<Token> tokens;
+        tokens.reserve(m_text.size() / 4 + 2);
         while (skipBlanks())
             tokens.push_back(next());
         tokens.push_back(Token{});
@@ -34,9 +38,8 @@ public:
 
 private:
     bool skipBlanks() {
-        while (m_pos < m_text.size() && std::isspace(static_cast<unsigned char>(m_text[m_pos]))) {
+        while (m_pos < m_text.size() && isBlank(m_text[m_pos]))
             ++m_pos;
-        }
         return m_pos < m_text.size();
     }
 
@@ -53,12 +56,11 @@ private:
             size_t start = m_pos;
             while (m_pos < m_text.size() && isNamePart(m_text[m_pos]))
                 ++m_pos;
-            return Token{TokenKind::Name, std::string(m_text.substr(start, m_pos - start)), 0,
-                         false};
+            return Token{TokenKind::Name, m_text.substr(start, m_pos - start), 0, false};
         }
         if (std::string_view(".,()=*;-+").find(c) != std::string_view::npos) {
             ++m_pos;
-            return Token{TokenKind::Symbol, std::string(1, c), 0, false};
+            return Token{TokenKind::Symbol, m_text.substr(m_pos - 1, 1), 0, false};
         }
         fail("unexpected character '" + std::string(1, c) + "'");
     }
@@ -67,7 +69,7 @@ private:
         size_t end = m_text.find(close, m_pos + 1);
         if (end == std::string_view::npos)
             fail(std::string("unterminated ") + what);
-        Token token{kind, std::string(m_text.substr(m_pos + 1, end - m_pos - 1)), 0, false};
+        Token token{kind, m_text.substr(m_pos + 1, end - m_pos - 1), 0, false};
         token.bracketed = kind == TokenKind::Name;
         m_pos = end + 1;
         return token;
@@ -94,7 +96,7 @@ private:
         if (m_pos < m_text.size() && isNameStart(m_text[m_pos])) {
             fail("a number runs into a name");
         }
-        std::string written(m_text.substr(start, m_pos - start));
+        std::string_view written = m_text.substr(start, m_pos - start);
         // from_chars ignores the C locale, which a window toolkit may have set to a comma.
         double value = 0;
         std::from_chars(written.data(), written.data() + written.size(), value);

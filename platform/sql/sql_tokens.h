@@ -10,12 +10,13 @@ enum class TokenKind { Name, Text, Number, Symbol, End };
 
 struct Token {
     TokenKind kind = TokenKind::End;
-    std::string text;        // name (without brackets), text literal, number as written, symbol
+    std::string_view text;   // name (without brackets), text literal, number as written, symbol;
+                             // a view into the tokenized text
     double number = 0;       // value of a Number
     bool bracketed = false;  // a [name] is never a keyword
 };
 
-// Splits a query into tokens, closed by one End token. Symbols are single characters of
+// Splits a query into tokens (which point into `text`), closed by one End token. Symbols are single characters of
 // ".,()=*;-+". A text literal runs from a double quote to the next one, without escapes.
 // Throws Fault 3075 (quoting `text`) for an unterminated literal or a character outside the
 // subset.

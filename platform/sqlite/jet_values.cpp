@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 #include <cstdint>
 #include <cstdio>
 
@@ -187,6 +188,16 @@ StoredValue toStored(const Variant& value, const Column& column, const std::stri
             return storedBinary(value, column, table);
     }
     conversionError(value, column, table);
+}
+
+bool sameStored(const StoredValue& a, const StoredValue& b) {
+    if (a.index() != b.index())
+        return false;
+    if (auto* x = std::get_if<double>(&a)) {
+        double y = std::get<double>(b);
+        return std::memcmp(x, &y, sizeof y) == 0;
+    }
+    return a == b;
 }
 
 StoredValue criterionValue(const sql::Literal& literal, const Column& column,

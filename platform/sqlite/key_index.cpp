@@ -9,16 +9,76 @@
 namespace dalvon::sqlite {
 namespace {
 
+// The exact form of a row's key: per key column a kind byte, a 32-bit length and the value's
+// bytes. Kinds: n Null, i integer, r real, t text, b blob.
 template <class T>
-void appendBytes(std::string& key, const T& value) {
+void appendBytes(std::string& out, const T& value) {
     char bytes[sizeof(T)];
     std::memcpy(bytes, &value, sizeof(T));
-    key.append(bytes, sizeof(T));
+    out.append(bytes, sizeof(T));
 }
 
-// Appends one value's part of a key: a kind byte, then a form in which equal values are equal
-// bytes. Texts and blobs carry their length so that parts cannot run into each other.
-void appendPart(std::string& key, const StoredValue& value, const Column& column) {
+template <class T>
+T readBytes(const std::string& in, size_t at) {
+    T value;
+    std::memcpy(&value, in.data() + at, sizeof(T));
+    return value;
+}
+
+void appendExact(std::string& out, const StoredValue& value) {
+    auto part = [&](char kind, const char* data, size_t size) {
+        out += kind;
+        appendBytes(out, static_cast<uint32_t>(size));
+        out.append(data, size);
+    };
+    if (auto* whole = std::get_if<int64_t>(&value)) {
+        part('i', reinterpret_cast<const char*>(whole), sizeof *whole);
+    } else if (auto* real = std::get_if<double>(&value)) {
+        part('r', reinterpret_cast<const char*>(real), sizeof *real);
+    } else if (auto* text = std::get_if<std::string>(&value)) {
+        part('t', text->data(), text->size());
+    } else if (auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
+        part('b', reinterpret_cast<const char*>(bytes->data()), bytes->size());
+    } else {
+        part('n', nullptr, 0);
+    }
+}
+
+struct ExactPart {
+    char kind;
+    size_t at;  // of the value's bytes
+    size_t size;
+};
+
+std::vector<ExactPart> splitExact(const std::string& exact) {
+    std::vector<ExactPart> parts;
+    for (size_t at = 0; at < exact.size();) {
+        char kind = exact[at];
+        auto size = readBytes<uint32_t>(exact, at + 1);
+        parts.push_back({kind, at + 5, size});
+        at += 5 + size;
+    }
+    return parts;
+}
+
+StoredValue valueOf(const std::string& exact, const ExactPart& part) {
+    switch (part.kind) {
+        case 'i':
+            return readBytes<int64_t>(exact, part.at);
+        case 'r':
+            return readBytes<double>(exact, part.at);
+        case 't':
+            return exact.substr(part.at, part.size);
+        case 'b':
+            return std::vector<uint8_t>(exact.begin() + static_cast<ptrdiff_t>(part.at),
+                                        exact.begin() + static_cast<ptrdiff_t>(part.at + part.size));
+        default:
+            return std::monostate{};
+    }
+}
+
+// The lookup form of one value: equal for values a WHERE finds equal.
+void appendLookup(std::string& key, const StoredValue& value, const Column& column) {
     if (auto* whole = std::get_if<int64_t>(&value)) {
         key += 'I';
         appendBytes(key, *whole);
@@ -34,11 +94,11 @@ void appendPart(std::string& key, const StoredValue& value, const Column& column
         }
     } else if (auto* text = std::get_if<std::string>(&value)) {
         key += column.holdsText() ? 'T' : 'S';
-        appendBytes(key, text->size());
+        appendBytes(key, static_cast<uint32_t>(text->size()));
         key += column.holdsText() ? upperCase(*text) : *text;
     } else if (auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
         key += 'B';
-        appendBytes(key, bytes->size());
+        appendBytes(key, static_cast<uint32_t>(bytes->size()));
         key.append(bytes->begin(), bytes->end());
     }
 }
@@ -47,30 +107,37 @@ const std::vector<int64_t> kNoRows;
 
 }  // namespace
 
-bool KeyIndex::covers(size_t position) const {
-    return std::find(m_positions.begin(), m_positions.end(), position) != m_positions.end();
+std::optional<size_t> KeyIndex::keyOf(size_t position) const {
+    auto at = std::find(m_positions.begin(), m_positions.end(), position);
+    if (at == m_positions.end())
+        return std::nullopt;
+    return static_cast<size_t>(at - m_positions.begin());
 }
 
-std::optional<std::string> KeyIndex::keyOf(const std::vector<const StoredValue*>& values) const {
+std::optional<std::string> KeyIndex::lookupPart(const StoredValue& value, const Column& column) {
+    if (std::holds_alternative<std::monostate>(value))
+        return std::nullopt;
+    std::string part;
+    appendLookup(part, value, column);
+    return part;
+}
+
+std::optional<std::string> KeyIndex::lookupKey(const std::string& exact) const {
     std::string key;
-    for (size_t i = 0; i < values.size() && i < m_keys.size(); ++i) {
-        if (values[i] == nullptr || std::holds_alternative<std::monostate>(*values[i]))
+    std::vector<ExactPart> parts = splitExact(exact);
+    for (size_t i = 0; i < parts.size() && i < m_keys.size(); ++i) {
+        if (parts[i].kind == 'n')
             return std::nullopt;
-        appendPart(key, *values[i], m_keys[i]);
+        appendLookup(key, valueOf(exact, parts[i]), m_keys[i]);
     }
     return key;
 }
 
-std::optional<std::string> KeyIndex::partOf(const StoredValue& value, const Column& column) {
-    if (std::holds_alternative<std::monostate>(value))
-        return std::nullopt;
-    std::string part;
-    appendPart(part, value, column);
-    return part;
-}
-
-void KeyIndex::add(const std::string& key, int64_t rowid) {
-    std::vector<int64_t>& rows = m_rows[key];
+void KeyIndex::link(const std::string& exact, int64_t rowid) {
+    std::optional<std::string> key = lookupKey(exact);
+    if (!key)
+        return;
+    std::vector<int64_t>& rows = m_rows[*key];
     // New rows nearly always have the highest id; the list stays sorted either way.
     if (rows.empty() || rows.back() < rowid) {
         rows.push_back(rowid);
@@ -79,8 +146,9 @@ void KeyIndex::add(const std::string& key, int64_t rowid) {
     }
 }
 
-void KeyIndex::remove(const std::string& key, int64_t rowid) {
-    auto found = m_rows.find(key);
+void KeyIndex::unlink(const std::string& exact, int64_t rowid) {
+    std::optional<std::string> key = lookupKey(exact);
+    auto found = key ? m_rows.find(*key) : m_rows.end();
     if (found == m_rows.end())
         return;
     std::vector<int64_t>& rows = found->second;
@@ -89,6 +157,43 @@ void KeyIndex::remove(const std::string& key, int64_t rowid) {
         rows.erase(at);
     if (rows.empty())
         m_rows.erase(found);
+}
+
+void KeyIndex::add(int64_t rowid, const std::vector<const StoredValue*>& values) {
+    std::string exact;
+    for (const StoredValue* value : values)
+        appendExact(exact, value ? *value : StoredValue());
+    link(exact, rowid);
+    m_exact[rowid] = std::move(exact);
+}
+
+bool KeyIndex::storedValue(int64_t rowid, size_t key, StoredValue& value) const {
+    auto found = m_exact.find(rowid);
+    if (found == m_exact.end())
+        return false;
+    std::vector<ExactPart> parts = splitExact(found->second);
+    if (key >= parts.size())
+        return false;
+    value = valueOf(found->second, parts[key]);
+    return true;
+}
+
+void KeyIndex::change(int64_t rowid, size_t key, const StoredValue& value) {
+    auto found = m_exact.find(rowid);
+    if (found == m_exact.end())
+        return;
+    const std::string& old = found->second;
+    std::vector<ExactPart> parts = splitExact(old);
+    std::string exact;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i == key)
+            appendExact(exact, value);
+        else
+            exact.append(old, parts[i].at - 5, parts[i].size + 5);
+    }
+    unlink(old, rowid);
+    link(exact, rowid);
+    found->second = std::move(exact);
 }
 
 const std::vector<int64_t>& KeyIndex::find(const std::string& key) const {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/sqlite/jet_types.h"
@@ -14,7 +15,8 @@ namespace dalvon::sqlite {
 // The row ids of one table by the values of some of its columns, kept in memory so that an
 // equality lookup costs a hash probe instead of a scan. Keys compare as the engine's WHERE
 // does: text of a text column without regard to case, whole and fractional numbers by value,
-// Null never.
+// Null never. The index also knows each row's key values exactly as stored, so that a write
+// can be checked against them without reading the row.
 class KeyIndex {
 public:
     // `positions` are the key columns' positions among the table's columns.
@@ -22,24 +24,30 @@ public:
         : m_positions(std::move(positions)), m_keys(std::move(keys)) {}
 
     const std::vector<size_t>& positions() const { return m_positions; }
-    const std::vector<Column>& keys() const { return m_keys; }
-    bool covers(size_t position) const;
+    // The place of a table column among the key columns, if it is one.
+    std::optional<size_t> keyOf(size_t position) const;
 
-    // The key of values given in the order of the key columns; none when one is Null.
-    std::optional<std::string> keyOf(const std::vector<const StoredValue*>& values) const;
-    // The part of a key that one value of `column` makes; none for Null. Two values are equal
-    // in a lookup exactly when their parts are.
-    static std::optional<std::string> partOf(const StoredValue& value, const Column& column);
+    // The lookup key of values of `column` given in key column order; none when one is Null.
+    static std::optional<std::string> lookupPart(const StoredValue& value, const Column& column);
 
-    void add(const std::string& key, int64_t rowid);
-    void remove(const std::string& key, int64_t rowid);
-    // The row ids with this key in ascending order (empty when there are none).
+    // Records a row with its key values in key column order.
+    void add(int64_t rowid, const std::vector<const StoredValue*>& values);
+    // The row's stored value of key column `key`; false when the row is unknown.
+    bool storedValue(int64_t rowid, size_t key, StoredValue& value) const;
+    // Gives key column `key` of a known row a new value.
+    void change(int64_t rowid, size_t key, const StoredValue& value);
+    // The row ids with this lookup key, in ascending order.
     const std::vector<int64_t>& find(const std::string& key) const;
 
 private:
+    std::optional<std::string> lookupKey(const std::string& exact) const;
+    void link(const std::string& exact, int64_t rowid);
+    void unlink(const std::string& exact, int64_t rowid);
+
     std::vector<size_t> m_positions;
     std::vector<Column> m_keys;
-    std::unordered_map<std::string, std::vector<int64_t>> m_rows;
+    std::unordered_map<std::string, std::vector<int64_t>> m_rows;  // by lookup key
+    std::unordered_map<int64_t, std::string> m_exact;  // each row's key values, encoded exactly
 };
 
 }  // namespace dalvon::sqlite

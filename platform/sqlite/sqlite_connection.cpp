@@ -203,22 +203,27 @@ void Connection::bindOne(sqlite3_stmt* statement, int index, const StoredValue& 
 }
 
 std::vector<Row> Connection::query(const std::string& sql, const std::vector<StoredValue>& params) {
+    std::vector<Row> rows;
+    eachRow(sql, params, [&](Row& row) { rows.push_back(std::move(row)); });
+    return rows;
+}
+
+void Connection::eachRow(const std::string& sql, const std::vector<StoredValue>& params,
+                         const std::function<void(Row&)>& visit) {
     sqlite3_stmt* statement = prepare(sql);
     ResetOnExit reset{statement};
     bindAll(statement, params, sql);
-    std::vector<Row> rows;
-    int columns = sqlite3_column_count(statement);
+    auto columns = static_cast<size_t>(sqlite3_column_count(statement));
+    Row row;
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        Row row;
-        row.reserve(static_cast<size_t>(columns));
-        for (int i = 0; i < columns; ++i)
-            row.push_back(columnValue(statement, i));
-        rows.push_back(std::move(row));
+        row.resize(columns);
+        for (size_t i = 0; i < columns; ++i)
+            row[i] = columnValue(statement, static_cast<int>(i));
+        visit(row);
     }
     if (rc != SQLITE_DONE)
         fail(rc, sql);
-    return rows;
 }
 
 std::vector<int64_t> Connection::queryIds(const std::string& sql,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -18,6 +19,7 @@ struct sqlite3_stmt;
 
 namespace dalvon::sqlite {
 
+struct QueryPlan;
 using Row = std::vector<StoredValue>;
 
 // The one connection of this process to one database file, shared by every Database handle on
@@ -44,6 +46,9 @@ public:
 
     // Runs one statement with bound values (never pasted into the text).
     std::vector<Row> query(const std::string& sql, const std::vector<StoredValue>& params = {});
+    // Runs a statement and hands each result row to `visit`; the row is reused between calls.
+    void eachRow(const std::string& sql, const std::vector<StoredValue>& params,
+                 const std::function<void(Row&)>& visit);
     std::vector<int64_t> queryIds(const std::string& sql,
                                   const std::vector<StoredValue>& params = {});
     // Runs a statement that returns no rows; returns the rowid of the last inserted row.
@@ -67,13 +72,18 @@ public:
     std::vector<int64_t> lookup(const std::string& table, const std::vector<size_t>& positions,
                                 const std::vector<StoredValue>& values);
 
+    // Planned queries by their shape, kept while the schema is known.
+    std::shared_ptr<const QueryPlan> cachedPlan(const std::string& shape) const;
+    void cachePlan(std::string shape, std::shared_ptr<const QueryPlan> plan);
+
     // Values by the position of their column among the table's columns.
     using Cells = std::vector<std::pair<size_t, StoredValue>>;
     // Adds a row; returns its id.
     int64_t insertRow(const std::string& table, const Cells& cells);
     // Changes columns of one row. `before` holds the row's current values by column position
-    // where the caller knows them (nullptr where not).
-    void updateRow(const std::string& table, int64_t rowid, const Cells& changes,
+    // where the caller knows them (nullptr where not, or empty).
+    // Values equal to the stored ones are not written. Fault 3167 when the row is gone.
+    void updateRow(const std::string& table, int64_t rowid, Cells changes,
                    const std::vector<const StoredValue*>& before);
     // Grows with every write through this connection: what was read before may be stale.
     uint64_t writeCount() const { return m_writes; }
@@ -105,6 +115,7 @@ private:
     std::map<std::string, std::vector<Column>> m_columns;
     std::map<std::string, std::vector<std::unique_ptr<KeyIndex>>> m_indexes;
     std::unordered_map<std::string, std::string> m_writeSql;
+    std::unordered_map<std::string, std::shared_ptr<const QueryPlan>> m_plans;
     uint64_t m_writes = 0;
 };
 

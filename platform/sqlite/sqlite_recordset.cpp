@@ -1,8 +1,8 @@
 #include "platform/sqlite/sqlite_recordset.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
-#include <unordered_map>
 #include <utility>
 
 #include "platform/fault.h"
@@ -13,30 +13,13 @@
 namespace dalvon::sqlite {
 namespace {
 
-// The same stored bytes: a double is compared by its bits, so -0.0 is not 0.0.
-bool sameStored(const StoredValue& a, const StoredValue& b) {
-    if (a.index() != b.index())
-        return false;
-    if (auto* x = std::get_if<double>(&a)) {
-        double y = std::get<double>(b);
-        return std::memcmp(x, &y, sizeof y) == 0;
-    }
-    return a == b;
-}
-
 class SqliteRecordset : public Recordset {
 public:
     SqliteRecordset(std::shared_ptr<Connection> connection, RowSource source)
-        : m_connection(std::move(connection)), m_source(std::move(source)) {
-        std::string names;
-        for (const Column& column : m_source.columns) {
-            m_fields.push_back(column.def());
-            names += (names.empty() ? "" : ", ") + quoteIdentifier(column.name);
-        }
-        // A run of consecutive ids is read in one go: a walk through the set reads each row once.
-        m_rowSql = "SELECT " + m_source.rowid + ", " + names + " FROM main." +
-                   quoteIdentifier(m_source.table) + " WHERE " + m_source.rowid +
-                   " BETWEEN ?1 AND ?2 ORDER BY " + m_source.rowid;
+        : m_connection(std::move(connection)),
+          m_source(std::move(source)),
+          m_shape(*m_source.shape),
+          m_fields(m_shape.fields) {
         if (m_source.loadAtOnce)
             ids();
     }
@@ -65,32 +48,32 @@ public:
 
     Variant value(int index) const override {
         size_t i = checked(index);
-        if (m_mode != Mode::Browse)
-            return m_buffer[i];
-        return fromStored(currentRow()[i], m_source.columns[i]);
+        // A row being added or edited shows what was set; the rest is Null or as stored.
+        if (m_mode != Mode::Browse && m_changes[i])
+            return fromStored(*m_changes[i], m_shape.columns[i]);
+        if (m_mode == Mode::Adding)
+            return Variant::null();
+        return fromStored(currentRow()[i], m_shape.columns[i]);
     }
 
     void setValue(int index, const Variant& value) override {
         size_t i = checked(index);
         if (m_mode == Mode::Browse)
             updateWithoutEdit();
-        StoredValue stored = toStored(value, m_source.columns[i], m_source.table);
-        m_buffer[i] = fromStored(stored, m_source.columns[i]);
-        m_changes[i] = std::move(stored);
+        m_changes[i] = toStored(value, m_shape.columns[i], m_shape.table);
     }
 
     void addNew() override {
         requireOpen();
-        startChange(Mode::Adding, std::vector<Variant>(m_fields.size(), Variant::null()));
+        startChange(Mode::Adding);
     }
 
+    // The row is read only when one of its values is asked for: an edit that just sets values
+    // writes them without reading first.
     void edit() override {
-        const Row& row = currentRow();
-        std::vector<Variant> values;
-        values.reserve(row.size());
-        for (size_t i = 0; i < row.size(); ++i)
-            values.push_back(fromStored(row[i], m_source.columns[i]));
-        startChange(Mode::Editing, std::move(values));
+        if (eof())
+            noCurrentRecord();
+        startChange(Mode::Editing);
     }
 
     void update() override {
@@ -118,7 +101,7 @@ private:
         if (!m_ids) {
             m_ids = m_source.keyPositions.empty()
                         ? m_connection->queryIds(m_source.idsSql, m_source.params)
-                        : m_connection->lookup(m_source.table, m_source.keyPositions,
+                        : m_connection->lookup(m_shape.table, m_source.keyPositions,
                                                m_source.keyValues);
         }
         return *m_ids;
@@ -142,16 +125,22 @@ private:
             m_read.clear();
             m_readAt = m_connection->writeCount();
         }
-        auto found = m_read.find(id);
-        if (found == m_read.end()) {
+        const Row* row = readRow(id);
+        if (row == nullptr) {
             readAhead();
-            found = m_read.find(id);
-            if (found == m_read.end()) {
+            row = readRow(id);
+            if (row == nullptr) {
                 throw Fault(3167, "DAO.Recordset",
-                            "Record is deleted. (table '" + m_source.table + "')");
+                            "Record is deleted. (table '" + m_shape.table + "')");
             }
         }
-        return found->second;
+        return *row;
+    }
+
+    const Row* readRow(int64_t id) const {
+        auto at = std::lower_bound(m_read.begin(), m_read.end(), id,
+                                   [](const auto& entry, int64_t key) { return entry.first < key; });
+        return at != m_read.end() && at->first == id ? &at->second : nullptr;
     }
 
     void readAhead() const {
@@ -164,17 +153,17 @@ private:
             ++length;
         }
         m_read.clear();
-        for (Row& row :
-             m_connection->query(m_rowSql, {first, first + static_cast<int64_t>(length) - 1})) {
-            int64_t id = std::get<int64_t>(row[0]);
-            row.erase(row.begin());
-            m_read.emplace(id, std::move(row));
-        }
+        // Rows come in id order, so the list stays sorted.
+        m_connection->eachRow(m_shape.rowsSql, {first, first + static_cast<int64_t>(length) - 1},
+                              [&](Row& row) {
+                                  int64_t id = std::get<int64_t>(row[0]);
+                                  m_read.emplace_back(id, Row(std::make_move_iterator(row.begin() + 1),
+                                                              std::make_move_iterator(row.end())));
+                              });
     }
 
-    void startChange(Mode mode, std::vector<Variant> values) {
+    void startChange(Mode mode) {
         m_mode = mode;
-        m_buffer = std::move(values);
         m_changes.assign(m_fields.size(), std::nullopt);
     }
 
@@ -182,24 +171,27 @@ private:
         Connection::Cells cells;
         for (size_t i = 0; i < m_changes.size(); ++i) {
             if (m_changes[i])
-                cells.emplace_back(m_source.positions[i], std::move(*m_changes[i]));
+                cells.emplace_back(m_shape.positions[i], std::move(*m_changes[i]));
         }
         ids();  // the set is fixed before it grows by the new row
-        m_ids->push_back(m_connection->insertRow(m_source.table, cells));
+        m_ids->push_back(m_connection->insertRow(m_shape.table, cells));
     }
 
     void updateRow() {
-        const Row& row = currentRow();
-        // Only values that differ from the stored ones are written; the row as it is stands
-        // for the old values of the connection's indexes.
+        int64_t id = (*m_ids)[m_position];
+        // A row already read tells which values are unchanged; the connection knows others.
+        const Row* row = m_readAt == m_connection->writeCount() ? readRow(id) : nullptr;
         Connection::Cells changes;
-        std::vector<const StoredValue*> before(m_connection->columns(m_source.table).size());
+        std::vector<const StoredValue*> before;
+        if (row)
+            before.resize(m_connection->columns(m_shape.table).size());
         for (size_t i = 0; i < m_changes.size(); ++i) {
-            before[m_source.positions[i]] = &row[i];
-            if (m_changes[i] && !sameStored(*m_changes[i], row[i]))
-                changes.emplace_back(m_source.positions[i], std::move(*m_changes[i]));
+            if (row)
+                before[m_shape.positions[i]] = &(*row)[i];
+            if (m_changes[i])
+                changes.emplace_back(m_shape.positions[i], std::move(*m_changes[i]));
         }
-        m_connection->updateRow(m_source.table, (*m_ids)[m_position], changes, before);
+        m_connection->updateRow(m_shape.table, id, std::move(changes), before);
     }
 
     size_t checked(int index) const {
@@ -212,37 +204,36 @@ private:
     Fault itemNotFound(const std::string& what) const {
         return Fault(
             3265, "DAO.Fields",
-            "Item not found in this collection. (field " + what + " of '" + m_source.table + "')");
+            "Item not found in this collection. (field " + what + " of '" + m_shape.table + "')");
     }
 
     [[noreturn]] void noCurrentRecord() const {
-        throw Fault(3021, "DAO.Recordset", "No current record. (table '" + m_source.table + "')");
+        throw Fault(3021, "DAO.Recordset", "No current record. (table '" + m_shape.table + "')");
     }
 
     [[noreturn]] void updateWithoutEdit() const {
         throw Fault(
             3020, "DAO.Recordset",
-            "Update or CancelUpdate without AddNew or Edit. (table '" + m_source.table + "')");
+            "Update or CancelUpdate without AddNew or Edit. (table '" + m_shape.table + "')");
     }
 
     void requireOpen() const {
         if (m_closed || !m_connection || !m_connection->isOpen()) {
             throw Fault(3420, "DAO.Recordset",
                         "Object invalid or no longer set. (a closed record set on '" +
-                            m_source.table + "')");
+                            m_shape.table + "')");
         }
     }
 
     std::shared_ptr<Connection> m_connection;
     RowSource m_source;
-    std::vector<FieldDef> m_fields;
-    std::string m_rowSql;
+    const RowShape& m_shape;
+    const std::vector<FieldDef>& m_fields;
     mutable std::optional<std::vector<int64_t>> m_ids;
     size_t m_position = 0;
-    mutable std::unordered_map<int64_t, Row> m_read;
+    mutable std::vector<std::pair<int64_t, Row>> m_read;  // ascending ids
     mutable uint64_t m_readAt = 0;
     Mode m_mode = Mode::Browse;
-    std::vector<Variant> m_buffer;
     std::vector<std::optional<StoredValue>> m_changes;
     bool m_closed = false;
 };

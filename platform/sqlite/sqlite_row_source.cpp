@@ -1,13 +1,23 @@
 #include "platform/sqlite/sqlite_row_source.h"
 
-#include <algorithm>
-
 #include "platform/fault.h"
 #include "platform/sql/sql_query.h"
+#include "platform/sql/sql_tokens.h"
 #include "platform/sqlite/sqlite_connection.h"
 #include "platform/text.h"
 
 namespace dalvon::sqlite {
+
+// How a query of one shape is run: queries that differ only in their literals (the program
+// issues one per row) share it.
+struct QueryPlan {
+    std::shared_ptr<const RowShape> shape;
+    std::vector<size_t> conditionColumns;  // per WHERE comparison, its column's position
+    std::vector<char> signs;               // per comparison: the sign written before a number
+    bool keyed = false;                    // served by an equality lookup
+    std::string idsSql;
+};
+
 namespace {
 
 std::string storedTableName(Connection& connection, const std::string& name) {
@@ -20,77 +30,104 @@ std::string storedTableName(Connection& connection, const std::string& name) {
     return *stored;
 }
 
+std::shared_ptr<RowShape> makeShape(const std::string& table, const std::vector<Column>& all,
+                                    std::vector<size_t> positions) {
+    auto shape = std::make_shared<RowShape>();
+    shape->table = table;
+    shape->rowid = rowidName(all);
+    shape->positions = std::move(positions);
+    std::string names;
+    for (size_t position : shape->positions) {
+        shape->columns.push_back(all[position]);
+        shape->fields.push_back(all[position].def());
+        names += ", " + quoteIdentifier(all[position].name);
+    }
+    shape->rowsSql = "SELECT " + shape->rowid + names + " FROM main." + quoteIdentifier(table) +
+                     " WHERE " + shape->rowid + " BETWEEN ?1 AND ?2 ORDER BY " + shape->rowid;
+    return shape;
+}
+
+bool isLiteral(const sql::Token& token) {
+    return token.kind == sql::TokenKind::Text || token.kind == sql::TokenKind::Number;
+}
+
+// The query with its literals left out: every token but a literal as written, and the kind of
+// each token so that a literal cannot pass for a name.
+std::string shapeOf(const std::vector<sql::Token>& tokens) {
+    std::string shape;
+    for (const sql::Token& token : tokens) {
+        shape += static_cast<char>('0' + static_cast<int>(token.kind) + (token.bracketed ? 8 : 0));
+        if (!isLiteral(token))
+            shape += token.text;
+        shape += '\0';
+    }
+    return shape;
+}
+
 class QueryPlanner {
 public:
-    QueryPlanner(Connection& connection, const std::string& text)
-        : m_connection(connection), m_text(text), m_query(sql::parse(text)) {}
+    QueryPlanner(Connection& connection, const std::string& text,
+                 const std::vector<sql::Token>& tokens)
+        : m_connection(connection), m_text(text), m_query(sql::parse(text, tokens)) {}
 
-    RowSource plan() {
-        m_source.table = storedTableName(m_connection, m_query.table);
-        m_all = m_connection.columns(m_source.table);
-        m_source.rowid = rowidName(m_all);
-        selectColumns();
-        std::vector<size_t> keys, order;
-        for (const sql::Condition& condition : m_query.where)
-            keys.push_back(resolve(condition.field));
+    std::shared_ptr<QueryPlan> plan() {
+        std::string table = storedTableName(m_connection, m_query.table);
+        m_all = m_connection.columns(table);
+        std::vector<size_t> selected = selectColumns();
+        auto plan = std::make_shared<QueryPlan>();
+        for (const sql::Condition& condition : m_query.where) {
+            plan->conditionColumns.push_back(resolve(condition.field));
+            char sign = condition.value.kind == sql::Literal::Kind::Number &&
+                                (condition.value.text[0] == '-' || condition.value.text[0] == '+')
+                            ? condition.value.text[0]
+                            : 0;
+            plan->signs.push_back(sign);
+        }
+        std::vector<size_t> order;
         for (const sql::OrderKey& key : m_query.orderBy)
             order.push_back(resolve(key.field));
-        reportUnknown();
-        for (size_t i = 0; i < keys.size(); ++i) {
-            m_source.params.push_back(
-                criterionValue(m_query.where[i].value, m_all[keys[i]], m_source.table, m_text));
+        reportUnknown(table);
+        plan->shape = makeShape(table, m_all, std::move(selected));
+        const std::string& rowid = plan->shape->rowid;
+        // A sorted selection scans; plain equality lookups go through the connection's index.
+        plan->keyed = !plan->conditionColumns.empty() && order.empty();
+        if (plan->keyed)
+            return plan;
+        std::string clause;
+        for (size_t i = 0; i < plan->conditionColumns.size(); ++i) {
+            const Column& column = m_all[plan->conditionColumns[i]];
+            clause += (i == 0 ? " WHERE " : " AND ") + quoteIdentifier(column.name) + " = ?" +
+                      std::to_string(i + 1) + (column.holdsText() ? " COLLATE DALVON_NOCASE" : "");
         }
-        m_source.loadAtOnce = !keys.empty();
-        if (!keys.empty() && order.empty()) {
-            m_source.keyPositions = keys;
-            m_source.keyValues = std::move(m_source.params);
-            m_source.params.clear();
-            return std::move(m_source);
-        }
-        std::string where = keys.empty() ? "" : whereClause(keys);
-        std::string orderBy;
+        clause += " ORDER BY ";
         for (size_t i = 0; i < order.size(); ++i) {
             const Column& column = m_all[order[i]];
-            orderBy += quoteIdentifier(column.name) +
-                       (column.holdsText() ? " COLLATE DALVON_NOCASE" : "") +
-                       (m_query.orderBy[i].descending ? " DESC, " : ", ");
+            clause += quoteIdentifier(column.name) +
+                      (column.holdsText() ? " COLLATE DALVON_NOCASE" : "") +
+                      (m_query.orderBy[i].descending ? " DESC, " : ", ");
         }
-        m_source.idsSql = "SELECT " + m_source.rowid + " FROM main." +
-                          quoteIdentifier(m_source.table) + where + " ORDER BY " + orderBy +
-                          m_source.rowid;
-        return std::move(m_source);
+        plan->idsSql = "SELECT " + rowid + " FROM main." + quoteIdentifier(table) + clause + rowid;
+        return plan;
     }
 
 private:
-    void selectColumns() {
+    std::vector<size_t> selectColumns() {
+        std::vector<size_t> selected;
         if (m_query.selectAll) {
             if (!m_query.selectAllTable.empty() &&
                 !sql::sameName(m_query.selectAllTable, m_query.table)) {
                 m_unknown.push_back(m_query.selectAllTable + ".*");
             }
-            m_source.columns = m_all;
             for (size_t i = 0; i < m_all.size(); ++i)
-                m_source.positions.push_back(i);
-            return;
+                selected.push_back(i);
+            return selected;
         }
         for (const sql::FieldRef& field : m_query.fields) {
             size_t index = resolve(field);
-            if (index < m_all.size()) {
-                m_source.columns.push_back(m_all[index]);
-                m_source.positions.push_back(index);
-            }
+            if (index < m_all.size())
+                selected.push_back(index);
         }
-    }
-
-    // A sorted selection scans; plain equality lookups go through the connection's index.
-    std::string whereClause(const std::vector<size_t>& keys) const {
-        std::string test;
-        for (size_t i = 0; i < keys.size(); ++i) {
-            const Column& column = m_all[keys[i]];
-            test += (i == 0 ? " WHERE " : " AND ") + quoteIdentifier(column.name) + " = ?" +
-                    std::to_string(i + 1) + (column.holdsText() ? " COLLATE DALVON_NOCASE" : "");
-        }
-        return test;
+        return selected;
     }
 
     // The position of a field among the table's columns; the size of the list (after noting
@@ -106,7 +143,7 @@ private:
     }
 
     // Unknown names are parameters to the classic engine, which then wants values for them.
-    void reportUnknown() const {
+    void reportUnknown(const std::string& table) const {
         if (m_unknown.empty())
             return;
         std::string names;
@@ -114,34 +151,85 @@ private:
             names += (names.empty() ? "'" : ", '") + name + "'";
         throw Fault(3061, "DAO.Database",
                     "Too few parameters. Expected " + std::to_string(m_unknown.size()) +
-                        ". The table '" + m_source.table + "' has no field " + names + " (query '" +
+                        ". The table '" + table + "' has no field " + names + " (query '" +
                         m_text + "').");
     }
 
     Connection& m_connection;
     const std::string& m_text;
     sql::Query m_query;
-    RowSource m_source;
     std::vector<Column> m_all;
     std::vector<std::string> m_unknown;
 };
 
+// The literals of the query in the order of their comparisons, as the parser reads them.
+std::vector<sql::Literal> literalsOf(const std::vector<sql::Token>& tokens,
+                                     const std::vector<char>& signs) {
+    std::vector<sql::Literal> literals;
+    for (const sql::Token& token : tokens) {
+        if (!isLiteral(token))
+            continue;
+        if (token.kind == sql::TokenKind::Text) {
+            literals.push_back(sql::Literal{sql::Literal::Kind::Text, std::string(token.text), 0});
+            continue;
+        }
+        char sign = literals.size() < signs.size() ? signs[literals.size()] : 0;
+        literals.push_back(sql::Literal{sql::Literal::Kind::Number,
+                                        (sign ? std::string(1, sign) : std::string()) +
+                                            std::string(token.text),
+                                        sign == '-' ? -token.number : token.number});
+    }
+    return literals;
+}
+
 }  // namespace
 
 RowSource tableRows(Connection& connection, const std::string& name) {
+    std::string table = storedTableName(connection, name);
+    std::shared_ptr<const QueryPlan> plan = connection.cachedPlan("\x01" + table);
+    if (!plan) {
+        const std::vector<Column>& all = connection.columns(table);
+        auto made = std::make_shared<QueryPlan>();
+        std::vector<size_t> positions;
+        for (size_t i = 0; i < all.size(); ++i)
+            positions.push_back(i);
+        made->shape = makeShape(table, all, std::move(positions));
+        made->idsSql = "SELECT " + made->shape->rowid + " FROM main." + quoteIdentifier(table) +
+                       " ORDER BY " + made->shape->rowid;
+        plan = made;
+        connection.cachePlan("\x01" + table, plan);
+    }
     RowSource source;
-    source.table = storedTableName(connection, name);
-    source.columns = connection.columns(source.table);
-    for (size_t i = 0; i < source.columns.size(); ++i)
-        source.positions.push_back(i);
-    source.rowid = rowidName(source.columns);
-    source.idsSql = "SELECT " + source.rowid + " FROM main." + quoteIdentifier(source.table) +
-                    " ORDER BY " + source.rowid;
+    source.shape = plan->shape;
+    source.idsSql = plan->idsSql;
     return source;
 }
 
 RowSource queryRows(Connection& connection, const std::string& sqlText) {
-    return QueryPlanner(connection, sqlText).plan();
+    std::vector<sql::Token> tokens = sql::tokenize(sqlText);
+    std::string shape = shapeOf(tokens);
+    std::shared_ptr<const QueryPlan> plan = connection.cachedPlan(shape);
+    if (!plan) {
+        plan = QueryPlanner(connection, sqlText, tokens).plan();
+        connection.cachePlan(std::move(shape), plan);
+    }
+    RowSource source;
+    source.shape = plan->shape;
+    std::vector<sql::Literal> literals = literalsOf(tokens, plan->signs);
+    std::vector<StoredValue> values;
+    for (size_t i = 0; i < plan->conditionColumns.size(); ++i) {
+        const Column& column = connection.columns(plan->shape->table)[plan->conditionColumns[i]];
+        values.push_back(criterionValue(literals.at(i), column, plan->shape->table, sqlText));
+    }
+    source.loadAtOnce = !values.empty();
+    if (plan->keyed) {
+        source.keyPositions = plan->conditionColumns;
+        source.keyValues = std::move(values);
+    } else {
+        source.idsSql = plan->idsSql;
+        source.params = std::move(values);
+    }
+    return source;
 }
 
 }  // namespace dalvon::sqlite

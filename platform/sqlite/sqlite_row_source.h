@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/database.h"
 #include "platform/sqlite/jet_types.h"
 #include "platform/sqlite/jet_values.h"
 
@@ -10,20 +12,30 @@ namespace dalvon::sqlite {
 
 class Connection;
 
-// Where the rows of a record set come from: one stored table, the columns of the set, and how
-// the row ids of the set are listed in its order: by an equality lookup when `keyPositions`
-// is not empty, else by the statement `idsSql`.
-struct RowSource {
+// What a record set knows of its table: the stored table, the set's columns and how its rows
+// are read. Shared by every set of the same query shape.
+struct RowShape {
     std::string table;  // stored name
     std::vector<Column> columns;
     std::vector<size_t> positions;  // of the set's columns among the table's
     std::string rowid;              // how the table's row id is selected
+    std::vector<FieldDef> fields;
+    std::string rowsSql;  // the set's columns of the rows with ids between ?1 and ?2
+};
+
+// Where the rows of a record set come from, and how the row ids of the set are listed in its
+// order: by an equality lookup when `keyPositions` is not empty, else by the statement `idsSql`.
+struct RowSource {
+    std::shared_ptr<const RowShape> shape;
     std::vector<size_t> keyPositions;
     std::vector<StoredValue> keyValues;
     std::string idsSql;
     std::vector<StoredValue> params;
     bool loadAtOnce = false;  // a WHERE fixes the set's rows when it is opened
 };
+
+// A planned query of some shape: its text with the literals left out.
+struct QueryPlan;
 
 // All rows of a table, in insertion order. Fault 3078 naming the table when it is missing.
 RowSource tableRows(Connection& connection, const std::string& name);

@@ -1,3 +1,5 @@
+#include <sqlite3.h>
+
 #include <algorithm>
 
 #include "platform/sqlite/sqlite_connection.h"
@@ -44,74 +46,58 @@ int64_t Connection::insertRow(const std::string& table, const Cells& cells) {
     for (const auto& index : indexes->second) {
         std::vector<const StoredValue*> values;
         for (size_t position : index->positions()) {
-            const StoredValue* value = nullptr;
-            for (const auto& cell : cells) {
-                if (cell.first == position)
-                    value = &cell.second;
-            }
-            values.push_back(value);
+            auto cell = std::find_if(cells.begin(), cells.end(),
+                                     [&](const auto& c) { return c.first == position; });
+            values.push_back(cell == cells.end() ? nullptr : &cell->second);
         }
-        std::optional<std::string> key;
-        if (std::find(values.begin(), values.end(), nullptr) == values.end()) {
-            key = index->keyOf(values);
-        } else {
+        std::vector<StoredValue> stored;
+        if (std::find(values.begin(), values.end(), nullptr) != values.end()) {
             // A column not written gets the table's default: read what was stored.
-            std::vector<StoredValue> stored = storedKey(*index, table, rowid);
+            stored = storedKey(*index, table, rowid);
             for (size_t i = 0; i < stored.size(); ++i)
                 values[i] = &stored[i];
-            key = index->keyOf(values);
         }
-        if (key)
-            index->add(*key, rowid);
+        index->add(rowid, values);
     }
     return rowid;
 }
 
-void Connection::updateRow(const std::string& table, int64_t rowid, const Cells& changes,
+void Connection::updateRow(const std::string& table, int64_t rowid, Cells changes,
                            const std::vector<const StoredValue*>& before) {
+    auto indexes = m_indexes.find(table);
+    // A value known to be stored already is not written again.
+    StoredValue stored;
+    std::erase_if(changes, [&](const auto& change) {
+        if (change.first < before.size() && before[change.first] != nullptr)
+            return sameStored(*before[change.first], change.second);
+        if (indexes == m_indexes.end())
+            return false;
+        for (const auto& index : indexes->second) {
+            std::optional<size_t> key = index->keyOf(change.first);
+            if (key && index->storedValue(rowid, *key, stored))
+                return sameStored(stored, change.second);
+        }
+        return false;
+    });
     if (changes.empty())
         return;
-    // Index entries move before the write: the old key may have to be read from the row.
-    auto indexes = m_indexes.find(table);
-    if (indexes != m_indexes.end()) {
-        for (const auto& index : indexes->second) {
-            bool touched = false;
-            for (const auto& change : changes)
-                touched = touched || index->covers(change.first);
-            if (!touched)
-                continue;
-            std::vector<const StoredValue*> oldValues;
-            for (size_t position : index->positions())
-                oldValues.push_back(position < before.size() ? before[position] : nullptr);
-            std::vector<StoredValue> stored;
-            if (std::find(oldValues.begin(), oldValues.end(), nullptr) != oldValues.end()) {
-                stored = storedKey(*index, table, rowid);
-                for (size_t i = 0; i < stored.size(); ++i)
-                    oldValues[i] = &stored[i];
-            }
-            std::vector<const StoredValue*> newValues = oldValues;
-            for (size_t i = 0; i < index->positions().size(); ++i) {
-                for (const auto& change : changes) {
-                    if (change.first == index->positions()[i])
-                        newValues[i] = &change.second;
-                }
-            }
-            std::optional<std::string> oldKey = index->keyOf(oldValues);
-            std::optional<std::string> newKey = index->keyOf(newValues);
-            if (oldKey == newKey)
-                continue;
-            if (oldKey)
-                index->remove(*oldKey, rowid);
-            if (newKey)
-                index->add(*newKey, rowid);
-        }
-    }
     try {
         runWrite(writeSql('U', table, changes), changes, rowid);
     } catch (const Fault&) {
-        // The index was moved for a write that did not happen: build it again when needed.
+        // Whether the row changed is not known: the indexes are built again when needed.
         m_indexes.erase(table);
         throw;
+    }
+    if (sqlite3_changes(m_db) == 0) {
+        throw Fault(3167, "DAO.Recordset", "Record is deleted. (table '" + table + "')");
+    }
+    if (indexes == m_indexes.end())
+        return;
+    for (const auto& index : indexes->second) {
+        for (const auto& change : changes) {
+            if (std::optional<size_t> key = index->keyOf(change.first))
+                index->change(rowid, *key, change.second);
+        }
     }
 }
 

@@ -62,6 +62,7 @@ void Connection::forgetTable(const std::string& table) {
     auto sameTable = [&](const auto& entry) { return asciiUpper(entry.first) == upper; };
     std::erase_if(m_columns, sameTable);
     std::erase_if(m_indexes, sameTable);
+    m_plans.clear();
     m_tables.reset();
     ++m_writes;
 }
@@ -70,7 +71,20 @@ void Connection::forgetSchema() {
     m_tables.reset();
     m_columns.clear();
     m_indexes.clear();
+    m_plans.clear();
     ++m_writes;
+}
+
+std::shared_ptr<const QueryPlan> Connection::cachedPlan(const std::string& shape) const {
+    auto found = m_plans.find(shape);
+    return found == m_plans.end() ? nullptr : found->second;
+}
+
+void Connection::cachePlan(std::string shape, std::shared_ptr<const QueryPlan> plan) {
+    constexpr size_t kMaxPlans = 256;
+    if (m_plans.size() >= kMaxPlans)
+        m_plans.clear();
+    m_plans.emplace(std::move(shape), std::move(plan));
 }
 
 KeyIndex& Connection::indexFor(const std::string& table, const std::vector<size_t>& positions) {
@@ -89,14 +103,12 @@ KeyIndex& Connection::indexFor(const std::string& table, const std::vector<size_
     auto index = std::make_unique<KeyIndex>(positions, keys);
     // One pass over the table; from here on the writes of this connection keep it current.
     std::string sql = "SELECT " + rowidName(all) + names + " FROM main." + quoteIdentifier(table);
-    std::vector<Row> rows = query(sql);
     std::vector<const StoredValue*> values(keys.size());
-    for (const Row& row : rows) {
+    eachRow(sql, {}, [&](Row& row) {
         for (size_t i = 0; i < keys.size(); ++i)
             values[i] = &row[i + 1];
-        if (auto key = index->keyOf(values))
-            index->add(*key, std::get<int64_t>(row[0]));
-    }
+        index->add(std::get<int64_t>(row[0]), values);
+    });
     indexes.push_back(std::move(index));
     return *indexes.back();
 }
@@ -109,7 +121,7 @@ std::vector<int64_t> Connection::lookup(const std::string& table,
     std::vector<size_t> distinct;
     std::vector<std::string> parts;
     for (size_t i = 0; i < positions.size(); ++i) {
-        std::optional<std::string> part = KeyIndex::partOf(values[i], all.at(positions[i]));
+        std::optional<std::string> part = KeyIndex::lookupPart(values[i], all.at(positions[i]));
         if (!part)
             return {};
         auto seen = std::find(distinct.begin(), distinct.end(), positions[i]);
