@@ -99,7 +99,9 @@ class PosixFileSystem : public FileSystem {
 
     bool fileExists(const std::string& path) override {
         try {
-            return isOrdinaryFile(resolve(path));
+            // The path as given is the usual case and takes one call.
+            std::optional<std::string> given = givenHostPath(path);
+            return given && (isOrdinaryFile(*given) || isOrdinaryFile(resolve(path)));
         } catch (const Fault&) {
             return false;
         }
@@ -202,6 +204,18 @@ class PosixFileSystem : public FileSystem {
     }
 
   private:
+    // The host path with the components as given; none without a known drive.
+    std::optional<std::string> givenHostPath(const std::string& path) const {
+        std::optional<WindowsPathParts> parts = splitWindowsPath(path);
+        const Drive* drive = parts ? findDrive(m_drives, parts->drive) : nullptr;
+        if (drive == nullptr)
+            return std::nullopt;
+        std::string host = drive->hostFolder;
+        for (const std::string& component : parts->components)
+            host = joined(host, component);
+        return host;
+    }
+
     // The host path with every existing component in its case on disk; the first missing
     // component and all after it keep the case given.
     std::string resolve(const std::string& path) const {
@@ -211,9 +225,7 @@ class PosixFileSystem : public FileSystem {
             throw faults::pathNotFound(path);
         std::string host = drive->hostFolder;
         // Usually the path exists as given: one call settles it.
-        std::string given = host;
-        for (const std::string& component : parts->components)
-            given = joined(given, component);
+        std::string given = givenHostPath(path).value_or(std::string());
         struct stat whole {};
         if (::lstat(given.c_str(), &whole) == 0)
             return given;

@@ -92,6 +92,39 @@ size_t findText(std::string_view haystack, std::string_view needle) {
     return p == std::string_view::npos ? 0 : p + 1;
 }
 
+size_t findTextIgnoringCase(std::string_view haystack, std::string_view needle) {
+    auto ascii = [](std::string_view text) {
+        for (char c : text) {
+            if (static_cast<unsigned char>(c) >= 0x80)
+                return false;
+        }
+        return true;
+    };
+    if (!ascii(haystack) || !ascii(needle))
+        return findText(upperCase(haystack), upperCase(needle));
+    if (haystack.empty())
+        return 0;
+    if (needle.empty())
+        return 1;
+    if (needle.size() > haystack.size())
+        return 0;
+    auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+    // Candidates are found by the needle's first character in either case.
+    char first = fold(needle[0]);
+    char other = first >= 'A' && first <= 'Z' ? static_cast<char>(first + 32) : first;
+    size_t last = haystack.size() - needle.size();
+    for (size_t at = 0; at <= last; ++at) {
+        if (haystack[at] != first && haystack[at] != other)
+            continue;
+        size_t i = 1;
+        while (i < needle.size() && fold(haystack[at + i]) == fold(needle[i]))
+            ++i;
+        if (i == needle.size())
+            return at + 1;
+    }
+    return 0;
+}
+
 std::string utf8ToCp1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());

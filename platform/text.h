@@ -14,6 +14,10 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b);
 // The 1-based position of the first occurrence of `needle` in `haystack`, or 0 (like InStr).
 size_t findText(std::string_view haystack, std::string_view needle);
 
+// findText(upperCase(haystack), upperCase(needle)), without building the upper-cased copies
+// when both texts are ASCII.
+size_t findTextIgnoringCase(std::string_view haystack, std::string_view needle);
+
 // Windows-1252 at the boundary of the 8-bit files (profiles, logs). Characters that
 // Windows-1252 cannot hold become '?'.
 std::string utf8ToCp1252(std::string_view utf8);

@@ -121,7 +121,7 @@ std::string ReplaceSearchItem(Runtime& rt, const std::string& text, const std::s
     Procedure proc(rt, "ReplaceSearchItem");
     return proc.value(std::string(), [&] {
         // Upper-casing keeps byte lengths, so the position found applies to the original text.
-        size_t p = findText(upperCase(text), upperCase(search));
+        size_t p = findTextIgnoringCase(text, search);
         if (p == 0)
             return text;
         return text.substr(0, p - 1) + replacement + text.substr(p - 1 + search.size());

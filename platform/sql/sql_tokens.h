@@ -22,4 +22,20 @@ struct Token {
 // subset.
 std::vector<Token> tokenize(std::string_view text);
 
+// Reads the tokens of a query one at a time, as tokenize does.
+class TokenScanner {
+public:
+    explicit TokenScanner(std::string_view text) : m_text(text) {}
+    // The next token; an End token once the text is used up.
+    Token next();
+
+private:
+    Token quoted(char close, TokenKind kind, const char* what);
+    Token number();
+    [[noreturn]] void fail(const std::string& detail) const;
+
+    std::string_view m_text;
+    size_t m_pos = 0;
+};
+
 }  // namespace dalvon::sql

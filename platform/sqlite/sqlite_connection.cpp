@@ -181,6 +181,8 @@ void Connection::bindAll(sqlite3_stmt* statement, const std::vector<StoredValue>
         bindOne(statement, static_cast<int>(i) + 1, params[i], sql);
 }
 
+// Values are bound without a copy: every caller keeps them alive until the statement is reset,
+// which also clears the bindings.
 void Connection::bindOne(sqlite3_stmt* statement, int index, const StoredValue& value,
                          const std::string& sql) {
     int rc = SQLITE_OK;
@@ -189,12 +191,12 @@ void Connection::bindOne(sqlite3_stmt* statement, int index, const StoredValue& 
     } else if (auto* real = std::get_if<double>(&value)) {
         rc = sqlite3_bind_double(statement, index, *real);
     } else if (auto* text = std::get_if<std::string>(&value)) {
-        rc = sqlite3_bind_text64(statement, index, text->data(), text->size(), SQLITE_TRANSIENT,
+        rc = sqlite3_bind_text64(statement, index, text->data(), text->size(), SQLITE_STATIC,
                                  SQLITE_UTF8);
     } else if (auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
         rc = bytes->empty() ? sqlite3_bind_zeroblob(statement, index, 0)
                             : sqlite3_bind_blob64(statement, index, bytes->data(), bytes->size(),
-                                                  SQLITE_TRANSIENT);
+                                                  SQLITE_STATIC);
     } else {
         rc = sqlite3_bind_null(statement, index);
     }

@@ -51,16 +51,27 @@ bool isLiteral(const sql::Token& token) {
     return token.kind == sql::TokenKind::Text || token.kind == sql::TokenKind::Number;
 }
 
-// The query with its literals left out: every token but a literal as written, and the kind of
-// each token so that a literal cannot pass for a name.
-std::string shapeOf(const std::vector<sql::Token>& tokens) {
+// One pass over the query: its shape and its literals in the order written. The shape is the
+// text with each literal's content left out: a text literal stays as "", a number becomes a
+// byte that the scanner accepts nowhere outside a literal. Queries of one shape differ in literals only.
+std::string scanShape(std::string_view text, std::vector<sql::Token>& literals) {
     std::string shape;
-    for (const sql::Token& token : tokens) {
-        shape += static_cast<char>('0' + static_cast<int>(token.kind) + (token.bracketed ? 8 : 0));
+    shape.reserve(text.size());
+    size_t copied = 0;  // text before this has been taken over into the shape
+    sql::TokenScanner scanner(text);
+    for (sql::Token token = scanner.next(); token.kind != sql::TokenKind::End;
+         token = scanner.next()) {
         if (!isLiteral(token))
-            shape += token.text;
-        shape += '\0';
+            continue;
+        // A text literal's view lies between its quotes, which stay.
+        auto at = static_cast<size_t>(token.text.data() - text.data());
+        shape.append(text, copied, at - copied);
+        if (token.kind == sql::TokenKind::Number)
+            shape += '\x01';
+        copied = at + token.text.size();
+        literals.push_back(token);
     }
+    shape.append(text, copied);
     return shape;
 }
 
@@ -162,24 +173,15 @@ private:
     std::vector<std::string> m_unknown;
 };
 
-// The literals of the query in the order of their comparisons, as the parser reads them.
-std::vector<sql::Literal> literalsOf(const std::vector<sql::Token>& tokens,
-                                     const std::vector<char>& signs) {
-    std::vector<sql::Literal> literals;
-    for (const sql::Token& token : tokens) {
-        if (!isLiteral(token))
-            continue;
-        if (token.kind == sql::TokenKind::Text) {
-            literals.push_back(sql::Literal{sql::Literal::Kind::Text, std::string(token.text), 0});
-            continue;
-        }
-        char sign = literals.size() < signs.size() ? signs[literals.size()] : 0;
-        literals.push_back(sql::Literal{sql::Literal::Kind::Number,
-                                        (sign ? std::string(1, sign) : std::string()) +
-                                            std::string(token.text),
-                                        sign == '-' ? -token.number : token.number});
-    }
-    return literals;
+// A comparison's literal as the parser reads it: each literal of the query belongs to one
+// comparison, in the order written.
+sql::Literal literalOf(const sql::Token& token, char sign) {
+    if (token.kind == sql::TokenKind::Text)
+        return sql::Literal{sql::Literal::Kind::Text, std::string(token.text), 0};
+    std::string written = sign ? std::string(1, sign) : std::string();
+    written += token.text;
+    return sql::Literal{sql::Literal::Kind::Number, std::move(written),
+                        sign == '-' ? -token.number : token.number};
 }
 
 }  // namespace
@@ -206,20 +208,22 @@ RowSource tableRows(Connection& connection, const std::string& name) {
 }
 
 RowSource queryRows(Connection& connection, const std::string& sqlText) {
-    std::vector<sql::Token> tokens = sql::tokenize(sqlText);
-    std::string shape = shapeOf(tokens);
+    std::vector<sql::Token> literals;
+    std::string shape = scanShape(sqlText, literals);
     std::shared_ptr<const QueryPlan> plan = connection.cachedPlan(shape);
     if (!plan) {
-        plan = QueryPlanner(connection, sqlText, tokens).plan();
+        plan = QueryPlanner(connection, sqlText, sql::tokenize(sqlText)).plan();
         connection.cachePlan(std::move(shape), plan);
     }
     RowSource source;
     source.shape = plan->shape;
-    std::vector<sql::Literal> literals = literalsOf(tokens, plan->signs);
+    const std::vector<Column>& all = connection.columns(plan->shape->table);
     std::vector<StoredValue> values;
+    values.reserve(plan->conditionColumns.size());
     for (size_t i = 0; i < plan->conditionColumns.size(); ++i) {
-        const Column& column = connection.columns(plan->shape->table)[plan->conditionColumns[i]];
-        values.push_back(criterionValue(literals.at(i), column, plan->shape->table, sqlText));
+        values.push_back(criterionValue(literalOf(literals.at(i), plan->signs[i]),
+                                        all[plan->conditionColumns[i]], plan->shape->table,
+                                        sqlText));
     }
     source.loadAtOnce = !values.empty();
     if (plan->keyed) {
