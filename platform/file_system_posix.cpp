@@ -206,6 +206,9 @@ class PosixFileSystem : public FileSystem {
   private:
     // The host path with the components as given; none without a known drive.
     std::optional<std::string> givenHostPath(const std::string& path) const {
+        // The update asks for the same file once per row: the last answer is kept.
+        if (m_lastGiven && m_lastGiven->first == path)
+            return m_lastGiven->second;
         std::optional<WindowsPathParts> parts = splitWindowsPath(path);
         const Drive* drive = parts ? findDrive(m_drives, parts->drive) : nullptr;
         if (drive == nullptr)
@@ -213,6 +216,7 @@ class PosixFileSystem : public FileSystem {
         std::string host = drive->hostFolder;
         for (const std::string& component : parts->components)
             host = joined(host, component);
+        m_lastGiven.emplace(path, host);
         return host;
     }
 
@@ -318,6 +322,7 @@ class PosixFileSystem : public FileSystem {
     }
 
     std::vector<Drive> m_drives;
+    mutable std::optional<std::pair<std::string, std::string>> m_lastGiven;  // path, host path
     unsigned long m_tempCounter = 0;
 };
 

@@ -93,15 +93,12 @@ size_t findText(std::string_view haystack, std::string_view needle) {
 }
 
 size_t findTextIgnoringCase(std::string_view haystack, std::string_view needle) {
-    auto ascii = [](std::string_view text) {
-        for (char c : text) {
-            if (static_cast<unsigned char>(c) >= 0x80)
-                return false;
-        }
-        return true;
-    };
-    if (!ascii(haystack) || !ascii(needle))
-        return findText(upperCase(haystack), upperCase(needle));
+    // Upper-casing turns no other character into an ASCII one and keeps every character's
+    // length, so an ASCII needle can be matched byte for byte with ASCII folding.
+    for (char c : needle) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return findText(upperCase(haystack), upperCase(needle));
+    }
     if (haystack.empty())
         return 0;
     if (needle.empty())
@@ -114,8 +111,13 @@ size_t findTextIgnoringCase(std::string_view haystack, std::string_view needle) 
     char other = first >= 'A' && first <= 'Z' ? static_cast<char>(first + 32) : first;
     size_t last = haystack.size() - needle.size();
     for (size_t at = 0; at <= last; ++at) {
-        if (haystack[at] != first && haystack[at] != other)
+        if (first == other) {
+            at = haystack.find(first, at);
+            if (at == std::string_view::npos || at > last)
+                return 0;
+        } else if (haystack[at] != first && haystack[at] != other) {
             continue;
+        }
         size_t i = 1;
         while (i < needle.size() && fold(haystack[at + i]) == fold(needle[i]))
             ++i;

@@ -78,6 +78,32 @@ Token TokenScanner::next() {
     fail("unexpected character '" + std::string(1, c) + "'");
 }
 
+Token TokenScanner::nextLiteral() {
+    const char* begin = m_text.data();
+    const char* end = begin + m_text.size();
+    const char* at = begin + m_pos;
+    while (at < end) {
+        char c = *at;
+        if (is(c, kNameStart)) {
+            while (at < end && is(*at, kNameStart | kDigit))
+                ++at;
+            continue;
+        }
+        if (is(c, kBlank | kSymbol) && !(c == '.' && at + 1 < end && isDigit(at[1]))) {
+            ++at;
+            continue;
+        }
+        // Literals, bracketed names and anything unexpected are read as next() reads them.
+        m_pos = static_cast<size_t>(at - begin);
+        Token token = next();
+        if (token.kind == TokenKind::Text || token.kind == TokenKind::Number)
+            return token;
+        at = begin + m_pos;
+    }
+    m_pos = m_text.size();
+    return Token{};
+}
+
 Token TokenScanner::quoted(char close, TokenKind kind, const char* what) {
     size_t end = m_text.find(close, m_pos + 1);
     if (end == std::string_view::npos)

@@ -28,6 +28,9 @@ public:
     explicit TokenScanner(std::string_view text) : m_text(text) {}
     // The next token; an End token once the text is used up.
     Token next();
+    // The next literal (Text or Number token), passing over the tokens between as next() would;
+    // an End token once the text is used up.
+    Token nextLiteral();
 
 private:
     Token quoted(char close, TokenKind kind, const char* what);

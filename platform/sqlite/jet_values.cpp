@@ -2,9 +2,9 @@
 
 #include <cfloat>
 #include <cmath>
-#include <cstring>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/fault.h"
 #include "platform/sqlite/jet_text_forms.h"

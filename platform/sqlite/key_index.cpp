@@ -70,8 +70,9 @@ StoredValue valueOf(const std::string& exact, const ExactPart& part) {
         case 't':
             return exact.substr(part.at, part.size);
         case 'b':
-            return std::vector<uint8_t>(exact.begin() + static_cast<ptrdiff_t>(part.at),
-                                        exact.begin() + static_cast<ptrdiff_t>(part.at + part.size));
+            return std::vector<uint8_t>(
+                exact.begin() + static_cast<ptrdiff_t>(part.at),
+                exact.begin() + static_cast<ptrdiff_t>(part.at + part.size));
         default:
             return std::monostate{};
     }
@@ -134,10 +135,12 @@ std::optional<std::string> KeyIndex::lookupKey(const std::string& exact) const {
 }
 
 void KeyIndex::link(const std::string& exact, int64_t rowid) {
-    std::optional<std::string> key = lookupKey(exact);
-    if (!key)
-        return;
-    std::vector<int64_t>& rows = m_rows[*key];
+    if (std::optional<std::string> key = lookupKey(exact))
+        linkKey(*key, rowid);
+}
+
+void KeyIndex::linkKey(const std::string& key, int64_t rowid) {
+    std::vector<int64_t>& rows = m_rows[key];
     // New rows nearly always have the highest id; the list stays sorted either way.
     if (rows.empty() || rows.back() < rowid) {
         rows.push_back(rowid);
@@ -161,10 +164,18 @@ void KeyIndex::unlink(const std::string& exact, int64_t rowid) {
 
 void KeyIndex::add(int64_t rowid, const std::vector<const StoredValue*>& values) {
     std::string exact;
-    for (const StoredValue* value : values)
-        appendExact(exact, value ? *value : StoredValue());
-    link(exact, rowid);
-    m_exact[rowid] = std::move(exact);
+    std::string key;
+    bool keyed = true;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const StoredValue& value = values[i] ? *values[i] : StoredValue();
+        appendExact(exact, value);
+        keyed = keyed && !std::holds_alternative<std::monostate>(value);
+        if (keyed && i < m_keys.size())
+            appendLookup(key, value, m_keys[i]);
+    }
+    if (keyed)
+        linkKey(key, rowid);
+    m_exact.insert_or_assign(rowid, std::move(exact));
 }
 
 bool KeyIndex::storedValue(int64_t rowid, size_t key, StoredValue& value) const {

@@ -42,6 +42,7 @@ public:
 private:
     std::optional<std::string> lookupKey(const std::string& exact) const;
     void link(const std::string& exact, int64_t rowid);
+    void linkKey(const std::string& key, int64_t rowid);
     void unlink(const std::string& exact, int64_t rowid);
 
     std::vector<size_t> m_positions;

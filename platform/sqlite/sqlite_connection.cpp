@@ -120,6 +120,7 @@ void Connection::closeNow() {
     std::optional<Fault> failure;
     try {
         if (m_transaction) {
+            writeHeldRows();
             forgetSchema();
             m_transaction = false;
             execute("COMMIT");
@@ -141,6 +142,7 @@ void Connection::commit() {
     ensureOpen();
     // Another process may write between two of our transactions: what we know of the file is
     // read again after.
+    writeHeldRows();
     forgetSchema();
     m_transaction = false;
     execute("COMMIT");
@@ -206,12 +208,18 @@ void Connection::bindOne(sqlite3_stmt* statement, int index, const StoredValue& 
 
 std::vector<Row> Connection::query(const std::string& sql, const std::vector<StoredValue>& params) {
     std::vector<Row> rows;
-    eachRow(sql, params, [&](Row& row) { rows.push_back(std::move(row)); });
+    eachStoredRow(sql, params, [&](Row& row) { rows.push_back(std::move(row)); });
     return rows;
 }
 
 void Connection::eachRow(const std::string& sql, const std::vector<StoredValue>& params,
                          const std::function<void(Row&)>& visit) {
+    writeHeldRows();
+    eachStoredRow(sql, params, visit);
+}
+
+void Connection::eachStoredRow(const std::string& sql, const std::vector<StoredValue>& params,
+                               const std::function<void(Row&)>& visit) {
     sqlite3_stmt* statement = prepare(sql);
     ResetOnExit reset{statement};
     bindAll(statement, params, sql);
@@ -230,6 +238,7 @@ void Connection::eachRow(const std::string& sql, const std::vector<StoredValue>&
 
 std::vector<int64_t> Connection::queryIds(const std::string& sql,
                                           const std::vector<StoredValue>& params) {
+    writeHeldRows();
     sqlite3_stmt* statement = prepare(sql);
     ResetOnExit reset{statement};
     bindAll(statement, params, sql);
@@ -244,6 +253,7 @@ std::vector<int64_t> Connection::queryIds(const std::string& sql,
 }
 
 int64_t Connection::execute(const std::string& sql, const std::vector<StoredValue>& params) {
+    writeHeldRows();
     ++m_writes;
     sqlite3_stmt* statement = prepare(sql);
     ResetOnExit reset{statement};

@@ -44,9 +44,11 @@ public:
     bool isOpen() const { return m_db != nullptr; }
     const std::string& displayPath() const { return m_displayPath; }
 
-    // Runs one statement with bound values (never pasted into the text).
+    // Runs one statement with bound values (never pasted into the text). It sees the file
+    // without the rows held back (see tableCreated): for the schema and rows of other tables.
     std::vector<Row> query(const std::string& sql, const std::vector<StoredValue>& params = {});
-    // Runs a statement and hands each result row to `visit`; the row is reused between calls.
+    // Runs a statement after writing the rows held back, and hands each result row to
+    // `visit`; the row is reused between calls.
     void eachRow(const std::string& sql, const std::vector<StoredValue>& params,
                  const std::function<void(Row&)>& visit);
     std::vector<int64_t> queryIds(const std::string& sql,
@@ -88,6 +90,11 @@ public:
     // Grows with every write through this connection: what was read before may be stale.
     uint64_t writeCount() const { return m_writes; }
 
+    // Notes a table this connection has just created: it is plain (no key, index, default or
+    // constraint), so rows added to it may be held in memory and written in one go before
+    // anything else reads the file or the transaction ends.
+    void tableCreated(const std::string& table);
+
 private:
     Connection(sqlite3* db, std::string displayPath);
     sqlite3_stmt* prepare(const std::string& sql);
@@ -97,6 +104,11 @@ private:
     void bindOne(sqlite3_stmt* statement, int index, const StoredValue& value,
                  const std::string& sql);
     int64_t runWrite(const std::string& sql, const Cells& cells, std::optional<int64_t> rowid);
+    void eachStoredRow(const std::string& sql, const std::vector<StoredValue>& params,
+                       const std::function<void(Row&)>& visit);
+    // Writes the rows held back; every statement but those that look at held rows runs after.
+    void writeHeldRows();
+    bool updateHeldRow(const std::string& table, int64_t rowid, Cells& changes);
     void closeNow();
     void forgetSchema();
     KeyIndex& indexFor(const std::string& table, const std::vector<size_t>& positions);
@@ -116,6 +128,13 @@ private:
     std::map<std::string, std::vector<std::unique_ptr<KeyIndex>>> m_indexes;
     std::unordered_map<std::string, std::string> m_writeSql;
     std::unordered_map<std::string, std::shared_ptr<const QueryPlan>> m_plans;
+    // Rows added to tables created in this transaction, not yet written, by table.
+    struct HeldRows {
+        int64_t nextRowid = 1;     // SQLite's choice for an empty table: highest id plus one
+        std::vector<int64_t> ids;  // ascending
+        std::vector<Row> rows;     // full rows, by column position
+    };
+    std::map<std::string, HeldRows> m_held;
     uint64_t m_writes = 0;
 };
 

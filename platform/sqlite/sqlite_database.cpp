@@ -79,6 +79,7 @@ public:
         }
         db().forgetTable(name);
         db().execute("CREATE TABLE main." + quoteIdentifier(name) + " (" + columns + ")");
+        db().tableCreated(name);
     }
 
     void renameField(const std::string& table, const std::string& oldName,

@@ -138,8 +138,9 @@ private:
     }
 
     const Row* readRow(int64_t id) const {
-        auto at = std::lower_bound(m_read.begin(), m_read.end(), id,
-                                   [](const auto& entry, int64_t key) { return entry.first < key; });
+        auto at =
+            std::lower_bound(m_read.begin(), m_read.end(), id,
+                             [](const auto& entry, int64_t key) { return entry.first < key; });
         return at != m_read.end() && at->first == id ? &at->second : nullptr;
     }
 
@@ -154,12 +155,12 @@ private:
         }
         m_read.clear();
         // Rows come in id order, so the list stays sorted.
-        m_connection->eachRow(m_shape.rowsSql, {first, first + static_cast<int64_t>(length) - 1},
-                              [&](Row& row) {
-                                  int64_t id = std::get<int64_t>(row[0]);
-                                  m_read.emplace_back(id, Row(std::make_move_iterator(row.begin() + 1),
-                                                              std::make_move_iterator(row.end())));
-                              });
+        m_connection->eachRow(
+            m_shape.rowsSql, {first, first + static_cast<int64_t>(length) - 1}, [&](Row& row) {
+                int64_t id = std::get<int64_t>(row[0]);
+                m_read.emplace_back(id, Row(std::make_move_iterator(row.begin() + 1),
+                                            std::make_move_iterator(row.end())));
+            });
     }
 
     void startChange(Mode mode) {

@@ -47,22 +47,17 @@ std::shared_ptr<RowShape> makeShape(const std::string& table, const std::vector<
     return shape;
 }
 
-bool isLiteral(const sql::Token& token) {
-    return token.kind == sql::TokenKind::Text || token.kind == sql::TokenKind::Number;
-}
-
 // One pass over the query: its shape and its literals in the order written. The shape is the
 // text with each literal's content left out: a text literal stays as "", a number becomes a
-// byte that the scanner accepts nowhere outside a literal. Queries of one shape differ in literals only.
+// byte that the scanner accepts nowhere outside a literal. Queries of one shape differ in literals
+// only.
 std::string scanShape(std::string_view text, std::vector<sql::Token>& literals) {
     std::string shape;
     shape.reserve(text.size());
     size_t copied = 0;  // text before this has been taken over into the shape
     sql::TokenScanner scanner(text);
-    for (sql::Token token = scanner.next(); token.kind != sql::TokenKind::End;
-         token = scanner.next()) {
-        if (!isLiteral(token))
-            continue;
+    for (sql::Token token = scanner.nextLiteral(); token.kind != sql::TokenKind::End;
+         token = scanner.nextLiteral()) {
         // A text literal's view lies between its quotes, which stay.
         auto at = static_cast<size_t>(token.text.data() - text.data());
         shape.append(text, copied, at - copied);
@@ -162,8 +157,8 @@ private:
             names += (names.empty() ? "'" : ", '") + name + "'";
         throw Fault(3061, "DAO.Database",
                     "Too few parameters. Expected " + std::to_string(m_unknown.size()) +
-                        ". The table '" + table + "' has no field " + names + " (query '" +
-                        m_text + "').");
+                        ". The table '" + table + "' has no field " + names + " (query '" + m_text +
+                        "').");
     }
 
     Connection& m_connection;

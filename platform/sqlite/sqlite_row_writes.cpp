@@ -25,10 +25,14 @@ const std::string& Connection::writeSql(char kind, const std::string& table, con
     for (size_t i = 0; i < cells.size(); ++i) {
         std::string mark = "?" + std::to_string(i + 1);
         std::string name = quoteIdentifier(all.at(cells[i].first).name);
-        names += (i == 0 ? "" : ", ") + (kind == 'I' ? name : name + " = " + mark);
+        names += (i == 0 ? "" : ", ") + (kind == 'U' ? name + " = " + mark : name);
         marks += (i == 0 ? "" : ", ") + mark;
     }
-    if (kind == 'I') {
+    if (kind == 'R') {
+        // A row with its id given last.
+        sql = "INSERT INTO " + target + " (" + names + ", " + rowidName(all) + ") VALUES (" +
+              marks + ", ?" + std::to_string(cells.size() + 1) + ")";
+    } else if (kind == 'I') {
         sql = cells.empty() ? "INSERT INTO " + target + " DEFAULT VALUES"
                             : "INSERT INTO " + target + " (" + names + ") VALUES (" + marks + ")";
     } else {
@@ -38,7 +42,84 @@ const std::string& Connection::writeSql(char kind, const std::string& table, con
     return sql;
 }
 
+void Connection::tableCreated(const std::string& table) {
+    m_held[table];
+}
+
+void Connection::writeHeldRows() {
+    for (auto& [table, held] : m_held) {
+        if (held.rows.empty())
+            continue;
+        const std::vector<Column>& all = columns(table);
+        Cells cells(all.size());
+        for (size_t i = 0; i < all.size(); ++i)
+            cells[i].first = i;
+        const std::string sql = writeSql('R', table, cells);
+        size_t written = 0;
+        try {
+            for (; written < held.rows.size(); ++written) {
+                for (size_t i = 0; i < all.size(); ++i)
+                    cells[i].second = std::move(held.rows[written][i]);
+                runWrite(sql, cells, held.ids[written]);
+            }
+        } catch (const Fault&) {
+            // What was written stays written; the rest is held for the next attempt.
+            held.rows.erase(held.rows.begin(), held.rows.begin() + static_cast<ptrdiff_t>(written));
+            held.ids.erase(held.ids.begin(), held.ids.begin() + static_cast<ptrdiff_t>(written));
+            throw;
+        }
+        held.rows.clear();
+        held.ids.clear();
+    }
+}
+
+bool Connection::updateHeldRow(const std::string& table, int64_t rowid, Cells& changes) {
+    auto held = m_held.find(table);
+    if (held == m_held.end())
+        return false;
+    std::vector<int64_t>& ids = held->second.ids;
+    auto at = std::lower_bound(ids.begin(), ids.end(), rowid);
+    if (at == ids.end() || *at != rowid)
+        return false;
+    Row& row = held->second.rows[static_cast<size_t>(at - ids.begin())];
+    std::erase_if(changes,
+                  [&](const auto& change) { return sameStored(row[change.first], change.second); });
+    if (changes.empty())
+        return true;
+    ++m_writes;
+    auto indexes = m_indexes.find(table);
+    for (auto& change : changes) {
+        for (size_t i = 0; indexes != m_indexes.end() && i < indexes->second.size(); ++i) {
+            KeyIndex& index = *indexes->second[i];
+            if (std::optional<size_t> key = index.keyOf(change.first))
+                index.change(rowid, *key, change.second);
+        }
+        row[change.first] = std::move(change.second);
+    }
+    return true;
+}
+
 int64_t Connection::insertRow(const std::string& table, const Cells& cells) {
+    auto held = m_held.find(table);
+    if (held != m_held.end()) {
+        // A table created here has no defaults: unwritten columns are Null.
+        Row row(columns(table).size());
+        for (const auto& cell : cells)
+            row.at(cell.first) = cell.second;
+        int64_t id = held->second.nextRowid++;
+        ++m_writes;
+        auto indexes = m_indexes.find(table);
+        for (size_t i = 0; indexes != m_indexes.end() && i < indexes->second.size(); ++i) {
+            KeyIndex& index = *indexes->second[i];
+            std::vector<const StoredValue*> values;
+            for (size_t position : index.positions())
+                values.push_back(&row[position]);
+            index.add(id, values);
+        }
+        held->second.ids.push_back(id);
+        held->second.rows.push_back(std::move(row));
+        return id;
+    }
     int64_t rowid = runWrite(writeSql('I', table, cells), cells, std::nullopt);
     auto indexes = m_indexes.find(table);
     if (indexes == m_indexes.end())
@@ -64,6 +145,8 @@ int64_t Connection::insertRow(const std::string& table, const Cells& cells) {
 
 void Connection::updateRow(const std::string& table, int64_t rowid, Cells changes,
                            const std::vector<const StoredValue*>& before) {
+    if (updateHeldRow(table, rowid, changes))
+        return;
     auto indexes = m_indexes.find(table);
     // A value known to be stored already is not written again.
     StoredValue stored;

@@ -58,10 +58,12 @@ const std::vector<Column>& Connection::columns(const std::string& table) {
 }
 
 void Connection::forgetTable(const std::string& table) {
+    writeHeldRows();
     std::string upper = asciiUpper(table);
     auto sameTable = [&](const auto& entry) { return asciiUpper(entry.first) == upper; };
     std::erase_if(m_columns, sameTable);
     std::erase_if(m_indexes, sameTable);
+    std::erase_if(m_held, sameTable);
     m_plans.clear();
     m_tables.reset();
     ++m_writes;
@@ -72,6 +74,7 @@ void Connection::forgetSchema() {
     m_columns.clear();
     m_indexes.clear();
     m_plans.clear();
+    m_held.clear();
     ++m_writes;
 }
 
@@ -104,11 +107,18 @@ KeyIndex& Connection::indexFor(const std::string& table, const std::vector<size_
     // One pass over the table; from here on the writes of this connection keep it current.
     std::string sql = "SELECT " + rowidName(all) + names + " FROM main." + quoteIdentifier(table);
     std::vector<const StoredValue*> values(keys.size());
-    eachRow(sql, {}, [&](Row& row) {
+    eachStoredRow(sql, {}, [&](Row& row) {
         for (size_t i = 0; i < keys.size(); ++i)
             values[i] = &row[i + 1];
         index->add(std::get<int64_t>(row[0]), values);
     });
+    // Rows held back are not in the file yet.
+    auto held = m_held.find(table);
+    for (size_t r = 0; held != m_held.end() && r < held->second.ids.size(); ++r) {
+        for (size_t i = 0; i < keys.size(); ++i)
+            values[i] = &held->second.rows[r][positions[i]];
+        index->add(held->second.ids[r], values);
+    }
     indexes.push_back(std::move(index));
     return *indexes.back();
 }
