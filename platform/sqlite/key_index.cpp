@@ -4,78 +4,17 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/sqlite/packed_values.h"
 #include "platform/text.h"
 
 namespace dalvon::sqlite {
 namespace {
 
-// The exact form of a row's key: per key column a kind byte, a 32-bit length and the value's
-// bytes. Kinds: n Null, i integer, r real, t text, b blob.
 template <class T>
 void appendBytes(std::string& out, const T& value) {
     char bytes[sizeof(T)];
     std::memcpy(bytes, &value, sizeof(T));
     out.append(bytes, sizeof(T));
-}
-
-template <class T>
-T readBytes(const std::string& in, size_t at) {
-    T value;
-    std::memcpy(&value, in.data() + at, sizeof(T));
-    return value;
-}
-
-void appendExact(std::string& out, const StoredValue& value) {
-    auto part = [&](char kind, const char* data, size_t size) {
-        out += kind;
-        appendBytes(out, static_cast<uint32_t>(size));
-        out.append(data, size);
-    };
-    if (auto* whole = std::get_if<int64_t>(&value)) {
-        part('i', reinterpret_cast<const char*>(whole), sizeof *whole);
-    } else if (auto* real = std::get_if<double>(&value)) {
-        part('r', reinterpret_cast<const char*>(real), sizeof *real);
-    } else if (auto* text = std::get_if<std::string>(&value)) {
-        part('t', text->data(), text->size());
-    } else if (auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
-        part('b', reinterpret_cast<const char*>(bytes->data()), bytes->size());
-    } else {
-        part('n', nullptr, 0);
-    }
-}
-
-struct ExactPart {
-    char kind;
-    size_t at;  // of the value's bytes
-    size_t size;
-};
-
-std::vector<ExactPart> splitExact(const std::string& exact) {
-    std::vector<ExactPart> parts;
-    for (size_t at = 0; at < exact.size();) {
-        char kind = exact[at];
-        auto size = readBytes<uint32_t>(exact, at + 1);
-        parts.push_back({kind, at + 5, size});
-        at += 5 + size;
-    }
-    return parts;
-}
-
-StoredValue valueOf(const std::string& exact, const ExactPart& part) {
-    switch (part.kind) {
-        case 'i':
-            return readBytes<int64_t>(exact, part.at);
-        case 'r':
-            return readBytes<double>(exact, part.at);
-        case 't':
-            return exact.substr(part.at, part.size);
-        case 'b':
-            return std::vector<uint8_t>(
-                exact.begin() + static_cast<ptrdiff_t>(part.at),
-                exact.begin() + static_cast<ptrdiff_t>(part.at + part.size));
-        default:
-            return std::monostate{};
-    }
 }
 
 // The lookup form of one value: equal for values a WHERE finds equal.
@@ -125,11 +64,11 @@ std::optional<std::string> KeyIndex::lookupPart(const StoredValue& value, const 
 
 std::optional<std::string> KeyIndex::lookupKey(const std::string& exact) const {
     std::string key;
-    std::vector<ExactPart> parts = splitExact(exact);
-    for (size_t i = 0; i < parts.size() && i < m_keys.size(); ++i) {
-        if (parts[i].kind == 'n')
+    std::vector<StoredValue> values = unpackAll(exact);
+    for (size_t i = 0; i < values.size() && i < m_keys.size(); ++i) {
+        if (std::holds_alternative<std::monostate>(values[i]))
             return std::nullopt;
-        appendLookup(key, valueOf(exact, parts[i]), m_keys[i]);
+        appendLookup(key, values[i], m_keys[i]);
     }
     return key;
 }
@@ -168,7 +107,7 @@ void KeyIndex::add(int64_t rowid, const std::vector<const StoredValue*>& values)
     bool keyed = true;
     for (size_t i = 0; i < values.size(); ++i) {
         const StoredValue& value = values[i] ? *values[i] : StoredValue();
-        appendExact(exact, value);
+        appendPacked(exact, value);
         keyed = keyed && !std::holds_alternative<std::monostate>(value);
         if (keyed && i < m_keys.size())
             appendLookup(key, value, m_keys[i]);
@@ -180,12 +119,9 @@ void KeyIndex::add(int64_t rowid, const std::vector<const StoredValue*>& values)
 
 bool KeyIndex::storedValue(int64_t rowid, size_t key, StoredValue& value) const {
     auto found = m_exact.find(rowid);
-    if (found == m_exact.end())
+    if (found == m_exact.end() || key >= m_keys.size())
         return false;
-    std::vector<ExactPart> parts = splitExact(found->second);
-    if (key >= parts.size())
-        return false;
-    value = valueOf(found->second, parts[key]);
+    value = unpackAt(found->second, key);
     return true;
 }
 
@@ -193,16 +129,8 @@ void KeyIndex::change(int64_t rowid, size_t key, const StoredValue& value) {
     auto found = m_exact.find(rowid);
     if (found == m_exact.end())
         return;
-    const std::string& old = found->second;
-    std::vector<ExactPart> parts = splitExact(old);
-    std::string exact;
-    for (size_t i = 0; i < parts.size(); ++i) {
-        if (i == key)
-            appendExact(exact, value);
-        else
-            exact.append(old, parts[i].at - 5, parts[i].size + 5);
-    }
-    unlink(old, rowid);
+    std::string exact = repacked(found->second, key, value);
+    unlink(found->second, rowid);
     link(exact, rowid);
     found->second = std::move(exact);
 }

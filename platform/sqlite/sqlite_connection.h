@@ -13,6 +13,7 @@
 #include "platform/sqlite/jet_types.h"
 #include "platform/sqlite/jet_values.h"
 #include "platform/sqlite/key_index.h"
+#include "platform/sqlite/packed_values.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -132,7 +133,7 @@ private:
     struct HeldRows {
         int64_t nextRowid = 1;     // SQLite's choice for an empty table: highest id plus one
         std::vector<int64_t> ids;  // ascending
-        std::vector<Row> rows;     // full rows, by column position
+        std::vector<std::string> rows;  // full rows in column order, packed
     };
     std::map<std::string, HeldRows> m_held;
     uint64_t m_writes = 0;

@@ -58,8 +58,9 @@ void Connection::writeHeldRows() {
         size_t written = 0;
         try {
             for (; written < held.rows.size(); ++written) {
-                for (size_t i = 0; i < all.size(); ++i)
-                    cells[i].second = std::move(held.rows[written][i]);
+                std::vector<StoredValue> values = unpackAll(held.rows[written]);
+                for (size_t i = 0; i < all.size() && i < values.size(); ++i)
+                    cells[i].second = std::move(values[i]);
                 runWrite(sql, cells, held.ids[written]);
             }
         } catch (const Fault&) {
@@ -81,7 +82,8 @@ bool Connection::updateHeldRow(const std::string& table, int64_t rowid, Cells& c
     auto at = std::lower_bound(ids.begin(), ids.end(), rowid);
     if (at == ids.end() || *at != rowid)
         return false;
-    Row& row = held->second.rows[static_cast<size_t>(at - ids.begin())];
+    std::string& packedRow = held->second.rows[static_cast<size_t>(at - ids.begin())];
+    Row row = unpackAll(packedRow);
     std::erase_if(changes,
                   [&](const auto& change) { return sameStored(row[change.first], change.second); });
     if (changes.empty())
@@ -96,6 +98,9 @@ bool Connection::updateHeldRow(const std::string& table, int64_t rowid, Cells& c
         }
         row[change.first] = std::move(change.second);
     }
+    packedRow.clear();
+    for (const StoredValue& value : row)
+        appendPacked(packedRow, value);
     return true;
 }
 
@@ -116,8 +121,11 @@ int64_t Connection::insertRow(const std::string& table, const Cells& cells) {
                 values.push_back(&row[position]);
             index.add(id, values);
         }
+        std::string packedRow;
+        for (const StoredValue& value : row)
+            appendPacked(packedRow, value);
         held->second.ids.push_back(id);
-        held->second.rows.push_back(std::move(row));
+        held->second.rows.push_back(std::move(packedRow));
         return id;
     }
     int64_t rowid = runWrite(writeSql('I', table, cells), cells, std::nullopt);

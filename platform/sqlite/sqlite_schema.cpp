@@ -115,8 +115,9 @@ KeyIndex& Connection::indexFor(const std::string& table, const std::vector<size_
     // Rows held back are not in the file yet.
     auto held = m_held.find(table);
     for (size_t r = 0; held != m_held.end() && r < held->second.ids.size(); ++r) {
+        Row row = unpackAll(held->second.rows[r]);
         for (size_t i = 0; i < keys.size(); ++i)
-            values[i] = &held->second.rows[r][positions[i]];
+            values[i] = &row.at(positions[i]);
         index->add(held->second.ids[r], values);
     }
     indexes.push_back(std::move(index));

@@ -1,0 +1,101 @@
+#include "platform/sqlite/packed_values.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace dalvon::sqlite {
+namespace {
+
+constexpr size_t kHeader = 1 + sizeof(uint32_t);
+
+void appendPart(std::string& out, char kind, const void* data, size_t size) {
+    out += kind;
+    auto length = static_cast<uint32_t>(size);
+    out.append(reinterpret_cast<const char*>(&length), sizeof length);
+    out.append(static_cast<const char*>(data), size);
+}
+
+uint32_t lengthAt(const std::string& packed, size_t at) {
+    uint32_t length = 0;
+    std::memcpy(&length, packed.data() + at + 1, sizeof length);
+    return length;
+}
+
+// The value whose header starts at `at`.
+StoredValue valueAt(const std::string& packed, size_t at) {
+    uint32_t length = lengthAt(packed, at);
+    const char* data = packed.data() + at + kHeader;
+    switch (packed[at]) {
+        case 'i': {
+            int64_t whole = 0;
+            std::memcpy(&whole, data, sizeof whole);
+            return whole;
+        }
+        case 'r': {
+            double real = 0;
+            std::memcpy(&real, data, sizeof real);
+            return real;
+        }
+        case 't':
+            return std::string(data, length);
+        case 'b':
+            return std::vector<uint8_t>(data, data + length);
+        default:
+            return std::monostate{};
+    }
+}
+
+// Where the value at `index` starts; the size of the string past the end.
+size_t offsetOf(const std::string& packed, size_t index) {
+    size_t at = 0;
+    for (size_t i = 0; i < index && at < packed.size(); ++i)
+        at += kHeader + lengthAt(packed, at);
+    return at;
+}
+
+}  // namespace
+
+void appendPacked(std::string& out, const StoredValue& value) {
+    if (auto* whole = std::get_if<int64_t>(&value)) {
+        appendPart(out, 'i', whole, sizeof *whole);
+    } else if (auto* real = std::get_if<double>(&value)) {
+        appendPart(out, 'r', real, sizeof *real);
+    } else if (auto* text = std::get_if<std::string>(&value)) {
+        appendPart(out, 't', text->data(), text->size());
+    } else if (auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
+        appendPart(out, 'b', bytes->data(), bytes->size());
+    } else {
+        appendPart(out, 'n', nullptr, 0);
+    }
+}
+
+std::string packed(const std::vector<const StoredValue*>& values) {
+    std::string out;
+    for (const StoredValue* value : values)
+        appendPacked(out, value ? *value : StoredValue());
+    return out;
+}
+
+std::vector<StoredValue> unpackAll(const std::string& packed) {
+    std::vector<StoredValue> values;
+    for (size_t at = 0; at < packed.size(); at += kHeader + lengthAt(packed, at))
+        values.push_back(valueAt(packed, at));
+    return values;
+}
+
+StoredValue unpackAt(const std::string& packed, size_t index) {
+    size_t at = offsetOf(packed, index);
+    return at < packed.size() ? valueAt(packed, at) : StoredValue();
+}
+
+std::string repacked(const std::string& packed, size_t index, const StoredValue& value) {
+    size_t at = offsetOf(packed, index);
+    if (at >= packed.size())
+        return packed;
+    std::string out = packed.substr(0, at);
+    appendPacked(out, value);
+    out.append(packed, at + kHeader + lengthAt(packed, at));
+    return out;
+}
+
+}  // namespace dalvon::sqlite
