@@ -48,7 +48,7 @@ private:
     std::vector<size_t> m_positions;
     std::vector<Column> m_keys;
     std::unordered_map<std::string, std::vector<int64_t>> m_rows;  // by lookup key
-    std::unordered_map<int64_t, std::string> m_exact;  // each row's key values, packed
+    std::unordered_map<int64_t, std::string> m_exact;              // each row's key values, packed
 };
 
 }  // namespace dalvon::sqlite

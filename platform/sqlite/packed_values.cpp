@@ -1,5 +1,6 @@
 #include "platform/sqlite/packed_values.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -15,14 +16,14 @@ void appendPart(std::string& out, char kind, const void* data, size_t size) {
     out.append(static_cast<const char*>(data), size);
 }
 
-uint32_t lengthAt(const std::string& packed, size_t at) {
+uint32_t lengthAt(std::string_view packed, size_t at) {
     uint32_t length = 0;
     std::memcpy(&length, packed.data() + at + 1, sizeof length);
     return length;
 }
 
 // The value whose header starts at `at`.
-StoredValue valueAt(const std::string& packed, size_t at) {
+StoredValue valueAt(std::string_view packed, size_t at) {
     uint32_t length = lengthAt(packed, at);
     const char* data = packed.data() + at + kHeader;
     switch (packed[at]) {
@@ -86,6 +87,36 @@ std::vector<StoredValue> unpackAll(const std::string& packed) {
 StoredValue unpackAt(const std::string& packed, size_t index) {
     size_t at = offsetOf(packed, index);
     return at < packed.size() ? valueAt(packed, at) : StoredValue();
+}
+
+std::vector<std::string_view> packedParts(const std::string& packed) {
+    std::vector<std::string_view> parts;
+    for (size_t at = 0; at < packed.size();) {
+        size_t size = kHeader + lengthAt(packed, at);
+        parts.emplace_back(packed.data() + at, size);
+        at += size;
+    }
+    return parts;
+}
+
+StoredValue unpacked(std::string_view part) {
+    return valueAt(part, 0);
+}
+
+int64_t PackedView::whole() const {
+    int64_t value = 0;
+    std::memcpy(&value, bytes.data(), std::min(bytes.size(), sizeof value));
+    return value;
+}
+
+double PackedView::real() const {
+    double value = 0;
+    std::memcpy(&value, bytes.data(), std::min(bytes.size(), sizeof value));
+    return value;
+}
+
+PackedView viewOf(std::string_view part) {
+    return PackedView{part[0], part.substr(kHeader, lengthAt(part, 0))};
 }
 
 std::string repacked(const std::string& packed, size_t index, const StoredValue& value) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/sqlite/jet_values.h"
@@ -14,6 +16,18 @@ void appendPacked(std::string& packed, const StoredValue& value);
 std::string packed(const std::vector<const StoredValue*>& values);  // nullptr packs as Null
 std::vector<StoredValue> unpackAll(const std::string& packed);
 StoredValue unpackAt(const std::string& packed, size_t index);  // Null past the end
+// The packed form of each value, in order (views into `packed`).
+std::vector<std::string_view> packedParts(const std::string& packed);
+StoredValue unpacked(std::string_view part);
+
+// One packed value as it lies in the string: its kind ('n', 'i', 'r', 't' or 'b') and bytes.
+struct PackedView {
+    char kind;
+    std::string_view bytes;
+    int64_t whole() const;
+    double real() const;
+};
+PackedView viewOf(std::string_view part);
 // The packed values with the one at `index` replaced.
 std::string repacked(const std::string& packed, size_t index, const StoredValue& value);
 

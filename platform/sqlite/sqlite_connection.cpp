@@ -275,6 +275,42 @@ int64_t Connection::runWrite(const std::string& sql, const Cells& cells,
     return sqlite3_last_insert_rowid(m_db);
 }
 
+void Connection::runPackedInsert(const std::string& sql, const std::string& row, int64_t rowid) {
+    ++m_writes;
+    sqlite3_stmt* statement = prepare(sql);
+    ResetOnExit reset{statement};
+    int index = 0;
+    // Bound in place: the row outlives the statement's use.
+    for (std::string_view part : packedParts(row)) {
+        PackedView value = viewOf(part);
+        const char* data = value.bytes.data();
+        size_t size = value.bytes.size();
+        int rc = SQLITE_OK;
+        ++index;
+        switch (value.kind) {
+            case 'i':
+                rc = sqlite3_bind_int64(statement, index, value.whole());
+                break;
+            case 'r':
+                rc = sqlite3_bind_double(statement, index, value.real());
+                break;
+            case 't':
+                rc = sqlite3_bind_text64(statement, index, data, size, SQLITE_STATIC, SQLITE_UTF8);
+                break;
+            case 'b':
+                rc = size == 0 ? sqlite3_bind_zeroblob(statement, index, 0)
+                               : sqlite3_bind_blob64(statement, index, data, size, SQLITE_STATIC);
+                break;
+            default:
+                rc = sqlite3_bind_null(statement, index);
+        }
+        if (rc != SQLITE_OK)
+            fail(rc, sql);
+    }
+    bindOne(statement, index + 1, rowid, sql);
+    stepToEnd(statement, sql);
+}
+
 void Connection::stepToEnd(sqlite3_stmt* statement, const std::string& sql) {
     int rc;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {

@@ -105,6 +105,8 @@ private:
     void bindOne(sqlite3_stmt* statement, int index, const StoredValue& value,
                  const std::string& sql);
     int64_t runWrite(const std::string& sql, const Cells& cells, std::optional<int64_t> rowid);
+    // Inserts one packed row (every column, in order) with its id given last.
+    void runPackedInsert(const std::string& sql, const std::string& row, int64_t rowid);
     void eachStoredRow(const std::string& sql, const std::vector<StoredValue>& params,
                        const std::function<void(Row&)>& visit);
     // Writes the rows held back; every statement but those that look at held rows runs after.
@@ -131,8 +133,8 @@ private:
     std::unordered_map<std::string, std::shared_ptr<const QueryPlan>> m_plans;
     // Rows added to tables created in this transaction, not yet written, by table.
     struct HeldRows {
-        int64_t nextRowid = 1;     // SQLite's choice for an empty table: highest id plus one
-        std::vector<int64_t> ids;  // ascending
+        int64_t nextRowid = 1;          // SQLite's choice for an empty table: highest id plus one
+        std::vector<int64_t> ids;       // ascending
         std::vector<std::string> rows;  // full rows in column order, packed
     };
     std::map<std::string, HeldRows> m_held;

@@ -170,6 +170,7 @@ private:
 
     void insertRow() {
         Connection::Cells cells;
+        cells.reserve(m_changes.size());
         for (size_t i = 0; i < m_changes.size(); ++i) {
             if (m_changes[i])
                 cells.emplace_back(m_shape.positions[i], std::move(*m_changes[i]));
@@ -183,6 +184,7 @@ private:
         // A row already read tells which values are unchanged; the connection knows others.
         const Row* row = m_readAt == m_connection->writeCount() ? readRow(id) : nullptr;
         Connection::Cells changes;
+        changes.reserve(m_changes.size());
         std::vector<const StoredValue*> before;
         if (row)
             before.resize(m_connection->columns(m_shape.table).size());

@@ -50,19 +50,14 @@ void Connection::writeHeldRows() {
     for (auto& [table, held] : m_held) {
         if (held.rows.empty())
             continue;
-        const std::vector<Column>& all = columns(table);
-        Cells cells(all.size());
-        for (size_t i = 0; i < all.size(); ++i)
+        Cells cells(columns(table).size());
+        for (size_t i = 0; i < cells.size(); ++i)
             cells[i].first = i;
         const std::string sql = writeSql('R', table, cells);
         size_t written = 0;
         try {
-            for (; written < held.rows.size(); ++written) {
-                std::vector<StoredValue> values = unpackAll(held.rows[written]);
-                for (size_t i = 0; i < all.size() && i < values.size(); ++i)
-                    cells[i].second = std::move(values[i]);
-                runWrite(sql, cells, held.ids[written]);
-            }
+            for (; written < held.rows.size(); ++written)
+                runPackedInsert(sql, held.rows[written], held.ids[written]);
         } catch (const Fault&) {
             // What was written stays written; the rest is held for the next attempt.
             held.rows.erase(held.rows.begin(), held.rows.begin() + static_cast<ptrdiff_t>(written));
@@ -83,24 +78,36 @@ bool Connection::updateHeldRow(const std::string& table, int64_t rowid, Cells& c
     if (at == ids.end() || *at != rowid)
         return false;
     std::string& packedRow = held->second.rows[static_cast<size_t>(at - ids.begin())];
-    Row row = unpackAll(packedRow);
-    std::erase_if(changes,
-                  [&](const auto& change) { return sameStored(row[change.first], change.second); });
+    std::vector<std::string_view> parts = packedParts(packedRow);
+    // A change to the value already there is none.
+    std::string part;
+    std::erase_if(changes, [&](const auto& change) {
+        part.clear();
+        appendPacked(part, change.second);
+        return change.first < parts.size() && parts[change.first] == part;
+    });
     if (changes.empty())
         return true;
     ++m_writes;
     auto indexes = m_indexes.find(table);
-    for (auto& change : changes) {
-        for (size_t i = 0; indexes != m_indexes.end() && i < indexes->second.size(); ++i) {
-            KeyIndex& index = *indexes->second[i];
+    for (size_t i = 0; indexes != m_indexes.end() && i < indexes->second.size(); ++i) {
+        KeyIndex& index = *indexes->second[i];
+        for (const auto& change : changes) {
             if (std::optional<size_t> key = index.keyOf(change.first))
                 index.change(rowid, *key, change.second);
         }
-        row[change.first] = std::move(change.second);
     }
-    packedRow.clear();
-    for (const StoredValue& value : row)
-        appendPacked(packedRow, value);
+    std::string row;
+    row.reserve(packedRow.size());
+    for (size_t position = 0; position < parts.size(); ++position) {
+        auto change = std::find_if(changes.begin(), changes.end(),
+                                   [&](const auto& c) { return c.first == position; });
+        if (change == changes.end())
+            row.append(parts[position]);
+        else
+            appendPacked(row, change->second);
+    }
+    packedRow = std::move(row);
     return true;
 }
 

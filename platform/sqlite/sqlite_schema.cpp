@@ -115,9 +115,13 @@ KeyIndex& Connection::indexFor(const std::string& table, const std::vector<size_
     // Rows held back are not in the file yet.
     auto held = m_held.find(table);
     for (size_t r = 0; held != m_held.end() && r < held->second.ids.size(); ++r) {
-        Row row = unpackAll(held->second.rows[r]);
-        for (size_t i = 0; i < keys.size(); ++i)
-            values[i] = &row.at(positions[i]);
+        std::vector<std::string_view> parts = packedParts(held->second.rows[r]);
+        std::vector<StoredValue> keyValues;
+        keyValues.reserve(keys.size());
+        for (size_t i = 0; i < keys.size(); ++i) {
+            keyValues.push_back(unpacked(parts.at(positions[i])));
+            values[i] = &keyValues.back();
+        }
         index->add(held->second.ids[r], values);
     }
     indexes.push_back(std::move(index));
