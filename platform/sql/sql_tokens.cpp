@@ -83,13 +83,16 @@ Token TokenScanner::nextLiteral() {
     const char* end = begin + m_text.size();
     const char* at = begin + m_pos;
     while (at < end) {
-        char c = *at;
-        if (is(c, kNameStart)) {
-            while (at < end && is(*at, kNameStart | kDigit))
+        uint8_t classes = kClasses[static_cast<unsigned char>(*at)];
+        if (classes & kNameStart) {
+            do {
                 ++at;
+            } while (at < end &&
+                     (kClasses[static_cast<unsigned char>(*at)] & (kNameStart | kDigit)));
             continue;
         }
-        if (is(c, kBlank | kSymbol) && !(c == '.' && at + 1 < end && isDigit(at[1]))) {
+        // A '.' before a digit begins a number.
+        if ((classes & (kBlank | kSymbol)) && (*at != '.' || at + 1 == end || !isDigit(at[1]))) {
             ++at;
             continue;
         }

@@ -91,6 +91,7 @@ StoredValue unpackAt(const std::string& packed, size_t index) {
 
 std::vector<std::string_view> packedParts(const std::string& packed) {
     std::vector<std::string_view> parts;
+    parts.reserve(16);
     for (size_t at = 0; at < packed.size();) {
         size_t size = kHeader + lengthAt(packed, at);
         parts.emplace_back(packed.data() + at, size);

@@ -115,9 +115,10 @@ int64_t Connection::insertRow(const std::string& table, const Cells& cells) {
     auto held = m_held.find(table);
     if (held != m_held.end()) {
         // A table created here has no defaults: unwritten columns are Null.
-        Row row(columns(table).size());
+        size_t width = columns(table).size();
+        std::vector<const StoredValue*> row(width);
         for (const auto& cell : cells)
-            row.at(cell.first) = cell.second;
+            row.at(cell.first) = &cell.second;
         int64_t id = held->second.nextRowid++;
         ++m_writes;
         auto indexes = m_indexes.find(table);
@@ -125,12 +126,10 @@ int64_t Connection::insertRow(const std::string& table, const Cells& cells) {
             KeyIndex& index = *indexes->second[i];
             std::vector<const StoredValue*> values;
             for (size_t position : index.positions())
-                values.push_back(&row[position]);
+                values.push_back(row[position]);
             index.add(id, values);
         }
-        std::string packedRow;
-        for (const StoredValue& value : row)
-            appendPacked(packedRow, value);
+        std::string packedRow = packed(row);
         held->second.ids.push_back(id);
         held->second.rows.push_back(std::move(packedRow));
         return id;
