@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace dalvon {
 namespace {
 
@@ -58,6 +62,20 @@ TEST(TextTest, CountsFindsAndTrims) {
     EXPECT_EQ(findText("abc", "x"), 0u);
     EXPECT_EQ(findText("abc", ""), 1u);
     EXPECT_EQ(findText("", ""), 0u);
+    // The case-blind search agrees with searching the upper-cased texts.
+    for (auto [haystack, needle] :
+         std::vector<std::pair<std::string, std::string>>{{"Value of ###MACHINE", "###machine"},
+                                                          {"straße ###Var_Name", "###var_name"},
+                                                          {"Ärger und ärger", "ÄRGER"},
+                                                          {"ab", "abc"},
+                                                          {"", "x"},
+                                                          {"x", ""},
+                                                          {"aaab", "AAB"},
+                                                          {"é###machine", "###Machine"}}) {
+        EXPECT_EQ(findTextIgnoringCase(haystack, needle),
+                  findText(upperCase(haystack), upperCase(needle)))
+            << haystack << " / " << needle;
+    }
     EXPECT_EQ(trimBlanks("  a b \t "), "a b \t");
     EXPECT_EQ(trimBlanks("   "), "");
 }

@@ -1,4 +1,5 @@
 #include "platform/sql/sql_query.h"
+#include "platform/sql/sql_tokens.h"
 
 #include <gtest/gtest.h>
 
@@ -114,6 +115,39 @@ TEST(SqlQueryTest, RejectsWhatTheSubsetDoesNotHold) {
 
 namespace dalvon::sql {
 namespace {
+
+TEST(SqlQueryTest, TheLiteralScanFindsWhatTheTokenizerFinds) {
+    for (const char* text :
+         {kSourceQuery, kNameQuery, kTakeoverQuery, "SELECT * FROM T WHERE a = -12.5e3 AND b=.5",
+          "SELECT [x 1].* FROM [x 1] WHERE [9]=\"[\" AND T.5 = \"\"", "SELECT a1,b2 FROM t3"}) {
+        std::vector<Token> expected;
+        for (const Token& token : tokenize(text)) {
+            if (token.kind == TokenKind::Text || token.kind == TokenKind::Number)
+                expected.push_back(token);
+        }
+        TokenScanner scanner(text);
+        for (const Token& want : expected) {
+            Token got = scanner.nextLiteral();
+            EXPECT_EQ(got.kind, want.kind) << text;
+            EXPECT_EQ(got.text.data(), want.text.data()) << text;
+        }
+        EXPECT_EQ(scanner.nextLiteral().kind, TokenKind::End) << text;
+    }
+    for (const char* bad : {"SELECT * FROM T WHERE a = \"open", "SELECT * FROM T WHERE a = 5x",
+                            "SELECT * FROM T WHERE a ? 1"}) {
+        std::string viaTokens, viaScan;
+        EXPECT_EQ(faultOf([&] { tokenize(bad); }, &viaTokens), 3075);
+        EXPECT_EQ(faultOf(
+                      [&] {
+                          TokenScanner scanner(bad);
+                          while (scanner.nextLiteral().kind != TokenKind::End) {
+                          }
+                      },
+                      &viaScan),
+                  3075);
+        EXPECT_EQ(viaScan, viaTokens);
+    }
+}
 
 TEST(SqlQueryTest, NamesMatchWithoutRegardToCase) {
     struct Row {
