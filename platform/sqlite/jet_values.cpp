@@ -73,7 +73,9 @@ std::string textOf(const Variant& value, const Column& column, const std::string
 
 StoredValue storedText(const Variant& value, const Column& column, const std::string& table) {
     std::string text = textOf(value, column, table);
-    if (column.type == FieldType::Text && characterCount(text) > static_cast<size_t>(column.size)) {
+    // A text of no more bytes than the size has no more characters either.
+    if (column.type == FieldType::Text && text.size() > static_cast<size_t>(column.size) &&
+        characterCount(text) > static_cast<size_t>(column.size)) {
         throw Fault(3163, "DAO.Field",
                     "The field is too small to accept the amount of data you attempted to add. "
                     "Try inserting or pasting less data. (The field " +

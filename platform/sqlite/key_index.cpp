@@ -17,29 +17,40 @@ void appendBytes(std::string& out, const T& value) {
     out.append(bytes, sizeof(T));
 }
 
-// The lookup form of one value: equal for values a WHERE finds equal.
-void appendLookup(std::string& key, const StoredValue& value, const Column& column) {
-    if (auto* whole = std::get_if<int64_t>(&value)) {
-        key += 'I';
-        appendBytes(key, *whole);
-    } else if (auto* real = std::get_if<double>(&value)) {
-        // A fraction-free double equals the integer of the same value.
-        double d = *real;
-        if (d == std::trunc(d) && d >= -9223372036854775808.0 && d < 9223372036854775808.0) {
+// The lookup form of one packed value: equal for values a WHERE finds equal.
+void appendLookup(std::string& key, const PackedView& value, const Column& column) {
+    switch (value.kind) {
+        case 'i':
             key += 'I';
-            appendBytes(key, static_cast<int64_t>(d));
-        } else {
-            key += 'R';
-            appendBytes(key, d);
+            key.append(value.bytes);
+            return;
+        case 'r': {
+            // A fraction-free double equals the integer of the same value.
+            double d = value.real();
+            if (d == std::trunc(d) && d >= -9223372036854775808.0 && d < 9223372036854775808.0) {
+                key += 'I';
+                appendBytes(key, static_cast<int64_t>(d));
+            } else {
+                key += 'R';
+                appendBytes(key, d);
+            }
+            return;
         }
-    } else if (auto* text = std::get_if<std::string>(&value)) {
-        key += column.holdsText() ? 'T' : 'S';
-        appendBytes(key, static_cast<uint32_t>(text->size()));
-        key += column.holdsText() ? upperCase(*text) : *text;
-    } else if (auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
-        key += 'B';
-        appendBytes(key, static_cast<uint32_t>(bytes->size()));
-        key.append(bytes->begin(), bytes->end());
+        case 't':
+            key += column.holdsText() ? 'T' : 'S';
+            appendBytes(key, static_cast<uint32_t>(value.bytes.size()));
+            if (column.holdsText())
+                key += upperCase(value.bytes);
+            else
+                key.append(value.bytes);
+            return;
+        case 'b':
+            key += 'B';
+            appendBytes(key, static_cast<uint32_t>(value.bytes.size()));
+            key.append(value.bytes);
+            return;
+        default:
+            return;
     }
 }
 
@@ -57,18 +68,21 @@ std::optional<size_t> KeyIndex::keyOf(size_t position) const {
 std::optional<std::string> KeyIndex::lookupPart(const StoredValue& value, const Column& column) {
     if (std::holds_alternative<std::monostate>(value))
         return std::nullopt;
+    std::string packedValue;
+    appendPacked(packedValue, value);
     std::string part;
-    appendLookup(part, value, column);
+    appendLookup(part, viewOf(packedValue), column);
     return part;
 }
 
 std::optional<std::string> KeyIndex::lookupKey(const std::string& exact) const {
     std::string key;
-    std::vector<StoredValue> values = unpackAll(exact);
-    for (size_t i = 0; i < values.size() && i < m_keys.size(); ++i) {
-        if (std::holds_alternative<std::monostate>(values[i]))
+    std::vector<std::string_view> parts = packedParts(exact);
+    for (size_t i = 0; i < parts.size() && i < m_keys.size(); ++i) {
+        PackedView value = viewOf(parts[i]);
+        if (value.kind == 'n')
             return std::nullopt;
-        appendLookup(key, values[i], m_keys[i]);
+        appendLookup(key, value, m_keys[i]);
     }
     return key;
 }
@@ -102,18 +116,11 @@ void KeyIndex::unlink(const std::string& exact, int64_t rowid) {
 }
 
 void KeyIndex::add(int64_t rowid, const std::vector<const StoredValue*>& values) {
-    std::string exact;
-    std::string key;
-    bool keyed = true;
-    for (size_t i = 0; i < values.size(); ++i) {
-        const StoredValue& value = values[i] ? *values[i] : StoredValue();
-        appendPacked(exact, value);
-        keyed = keyed && !std::holds_alternative<std::monostate>(value);
-        if (keyed && i < m_keys.size())
-            appendLookup(key, value, m_keys[i]);
-    }
-    if (keyed)
-        linkKey(key, rowid);
+    addPacked(rowid, packed(values));
+}
+
+void KeyIndex::addPacked(int64_t rowid, std::string exact) {
+    link(exact, rowid);
     m_exact.insert_or_assign(rowid, std::move(exact));
 }
 

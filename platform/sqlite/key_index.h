@@ -32,6 +32,8 @@ public:
 
     // Records a row with its key values in key column order.
     void add(int64_t rowid, const std::vector<const StoredValue*>& values);
+    // The same, with the key values already packed one after another.
+    void addPacked(int64_t rowid, std::string exact);
     // The row's stored value of key column `key`; false when the row is unknown.
     bool storedValue(int64_t rowid, size_t key, StoredValue& value) const;
     // Gives key column `key` of a known row a new value.

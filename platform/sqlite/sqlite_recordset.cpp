@@ -39,6 +39,19 @@ public:
     int fieldCount() const override { return static_cast<int>(m_fields.size()); }
     const FieldDef& field(int index) const override { return m_fields.at(checked(index)); }
     int fieldIndex(const std::string& name) const override {
+        // ASCII names (nearly all) are found by their upper case; the first of equal names wins.
+        std::string upper = name;
+        bool ascii = true;
+        for (char& c : upper) {
+            ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 32);
+        }
+        if (ascii) {
+            auto found = m_shape.asciiFields.find(upper);
+            if (found != m_shape.asciiFields.end())
+                return found->second;
+        }
         for (size_t i = 0; i < m_fields.size(); ++i) {
             if (sql::sameName(m_fields[i].name, name))
                 return static_cast<int>(i);
@@ -117,7 +130,7 @@ private:
 
     // The stored values of the current row. Rows are read ahead in runs of consecutive ids and
     // kept until this connection writes anything.
-    const Row& currentRow() const {
+    const StoredValue* currentRow() const {
         if (eof())
             noCurrentRecord();
         int64_t id = (*m_ids)[m_position];
@@ -125,7 +138,7 @@ private:
             m_read.clear();
             m_readAt = m_connection->writeCount();
         }
-        const Row* row = readRow(id);
+        const StoredValue* row = readRow(id);
         if (row == nullptr) {
             readAhead();
             row = readRow(id);
@@ -134,14 +147,15 @@ private:
                             "Record is deleted. (table '" + m_shape.table + "')");
             }
         }
-        return *row;
+        return row;
     }
 
-    const Row* readRow(int64_t id) const {
-        auto at =
-            std::lower_bound(m_read.begin(), m_read.end(), id,
-                             [](const auto& entry, int64_t key) { return entry.first < key; });
-        return at != m_read.end() && at->first == id ? &at->second : nullptr;
+    // The values of a row read ahead (after its id), or nullptr.
+    const StoredValue* readRow(int64_t id) const {
+        auto at = std::lower_bound(
+            m_read.begin(), m_read.end(), id,
+            [](const Row& row, int64_t key) { return std::get<int64_t>(row[0]) < key; });
+        return at != m_read.end() && std::get<int64_t>((*at)[0]) == id ? at->data() + 1 : nullptr;
     }
 
     void readAhead() const {
@@ -156,11 +170,8 @@ private:
         m_read.clear();
         // Rows come in id order, so the list stays sorted.
         m_connection->eachRow(
-            m_shape.rowsSql, {first, first + static_cast<int64_t>(length) - 1}, [&](Row& row) {
-                int64_t id = std::get<int64_t>(row[0]);
-                m_read.emplace_back(id, Row(std::make_move_iterator(row.begin() + 1),
-                                            std::make_move_iterator(row.end())));
-            });
+            m_shape.rowsSql, {first, first + static_cast<int64_t>(length) - 1},
+            [&](Row& row) { m_read.push_back(std::move(row)); });
     }
 
     void startChange(Mode mode) {
@@ -182,7 +193,7 @@ private:
     void updateRow() {
         int64_t id = (*m_ids)[m_position];
         // A row already read tells which values are unchanged; the connection knows others.
-        const Row* row = m_readAt == m_connection->writeCount() ? readRow(id) : nullptr;
+        const StoredValue* row = m_readAt == m_connection->writeCount() ? readRow(id) : nullptr;
         Connection::Cells changes;
         changes.reserve(m_changes.size());
         std::vector<const StoredValue*> before;
@@ -190,7 +201,7 @@ private:
             before.resize(m_connection->columns(m_shape.table).size());
         for (size_t i = 0; i < m_changes.size(); ++i) {
             if (row)
-                before[m_shape.positions[i]] = &(*row)[i];
+                before[m_shape.positions[i]] = &row[i];
             if (m_changes[i])
                 changes.emplace_back(m_shape.positions[i], std::move(*m_changes[i]));
         }
@@ -234,7 +245,7 @@ private:
     const std::vector<FieldDef>& m_fields;
     mutable std::optional<std::vector<int64_t>> m_ids;
     size_t m_position = 0;
-    mutable std::vector<std::pair<int64_t, Row>> m_read;  // ascending ids
+    mutable std::vector<Row> m_read;  // the id, then the values; ascending ids
     mutable uint64_t m_readAt = 0;
     Mode m_mode = Mode::Browse;
     std::vector<std::optional<StoredValue>> m_changes;

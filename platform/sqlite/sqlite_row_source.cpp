@@ -30,6 +30,14 @@ std::string storedTableName(Connection& connection, const std::string& name) {
     return *stored;
 }
 
+bool isAscii(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
 std::shared_ptr<RowShape> makeShape(const std::string& table, const std::vector<Column>& all,
                                     std::vector<size_t> positions) {
     auto shape = std::make_shared<RowShape>();
@@ -38,6 +46,9 @@ std::shared_ptr<RowShape> makeShape(const std::string& table, const std::vector<
     shape->positions = std::move(positions);
     std::string names;
     for (size_t position : shape->positions) {
+        const std::string& name = all[position].name;
+        if (isAscii(name))
+            shape->asciiFields.try_emplace(upperCase(name), static_cast<int>(shape->fields.size()));
         shape->columns.push_back(all[position]);
         shape->fields.push_back(all[position].def());
         names += ", " + quoteIdentifier(all[position].name);

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/database.h"
@@ -20,6 +21,8 @@ struct RowShape {
     std::vector<size_t> positions;  // of the set's columns among the table's
     std::string rowid;              // how the table's row id is selected
     std::vector<FieldDef> fields;
+    // The position of each field whose name is ASCII, by its upper-case name.
+    std::unordered_map<std::string, int> asciiFields;
     std::string rowsSql;  // the set's columns of the rows with ids between ?1 and ?2
 };
 

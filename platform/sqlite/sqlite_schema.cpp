@@ -116,13 +116,10 @@ KeyIndex& Connection::indexFor(const std::string& table, const std::vector<size_
     auto held = m_held.find(table);
     for (size_t r = 0; held != m_held.end() && r < held->second.ids.size(); ++r) {
         std::vector<std::string_view> parts = packedParts(held->second.rows[r]);
-        std::vector<StoredValue> keyValues;
-        keyValues.reserve(keys.size());
-        for (size_t i = 0; i < keys.size(); ++i) {
-            keyValues.push_back(unpacked(parts.at(positions[i])));
-            values[i] = &keyValues.back();
-        }
-        index->add(held->second.ids[r], values);
+        std::string exact;
+        for (size_t position : positions)
+            exact.append(parts.at(position));
+        index->addPacked(held->second.ids[r], std::move(exact));
     }
     indexes.push_back(std::move(index));
     return *indexes.back();
