@@ -83,7 +83,18 @@ std::string upperCase(std::string_view utf8) {
 }
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    return upperCase(a) == upperCase(b);
+    // Upper-casing keeps each character's length: texts of different lengths differ.
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto x = static_cast<unsigned char>(a[i]);
+        auto y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80)
+            return upperCase(a.substr(i)) == upperCase(b.substr(i));
+        if ((x >= 'a' && x <= 'z' ? x - 32 : x) != (y >= 'a' && y <= 'z' ? y - 32 : y))
+            return false;
+    }
+    return true;
 }
 
 size_t findText(std::string_view haystack, std::string_view needle) {

@@ -103,7 +103,7 @@ void generateRow(Generation& g, const std::vector<Variant>& row, const std::stri
         g.proc.step([&] {
             if (!value.isString()) {
                 g.target.setValue(j, value);
-            } else if (upperCase(g.target.field(j).name) == "VAR_NAME") {
+            } else if (equalsIgnoreCase(g.target.field(j).name, "VAR_NAME")) {
                 g.target.setValue(j, Variant::string(buildVarName(g, value.asString(), machine)));
             } else {
                 g.target.setValue(j, Variant::string(ReplaceSearchItem(g.rt, value.asString(),

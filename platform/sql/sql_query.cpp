@@ -244,19 +244,7 @@ private:
 }  // namespace
 
 bool sameName(std::string_view a, std::string_view b) {
-    // Upper-casing keeps each character's length, so names of different lengths differ.
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto x = static_cast<unsigned char>(a[i]);
-        auto y = static_cast<unsigned char>(b[i]);
-        if (x >= 0x80 || y >= 0x80)
-            return equalsIgnoreCase(a.substr(i), b.substr(i));
-        // ASCII folding by hand: toupper would follow the C locale.
-        if ((x >= 'a' && x <= 'z' ? x - 32 : x) != (y >= 'a' && y <= 'z' ? y - 32 : y))
-            return false;
-    }
-    return true;
+    return equalsIgnoreCase(a, b);
 }
 
 Query parse(std::string_view text) {

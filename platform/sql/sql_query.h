@@ -50,7 +50,7 @@ struct Query {
 };
 
 // True when two identifiers (keywords, table or field names) are the same without regard to
-// case, as equalsIgnoreCase compares, but without allocating for ASCII names.
+// case, as equalsIgnoreCase compares.
 bool sameName(std::string_view a, std::string_view b);
 
 // Parses `text`. Throws Fault 3131 "Syntax error in FROM clause." for a missing or malformed
