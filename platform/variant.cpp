@@ -1,5 +1,9 @@
 #include "platform/variant.h"
 
+#include <locale.h>
+#include <stdlib.h>
+
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -75,10 +79,12 @@ std::string formatInvariantDouble(double value, int significantDigits) {
     if (value == 0) return "0";
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
+    // to_chars formats as printf's %g does, but with a decimal point whatever the C locale.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*G", significantDigits, value);
-    std::string text(buffer);
-    auto e = text.find('E');
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                 std::chars_format::general, significantDigits);
+    std::string text(buffer, written.ptr);
+    auto e = text.find('e');
     std::string mantissa = text.substr(0, e);
     std::string exponent = e == std::string::npos ? "" : text.substr(e + 1);
     if (mantissa.find('.') != std::string::npos) {
@@ -164,8 +170,10 @@ bool parseInvariantNumber(const std::string& text, double& out) {
             return false;
         }
     }
+    // The "C" locale's decimal point, whatever locale a window toolkit has set for the process.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     char* stop = nullptr;
-    out = std::strtod(trimmed.c_str(), &stop);
+    out = strtod_l(trimmed.c_str(), &stop, cLocale);
     return stop == trimmed.c_str() + trimmed.size();
 }
 
