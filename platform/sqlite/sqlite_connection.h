@@ -136,6 +136,7 @@ private:
         int64_t nextRowid = 1;          // SQLite's choice for an empty table: highest id plus one
         std::vector<int64_t> ids;       // ascending
         std::vector<std::string> rows;  // full rows in column order, packed
+        size_t bytes = 0;
     };
     std::map<std::string, HeldRows> m_held;
     uint64_t m_writes = 0;

@@ -60,12 +60,15 @@ void Connection::writeHeldRows() {
                 runPackedInsert(sql, held.rows[written], held.ids[written]);
         } catch (const Fault&) {
             // What was written stays written; the rest is held for the next attempt.
+            for (size_t i = 0; i < written; ++i)
+                held.bytes -= held.rows[i].size();
             held.rows.erase(held.rows.begin(), held.rows.begin() + static_cast<ptrdiff_t>(written));
             held.ids.erase(held.ids.begin(), held.ids.begin() + static_cast<ptrdiff_t>(written));
             throw;
         }
         held.rows.clear();
         held.ids.clear();
+        held.bytes = 0;
     }
 }
 
@@ -107,6 +110,7 @@ bool Connection::updateHeldRow(const std::string& table, int64_t rowid, Cells& c
         else
             appendPacked(row, change->second);
     }
+    held->second.bytes += row.size() - packedRow.size();
     packedRow = std::move(row);
     return true;
 }
@@ -130,8 +134,13 @@ int64_t Connection::insertRow(const std::string& table, const Cells& cells) {
             index.add(id, values);
         }
         std::string packedRow = packed(row);
+        held->second.bytes += packedRow.size();
         held->second.ids.push_back(id);
         held->second.rows.push_back(std::move(packedRow));
+        // A large copy (a converted database) is written as it goes rather than held whole.
+        constexpr size_t kMostHeldBytes = size_t{32} << 20;
+        if (held->second.bytes > kMostHeldBytes)
+            writeHeldRows();
         return id;
     }
     int64_t rowid = runWrite(writeSql('I', table, cells), cells, std::nullopt);
