@@ -11,9 +11,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -239,11 +239,11 @@ int main(int argc, char** argv) {
             scriptRows = countTaken(plant);
             theirs = best(theirs, one);
         }
-        std::printf("%-8d %-7ld | %8.3f s %8.1f MiB | %8.3f s %8.1f MiB | %.2fx%s\n", sourceRows,
-                    rows, ours.seconds, ours.peakKiB / 1024.0, theirs.seconds,
-                    theirs.peakKiB / 1024.0, ours.seconds / theirs.seconds,
-                    ours.status != 0 || theirs.status != 0 || rows != scriptRows ? "  (MISMATCH)"
-                                                                                 : "");
+        std::printf(
+            "%-8d %-7ld | %8.3f s %8.1f MiB | %8.3f s %8.1f MiB | %.2fx%s\n", sourceRows, rows,
+            ours.seconds, ours.peakKiB / 1024.0, theirs.seconds, theirs.peakKiB / 1024.0,
+            ours.seconds / theirs.seconds,
+            ours.status != 0 || theirs.status != 0 || rows != scriptRows ? "  (MISMATCH)" : "");
     }
     fs::remove_all(root);
     return 0;

@@ -17,7 +17,9 @@ std::string withContext(const char* text, const std::string& context) {
 Fault invalidCall(const std::string& context) {
     return Fault(5, "", withContext("Invalid procedure call or argument", context));
 }
-Fault overflow(const std::string& context) { return Fault(6, "", withContext("Overflow", context)); }
+Fault overflow(const std::string& context) {
+    return Fault(6, "", withContext("Overflow", context));
+}
 Fault subscript(const std::string& context) {
     return Fault(9, "", withContext("Subscript out of range", context));
 }

@@ -26,14 +26,14 @@ private:
 
 // Classic runtime faults, with the numbers and texts service staff know from old logs.
 namespace faults {
-Fault invalidCall(const std::string& context = {});  // 5 Invalid procedure call or argument
-Fault overflow(const std::string& context = {});     // 6 Overflow
-Fault subscript(const std::string& context = {});    // 9 Subscript out of range
-Fault typeMismatch(const std::string& context = {}); // 13 Type mismatch
-Fault fileNotFound(const std::string& path);         // 53 File not found
+Fault invalidCall(const std::string& context = {});   // 5 Invalid procedure call or argument
+Fault overflow(const std::string& context = {});      // 6 Overflow
+Fault subscript(const std::string& context = {});     // 9 Subscript out of range
+Fault typeMismatch(const std::string& context = {});  // 13 Type mismatch
+Fault fileNotFound(const std::string& path);          // 53 File not found
 Fault pathAccess(const std::string& path, const std::string& why);  // 75 Path/File access error
-Fault pathNotFound(const std::string& path);         // 76 Path not found
-Fault invalidNull(const std::string& context = {});  // 94 Invalid use of Null
+Fault pathNotFound(const std::string& path);                        // 76 Path not found
+Fault invalidNull(const std::string& context = {});                 // 94 Invalid use of Null
 }  // namespace faults
 
 // Thrown by EndProgram: unwinds every procedure up to main, which exits with the status.

@@ -43,7 +43,7 @@ bool isOrdinaryFile(const std::string& host) {
 
 // Closes the descriptor when it goes out of scope.
 class Descriptor {
-  public:
+public:
     explicit Descriptor(int fd) : m_fd(fd) {}
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
@@ -60,7 +60,7 @@ class Descriptor {
         return ::close(fd) == 0;
     }
 
-  private:
+private:
     int m_fd;
 };
 
@@ -94,7 +94,7 @@ std::optional<std::string> findIgnoringCase(const std::string& folder, const std
 }
 
 class PosixFileSystem : public FileSystem {
-  public:
+public:
     explicit PosixFileSystem(std::vector<Drive> drives) : m_drives(std::move(drives)) {}
 
     bool fileExists(const std::string& path) override {
@@ -203,7 +203,7 @@ class PosixFileSystem : public FileSystem {
         return mapToWindows(m_drives, std::filesystem::absolute(hostPath).lexically_normal());
     }
 
-  private:
+private:
     // The host path with the components as given; none without a known drive.
     std::optional<std::string> givenHostPath(const std::string& path) const {
         // The update asks for the same file once per row: the last answer is kept.

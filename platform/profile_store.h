@@ -29,8 +29,8 @@ public:
     // The value read as a decimal integer with an optional sign (leading digits only; a value
     // that starts with no digit gives 0), or `defaultValue` when file, section or key is
     // missing.
-    virtual int64_t getInt(const std::string& section, const std::string& key,
-                           int64_t defaultValue, const std::string& file) = 0;
+    virtual int64_t getInt(const std::string& section, const std::string& key, int64_t defaultValue,
+                           const std::string& file) = 0;
 
     // Sets key=value: replaces the value of an existing key, otherwise adds the entry at the end
     // of the section, creating section and file when missing. Every other byte of the file stays

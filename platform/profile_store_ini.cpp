@@ -133,7 +133,7 @@ int64_t leadingInteger(const std::string& text) {
 }
 
 class IniProfileStore : public ProfileStore {
-  public:
+public:
     explicit IniProfileStore(FileSystem& files) : m_files(files) {}
 
     std::string getString(const std::string& section, const std::string& key,
@@ -161,7 +161,7 @@ class IniProfileStore : public ProfileStore {
         }
     }
 
-  private:
+private:
     // The entry's value, or nothing when the file (or one that cannot be read), the section or
     // the key is missing.
     std::optional<std::string> lookup(const std::string& section, const std::string& key,

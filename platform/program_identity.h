@@ -37,7 +37,8 @@ public:
 // The identity of the running process. `invokedAs` is argv[0]: its folder is taken from that
 // path as given (made absolute, a symlink not resolved) so that a link named
 // <Component>_Config placed in an installation behaves like a copy of the executable there.
-std::unique_ptr<ProgramIdentity> makeProcessIdentity(FileSystem& files, const std::string& invokedAs,
+std::unique_ptr<ProgramIdentity> makeProcessIdentity(FileSystem& files,
+                                                     const std::string& invokedAs,
                                                      const std::vector<std::string>& arguments,
                                                      char** environment);
 

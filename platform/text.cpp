@@ -52,9 +52,11 @@ void encode(char32_t cp, std::string& out) {
 }
 
 char32_t upper(char32_t cp) {
-    if (cp >= 'a' && cp <= 'z') return cp - 32;
+    if (cp >= 'a' && cp <= 'z')
+        return cp - 32;
     // Latin-1 lower-case letters à..þ except the division sign ÷.
-    if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7) return cp - 32;
+    if (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7)
+        return cp - 32;
     return cp;
 }
 
@@ -98,7 +100,8 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
 }
 
 size_t findText(std::string_view haystack, std::string_view needle) {
-    if (haystack.empty()) return 0;  // InStr gives 0 here even for an empty needle
+    if (haystack.empty())
+        return 0;  // InStr gives 0 here even for an empty needle
     size_t p = haystack.find(needle);
     return p == std::string_view::npos ? 0 : p + 1;
 }
@@ -152,7 +155,8 @@ std::string utf8ToCp1252(std::string_view utf8) {
         bool unassigned = cp >= 0x80 && cp <= 0x9F && kCp1252High[cp - 0x80] == 0;
         char mapped = unassigned ? static_cast<char>(cp) : '?';
         for (size_t k = 0; k < kCp1252High.size() && !unassigned; ++k) {
-            if (kCp1252High[k] == cp) mapped = static_cast<char>(0x80 + k);
+            if (kCp1252High[k] == cp)
+                mapped = static_cast<char>(0x80 + k);
         }
         out += mapped;
     }
@@ -167,7 +171,8 @@ std::string cp1252ToUtf8(std::string_view cp1252) {
         char32_t cp = byte;
         if (byte >= 0x80 && byte <= 0x9F) {
             cp = kCp1252High[byte - 0x80];
-            if (cp == 0) cp = byte;  // undefined in the code page: keep the C1 control
+            if (cp == 0)
+                cp = byte;  // undefined in the code page: keep the C1 control
         }
         encode(cp, out);
     }
@@ -176,19 +181,22 @@ std::string cp1252ToUtf8(std::string_view cp1252) {
 
 size_t characterCount(std::string_view utf8) {
     size_t count = 0;
-    for (size_t i = 0; i < utf8.size(); ++count) decode(utf8, i);
+    for (size_t i = 0; i < utf8.size(); ++count)
+        decode(utf8, i);
     return count;
 }
 
 std::string firstCharacters(std::string_view utf8, size_t count) {
     size_t i = 0;
-    for (size_t n = 0; n < count && i < utf8.size(); ++n) decode(utf8, i);
+    for (size_t n = 0; n < count && i < utf8.size(); ++n)
+        decode(utf8, i);
     return std::string(utf8.substr(0, i));
 }
 
 std::string trimBlanks(std::string_view text) {
     size_t begin = text.find_first_not_of(' ');
-    if (begin == std::string_view::npos) return {};
+    if (begin == std::string_view::npos)
+        return {};
     size_t end = text.find_last_not_of(' ');
     return std::string(text.substr(begin, end - begin + 1));
 }

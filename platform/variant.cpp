@@ -14,19 +14,39 @@
 
 namespace dalvon {
 
-Variant Variant::null() { return Variant(Storage(NullTag{})); }
-Variant Variant::boolean(bool value) { return Variant(Storage(value)); }
-Variant Variant::byte(uint8_t value) { return Variant(Storage(value)); }
-Variant Variant::integer(int16_t value) { return Variant(Storage(value)); }
-Variant Variant::longValue(int32_t value) { return Variant(Storage(value)); }
-Variant Variant::single(float value) { return Variant(Storage(value)); }
-Variant Variant::doubleValue(double value) { return Variant(Storage(value)); }
+Variant Variant::null() {
+    return Variant(Storage(NullTag{}));
+}
+Variant Variant::boolean(bool value) {
+    return Variant(Storage(value));
+}
+Variant Variant::byte(uint8_t value) {
+    return Variant(Storage(value));
+}
+Variant Variant::integer(int16_t value) {
+    return Variant(Storage(value));
+}
+Variant Variant::longValue(int32_t value) {
+    return Variant(Storage(value));
+}
+Variant Variant::single(float value) {
+    return Variant(Storage(value));
+}
+Variant Variant::doubleValue(double value) {
+    return Variant(Storage(value));
+}
 Variant Variant::currency(int64_t scaledBy10000) {
     return Variant(Storage(Currency{scaledBy10000}));
 }
-Variant Variant::date(double oleDays) { return Variant(Storage(Date{oleDays})); }
-Variant Variant::string(std::string utf8) { return Variant(Storage(std::move(utf8))); }
-Variant Variant::binary(std::vector<uint8_t> bytes) { return Variant(Storage(std::move(bytes))); }
+Variant Variant::date(double oleDays) {
+    return Variant(Storage(Date{oleDays}));
+}
+Variant Variant::string(std::string utf8) {
+    return Variant(Storage(std::move(utf8)));
+}
+Variant Variant::binary(std::vector<uint8_t> bytes) {
+    return Variant(Storage(std::move(bytes)));
+}
 
 VariantKind Variant::kind() const {
     // The order of the alternatives in Storage follows VariantKind.
@@ -34,8 +54,9 @@ VariantKind Variant::kind() const {
 }
 
 std::string Variant::typeName() const {
-    static const char* const kNames[] = {"Empty",  "Null",   "Boolean",  "Byte", "Integer", "Long",
-                                         "Single", "Double", "Currency", "Date", "String",  "Byte()"};
+    static const char* const kNames[] = {"Empty",    "Null", "Boolean", "Byte",
+                                         "Integer",  "Long", "Single",  "Double",
+                                         "Currency", "Date", "String",  "Byte()"};
     return kNames[m_value.index()];
 }
 
@@ -55,47 +76,59 @@ bool Variant::isNumeric() const {
 }
 
 bool Variant::asBoolean() const {
-    if (auto* v = std::get_if<bool>(&m_value)) return *v;
+    if (auto* v = std::get_if<bool>(&m_value))
+        return *v;
     throw faults::typeMismatch("a Boolean was expected, not " + typeName());
 }
 const std::string& Variant::asString() const {
-    if (auto* v = std::get_if<std::string>(&m_value)) return *v;
+    if (auto* v = std::get_if<std::string>(&m_value))
+        return *v;
     throw faults::typeMismatch("a String was expected, not " + typeName());
 }
 const std::vector<uint8_t>& Variant::asBinary() const {
-    if (auto* v = std::get_if<std::vector<uint8_t>>(&m_value)) return *v;
+    if (auto* v = std::get_if<std::vector<uint8_t>>(&m_value))
+        return *v;
     throw faults::typeMismatch("binary data was expected, not " + typeName());
 }
 Variant::Currency Variant::asCurrency() const {
-    if (auto* v = std::get_if<Currency>(&m_value)) return *v;
+    if (auto* v = std::get_if<Currency>(&m_value))
+        return *v;
     throw faults::typeMismatch("a Currency was expected, not " + typeName());
 }
 Variant::Date Variant::asDate() const {
-    if (auto* v = std::get_if<Date>(&m_value)) return *v;
+    if (auto* v = std::get_if<Date>(&m_value))
+        return *v;
     throw faults::typeMismatch("a Date was expected, not " + typeName());
 }
 
 std::string formatInvariantDouble(double value, int significantDigits) {
-    if (value == 0) return "0";
-    if (std::isnan(value)) return "NaN";
-    if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
+    if (value == 0)
+        return "0";
+    if (std::isnan(value))
+        return "NaN";
+    if (std::isinf(value))
+        return value > 0 ? "Infinity" : "-Infinity";
     // to_chars formats as printf's %g does, but with a decimal point whatever the C locale.
     char buffer[64];
-    auto written = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                 std::chars_format::general, significantDigits);
+    auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
+                                 significantDigits);
     std::string text(buffer, written.ptr);
     auto e = text.find('e');
     std::string mantissa = text.substr(0, e);
     std::string exponent = e == std::string::npos ? "" : text.substr(e + 1);
     if (mantissa.find('.') != std::string::npos) {
-        while (mantissa.back() == '0') mantissa.pop_back();
-        if (mantissa.back() == '.') mantissa.pop_back();
+        while (mantissa.back() == '0')
+            mantissa.pop_back();
+        if (mantissa.back() == '.')
+            mantissa.pop_back();
     }
-    if (exponent.empty()) return mantissa;
+    if (exponent.empty())
+        return mantissa;
     // "E+05" -> "E+5", like the classic runtime.
     char sign = exponent[0];
     std::string digits = exponent.substr(1);
-    while (digits.size() > 1 && digits[0] == '0') digits.erase(0, 1);
+    while (digits.size() > 1 && digits[0] == '0')
+        digits.erase(0, 1);
     return mantissa + "E" + sign + digits;
 }
 
@@ -103,14 +136,16 @@ namespace {
 
 std::string formatCurrency(int64_t scaled) {
     bool negative = scaled < 0;
-    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
+    uint64_t magnitude =
+        negative ? 0 - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
     std::string text = std::to_string(magnitude / 10000);
     uint64_t fraction = magnitude % 10000;
     if (fraction != 0) {
         char buffer[8];
         std::snprintf(buffer, sizeof buffer, "%04u", static_cast<unsigned>(fraction));
         std::string digits(buffer);
-        while (digits.back() == '0') digits.pop_back();
+        while (digits.back() == '0')
+            digits.pop_back();
         text += "." + digits;
     }
     return negative ? "-" + text : text;
@@ -154,13 +189,16 @@ std::string formatDate(double oleDays) {
 }
 
 // Round half to even, as the classic CInt and CLng do.
-double roundHalfEven(double value) { return std::nearbyint(value); }
+double roundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 }  // namespace
 
 bool parseInvariantNumber(const std::string& text, double& out) {
     size_t begin = text.find_first_not_of(" \t");
-    if (begin == std::string::npos) return false;
+    if (begin == std::string::npos)
+        return false;
     size_t end = text.find_last_not_of(" \t");
     std::string trimmed = text.substr(begin, end - begin + 1);
     // Only plain decimal forms: no hex, no "inf"/"nan" words that strtod would take.
@@ -207,7 +245,9 @@ std::string Variant::toText() const {
     throw faults::typeMismatch("binary data has no text form");
 }
 
-std::string Variant::toTextOrEmpty() const { return isNull() ? std::string() : toText(); }
+std::string Variant::toTextOrEmpty() const {
+    return isNull() ? std::string() : toText();
+}
 
 double Variant::toDouble() const {
     switch (kind()) {
@@ -233,7 +273,8 @@ double Variant::toDouble() const {
             return std::get<Date>(m_value).oleDays;
         case VariantKind::String: {
             double value = 0;
-            if (parseInvariantNumber(std::get<std::string>(m_value), value)) return value;
+            if (parseInvariantNumber(std::get<std::string>(m_value), value))
+                return value;
             throw faults::typeMismatch("'" + std::get<std::string>(m_value) + "' is no number");
         }
         case VariantKind::Binary:
@@ -263,8 +304,10 @@ int16_t Variant::toInteger() const {
 bool Variant::toBoolean() const {
     if (kind() == VariantKind::String) {
         const std::string& text = std::get<std::string>(m_value);
-        if (equalsIgnoreCase(text, "True")) return true;
-        if (equalsIgnoreCase(text, "False")) return false;
+        if (equalsIgnoreCase(text, "True"))
+            return true;
+        if (equalsIgnoreCase(text, "False"))
+            return false;
     }
     return toDouble() != 0;
 }

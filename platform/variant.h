@@ -72,7 +72,7 @@ public:
     // "yyyy-mm-dd hh:mm:ss" (time part left out at midnight), true/false as "True"/"False".
     std::string toText() const;
     double toDouble() const;
-    int32_t toLong() const;   // rounds half to even, like CLng
+    int32_t toLong() const;     // rounds half to even, like CLng
     int16_t toInteger() const;  // rounds half to even, like CInt
     bool toBoolean() const;
 

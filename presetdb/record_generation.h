@@ -19,7 +19,7 @@ void CategorieNachCategoryID(Runtime& rt);
 // Keeps the component database open while CreateRecordSets renames names row by row; closing
 // it (at the end of the generation) puts every rename in the file.
 class ComponentDatabaseCache {
-  public:
+public:
     explicit ComponentDatabaseCache(Runtime& rt) : m_rt(rt) {}
     ~ComponentDatabaseCache();
     ComponentDatabaseCache(const ComponentDatabaseCache&) = delete;
@@ -29,7 +29,7 @@ class ComponentDatabaseCache {
     Database& open(const std::string& path);
     void close();
 
-  private:
+private:
     Runtime& m_rt;
     std::string m_path;
     std::unique_ptr<Database> m_database;

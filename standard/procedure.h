@@ -14,7 +14,7 @@ struct Runtime;
 // (ProgramEnd), 2 lets the procedure go on with its next step as if the failed one had done
 // nothing. ProgramEnd passes through untouched.
 class Procedure {
-  public:
+public:
     // `name` is a literal: procedures are named in the code, and naming one costs nothing.
     Procedure(Runtime& rt, const char* name) : m_rt(rt), m_name(name) {}
 
@@ -47,7 +47,7 @@ class Procedure {
     std::string name() const { return m_name; }
     Runtime& runtime() { return m_rt; }
 
-  private:
+private:
     void handle(const Fault& fault, bool fatal);
 
     Runtime& m_rt;

@@ -7,7 +7,7 @@ namespace dalvon {
 
 // Passes every call on to another file system.
 class ForwardingFileSystem : public FileSystem {
-  public:
+public:
     explicit ForwardingFileSystem(FileSystem& base) : m_base(base) {}
 
     bool fileExists(const std::string& path) override { return m_base.fileExists(path); }
@@ -34,14 +34,14 @@ class ForwardingFileSystem : public FileSystem {
         return m_base.windowsPath(hostPath);
     }
 
-  private:
+private:
     FileSystem& m_base;
 };
 
 // A file system whose disk can run full: while switched on, the chosen kind of write throws
 // Fault 75 before touching anything, so the files stay as they were.
 class FaultyFileSystem : public ForwardingFileSystem {
-  public:
+public:
     using ForwardingFileSystem::ForwardingFileSystem;
 
     void failAppendLine(bool fail) { m_failAppend = fail; }
@@ -65,7 +65,7 @@ class FaultyFileSystem : public ForwardingFileSystem {
         ForwardingFileSystem::appendLine(path, text);
     }
 
-  private:
+private:
     static Fault diskFull(const std::string& path) {
         return faults::pathAccess(path, "No space left on device");
     }

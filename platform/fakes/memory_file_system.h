@@ -16,7 +16,7 @@ namespace dalvon {
 // Every content write stamps the file with the current clock value and moves the clock one
 // second on, so that later writes are later.
 class MemoryFileSystem : public FileSystem {
-  public:
+public:
     MemoryFileSystem() = default;
 
     bool fileExists(const std::string& path) override;
@@ -43,7 +43,7 @@ class MemoryFileSystem : public FileSystem {
     // The paths of all files as they were created, in order of their upper-cased form.
     std::vector<std::string> filePaths() const;
 
-  private:
+private:
     struct File {
         std::string path;
         std::string bytes;

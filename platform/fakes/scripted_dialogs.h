@@ -13,7 +13,8 @@ class ScriptedDialogs : public Dialogs {
 public:
     DialogAnswer show(const MessageBox& box) override {
         m_shown.push_back(box);
-        if (m_answers.empty()) return box.defaultButton;
+        if (m_answers.empty())
+            return box.defaultButton;
         DialogAnswer answer = m_answers.front();
         m_answers.pop_front();
         return answer;

@@ -59,7 +59,8 @@ public:
         takeSymbol(';');
         if (peek().kind != TokenKind::End) {
             bool inFrom = query.where.empty() && query.orderBy.empty();
-            std::string detail = "unexpected '" + std::string(peek().text) + "' after the table name";
+            std::string detail =
+                "unexpected '" + std::string(peek().text) + "' after the table name";
             if (inFrom)
                 failFrom(detail);
             fail("unexpected '" + std::string(peek().text) + "' at the end of the query");

@@ -16,7 +16,8 @@ struct Token {
     bool bracketed = false;  // a [name] is never a keyword
 };
 
-// Splits a query into tokens (which point into `text`), closed by one End token. Symbols are single characters of
+// Splits a query into tokens (which point into `text`), closed by one End token. Symbols are single
+// characters of
 // ".,()=*;-+". A text literal runs from a double quote to the next one, without escapes.
 // Throws Fault 3075 (quoting `text`) for an unterminated literal or a character outside the
 // subset.

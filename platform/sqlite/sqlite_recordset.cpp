@@ -169,9 +169,8 @@ private:
         }
         m_read.clear();
         // Rows come in id order, so the list stays sorted.
-        m_connection->eachRow(
-            m_shape.rowsSql, {first, first + static_cast<int64_t>(length) - 1},
-            [&](Row& row) { m_read.push_back(std::move(row)); });
+        m_connection->eachRow(m_shape.rowsSql, {first, first + static_cast<int64_t>(length) - 1},
+                              [&](Row& row) { m_read.push_back(std::move(row)); });
     }
 
     void startChange(Mode mode) {

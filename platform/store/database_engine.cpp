@@ -24,13 +24,15 @@ public:
         std::string host = m_files.hostPath(path);
         std::string header = readHeader(host);
         for (auto& backend : m_backends) {
-            if (backend->recognises(header)) return backend->open(host, path);
+            if (backend->recognises(header))
+                return backend->open(host, path);
         }
         throw Fault(3343, "DAO.Workspace", "Unrecognized database format '" + path + "'.");
     }
 
     void flushAll() override {
-        for (auto& backend : m_backends) backend->flushAll();
+        for (auto& backend : m_backends)
+            backend->flushAll();
     }
 
 private:

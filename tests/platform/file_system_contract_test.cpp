@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 // The real file system with drive D: on a fresh temp folder.
 class PosixBackend {
-  public:
+public:
     PosixBackend() {
         std::string pattern = (fs::temp_directory_path() / "dalvon-fs-XXXXXX").string();
         m_root = mkdtemp(pattern.data());
@@ -31,23 +31,23 @@ class PosixBackend {
         fs::create_directories(mapToHost({{'D', m_root.string()}}, path));
     }
 
-  private:
+private:
     fs::path m_root;
     std::unique_ptr<FileSystem> m_files;
 };
 
 class MemoryBackend {
-  public:
+public:
     FileSystem& files() { return m_files; }
     void makeFolder(const std::string& path) { m_files.makeFolder(path); }
 
-  private:
+private:
     MemoryFileSystem m_files;
 };
 
 template <typename Backend>
 class FileSystemContractTest : public ::testing::Test {
-  protected:
+protected:
     FileSystem& files() { return m_backend.files(); }
     void makeFolder(const std::string& path) { m_backend.makeFolder(path); }
     std::string read(const std::string& path) { return files().readFile(path).value_or("<none>"); }

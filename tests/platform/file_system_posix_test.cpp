@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class PosixFileSystemTest : public ::testing::Test {
-  protected:
+protected:
     PosixFileSystemTest() {
         std::string pattern = (fs::temp_directory_path() / "dalvon-posix-XXXXXX").string();
         m_root = mkdtemp(pattern.data());
@@ -49,7 +49,7 @@ class PosixFileSystemTest : public ::testing::Test {
 
 // Lets writes beyond `bytes` fail with EFBIG, as on a full disk, for the life of the object.
 class FileSizeLimit {
-  public:
+public:
     explicit FileSizeLimit(rlim_t bytes) {
         getrlimit(RLIMIT_FSIZE, &m_old);
         m_oldHandler = signal(SIGXFSZ, SIG_IGN);
@@ -62,7 +62,7 @@ class FileSizeLimit {
         signal(SIGXFSZ, m_oldHandler);
     }
 
-  private:
+private:
     rlimit m_old{};
     sighandler_t m_oldHandler;
 };

@@ -11,7 +11,7 @@ const char* const kFile = "D:\\Plant\\parameter\\program.ini";
 const std::string kBlanks(255, ' ');
 
 class ProfileStoreTest : public ::testing::Test {
-  protected:
+protected:
     ProfileStoreTest() { m_files.makeFolder("D:\\Plant\\parameter"); }
 
     std::string getString(const std::string& content, const std::string& section,

@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 // An installation D:\Plant\Config whose Dalvon_Config is a link to an executable elsewhere.
 class ProcessIdentityTest : public ::testing::Test {
-  protected:
+protected:
     ProcessIdentityTest() {
         std::string pattern = (fs::temp_directory_path() / "dalvon-id-XXXXXX").string();
         m_root = mkdtemp(pattern.data());
