@@ -26,7 +26,8 @@ std::vector<Token> tokenize(std::string_view text);
 // Reads the tokens of a query one at a time, as tokenize does.
 class TokenScanner {
 public:
-    explicit TokenScanner(std::string_view text) : m_text(text) {}
+    // Reads from `from` on, which must be where a token may begin (0, or right after a token).
+    explicit TokenScanner(std::string_view text, size_t from = 0) : m_text(text), m_pos(from) {}
     // The next token; an End token once the text is used up.
     Token next();
     // The next literal (Text or Number token), passing over the tokens between as next() would;
@@ -39,7 +40,7 @@ private:
     [[noreturn]] void fail(const std::string& detail) const;
 
     std::string_view m_text;
-    size_t m_pos = 0;
+    size_t m_pos;
 };
 
 }  // namespace dalvon::sql

@@ -14,6 +14,7 @@
 #include "platform/sqlite/jet_values.h"
 #include "platform/sqlite/key_index.h"
 #include "platform/sqlite/packed_values.h"
+#include "platform/sqlite/query_shape.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -79,6 +80,9 @@ public:
     std::shared_ptr<const QueryPlan> cachedPlan(const std::string& shape) const;
     void cachePlan(std::string shape, std::shared_ptr<const QueryPlan> plan);
 
+    // Finds the shape and literals of the queries run on this connection.
+    ShapeScanner& shapes() { return m_shapes; }
+
     // Values by the position of their column among the table's columns.
     using Cells = std::vector<std::pair<size_t, StoredValue>>;
     // Adds a row; returns its id.
@@ -131,6 +135,7 @@ private:
     std::map<std::string, std::vector<std::unique_ptr<KeyIndex>>> m_indexes;
     std::unordered_map<std::string, std::string> m_writeSql;
     std::unordered_map<std::string, std::shared_ptr<const QueryPlan>> m_plans;
+    ShapeScanner m_shapes;
     // Rows added to tables created in this transaction, not yet written, by table.
     struct HeldRows {
         int64_t nextRowid = 1;          // SQLite's choice for an empty table: highest id plus one

@@ -58,29 +58,6 @@ std::shared_ptr<RowShape> makeShape(const std::string& table, const std::vector<
     return shape;
 }
 
-// One pass over the query: its shape and its literals in the order written. The shape is the
-// text with each literal's content left out: a text literal stays as "", a number becomes a
-// byte that the scanner accepts nowhere outside a literal. Queries of one shape differ in literals
-// only.
-std::string scanShape(std::string_view text, std::vector<sql::Token>& literals) {
-    std::string shape;
-    shape.reserve(text.size());
-    size_t copied = 0;  // text before this has been taken over into the shape
-    sql::TokenScanner scanner(text);
-    for (sql::Token token = scanner.nextLiteral(); token.kind != sql::TokenKind::End;
-         token = scanner.nextLiteral()) {
-        // A text literal's view lies between its quotes, which stay.
-        auto at = static_cast<size_t>(token.text.data() - text.data());
-        shape.append(text, copied, at - copied);
-        if (token.kind == sql::TokenKind::Number)
-            shape += '\x01';
-        copied = at + token.text.size();
-        literals.push_back(token);
-    }
-    shape.append(text, copied);
-    return shape;
-}
-
 class QueryPlanner {
 public:
     QueryPlanner(Connection& connection, const std::string& text,
@@ -214,12 +191,12 @@ RowSource tableRows(Connection& connection, const std::string& name) {
 }
 
 RowSource queryRows(Connection& connection, const std::string& sqlText) {
-    std::vector<sql::Token> literals;
-    std::string shape = scanShape(sqlText, literals);
-    std::shared_ptr<const QueryPlan> plan = connection.cachedPlan(shape);
+    const QueryShape& scanned = connection.shapes().scan(sqlText);
+    const std::vector<sql::Token>& literals = scanned.literals;
+    std::shared_ptr<const QueryPlan> plan = connection.cachedPlan(scanned.shape);
     if (!plan) {
         plan = QueryPlanner(connection, sqlText, sql::tokenize(sqlText)).plan();
-        connection.cachePlan(std::move(shape), plan);
+        connection.cachePlan(scanned.shape, plan);
     }
     RowSource source;
     source.shape = plan->shape;
