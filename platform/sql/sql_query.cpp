@@ -36,8 +36,7 @@ struct Node {
 
 class Parser {
 public:
-    Parser(std::string_view text, const std::vector<Token>& tokens)
-        : m_text(text), m_tokens(tokens) {}
+    explicit Parser(std::string_view text) : m_text(text), m_tokens(tokenize(text)) {}
 
     Query parseQuery() {
         Query query;
@@ -238,7 +237,7 @@ private:
     }
 
     std::string_view m_text;
-    const std::vector<Token>& m_tokens;
+    std::vector<Token> m_tokens;
     size_t m_position = 0;
 };
 
@@ -249,11 +248,7 @@ bool sameName(std::string_view a, std::string_view b) {
 }
 
 Query parse(std::string_view text) {
-    return parse(text, tokenize(text));
-}
-
-Query parse(std::string_view text, const std::vector<Token>& tokens) {
-    return Parser(text, tokens).parseQuery();
+    return Parser(text).parseQuery();
 }
 
 }  // namespace dalvon::sql

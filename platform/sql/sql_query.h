@@ -56,8 +56,5 @@ bool sameName(std::string_view a, std::string_view b);
 // Parses `text`. Throws Fault 3131 "Syntax error in FROM clause." for a missing or malformed
 // FROM clause and Fault 3075 for any other syntax error; both descriptions quote `text`.
 Query parse(std::string_view text);
-// The same, for a text already split into tokens (by tokenize).
-struct Token;
-Query parse(std::string_view text, const std::vector<Token>& tokens);
 
 }  // namespace dalvon::sql

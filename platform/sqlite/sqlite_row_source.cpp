@@ -60,9 +60,8 @@ std::shared_ptr<RowShape> makeShape(const std::string& table, const std::vector<
 
 class QueryPlanner {
 public:
-    QueryPlanner(Connection& connection, const std::string& text,
-                 const std::vector<sql::Token>& tokens)
-        : m_connection(connection), m_text(text), m_query(sql::parse(text, tokens)) {}
+    QueryPlanner(Connection& connection, const std::string& text)
+        : m_connection(connection), m_text(text), m_query(sql::parse(text)) {}
 
     std::shared_ptr<QueryPlan> plan() {
         std::string table = storedTableName(m_connection, m_query.table);
@@ -195,7 +194,7 @@ RowSource queryRows(Connection& connection, const std::string& sqlText) {
     const std::vector<sql::Token>& literals = scanned.literals;
     std::shared_ptr<const QueryPlan> plan = connection.cachedPlan(scanned.shape);
     if (!plan) {
-        plan = QueryPlanner(connection, sqlText, sql::tokenize(sqlText)).plan();
+        plan = QueryPlanner(connection, sqlText).plan();
         connection.cachePlan(scanned.shape, plan);
     }
     RowSource source;
