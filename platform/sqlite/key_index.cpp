@@ -68,10 +68,8 @@ std::optional<size_t> KeyIndex::keyOf(size_t position) const {
 std::optional<std::string> KeyIndex::lookupPart(const StoredValue& value, const Column& column) {
     if (std::holds_alternative<std::monostate>(value))
         return std::nullopt;
-    std::string packedValue;
-    appendPacked(packedValue, value);
     std::string part;
-    appendLookup(part, viewOf(packedValue), column);
+    appendLookup(part, viewOfValue(value), column);
     return part;
 }
 

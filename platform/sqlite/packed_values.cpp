@@ -57,17 +57,8 @@ size_t offsetOf(const std::string& packed, size_t index) {
 }  // namespace
 
 void appendPacked(std::string& out, const StoredValue& value) {
-    if (auto* whole = std::get_if<int64_t>(&value)) {
-        appendPart(out, 'i', whole, sizeof *whole);
-    } else if (auto* real = std::get_if<double>(&value)) {
-        appendPart(out, 'r', real, sizeof *real);
-    } else if (auto* text = std::get_if<std::string>(&value)) {
-        appendPart(out, 't', text->data(), text->size());
-    } else if (auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
-        appendPart(out, 'b', bytes->data(), bytes->size());
-    } else {
-        appendPart(out, 'n', nullptr, 0);
-    }
+    PackedView view = viewOfValue(value);
+    appendPart(out, view.kind, view.bytes.data(), view.bytes.size());
 }
 
 std::string packed(const std::vector<const StoredValue*>& values) {
@@ -118,6 +109,23 @@ double PackedView::real() const {
 
 PackedView viewOf(std::string_view part) {
     return PackedView{part[0], part.substr(kHeader, lengthAt(part, 0))};
+}
+
+PackedView viewOfValue(const StoredValue& value) {
+    auto bytesOf = [](const auto& number) {
+        return std::string_view(reinterpret_cast<const char*>(&number), sizeof number);
+    };
+    if (auto* whole = std::get_if<int64_t>(&value))
+        return PackedView{'i', bytesOf(*whole)};
+    if (auto* real = std::get_if<double>(&value))
+        return PackedView{'r', bytesOf(*real)};
+    if (auto* text = std::get_if<std::string>(&value))
+        return PackedView{'t', *text};
+    if (auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
+        return PackedView{
+            'b', std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size())};
+    }
+    return PackedView{'n', {}};
 }
 
 std::string repacked(const std::string& packed, size_t index, const StoredValue& value) {

@@ -28,6 +28,8 @@ struct PackedView {
     double real() const;
 };
 PackedView viewOf(std::string_view part);
+// A stored value seen as it would be packed (the bytes are the value's own).
+PackedView viewOfValue(const StoredValue& value);
 // The packed values with the one at `index` replaced.
 std::string repacked(const std::string& packed, size_t index, const StoredValue& value);
 

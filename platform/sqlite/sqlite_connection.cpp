@@ -183,24 +183,34 @@ void Connection::bindAll(sqlite3_stmt* statement, const std::vector<StoredValue>
         bindOne(statement, static_cast<int>(i) + 1, params[i], sql);
 }
 
-// Values are bound without a copy: every caller keeps them alive until the statement is reset,
-// which also clears the bindings.
 void Connection::bindOne(sqlite3_stmt* statement, int index, const StoredValue& value,
                          const std::string& sql) {
+    bindView(statement, index, viewOfValue(value), sql);
+}
+
+// Values are bound without a copy: every caller keeps them alive until the statement is reset,
+// which also clears the bindings.
+void Connection::bindView(sqlite3_stmt* statement, int index, const PackedView& value,
+                          const std::string& sql) {
+    const char* data = value.bytes.data();
+    size_t size = value.bytes.size();
     int rc = SQLITE_OK;
-    if (auto* whole = std::get_if<int64_t>(&value)) {
-        rc = sqlite3_bind_int64(statement, index, *whole);
-    } else if (auto* real = std::get_if<double>(&value)) {
-        rc = sqlite3_bind_double(statement, index, *real);
-    } else if (auto* text = std::get_if<std::string>(&value)) {
-        rc = sqlite3_bind_text64(statement, index, text->data(), text->size(), SQLITE_STATIC,
-                                 SQLITE_UTF8);
-    } else if (auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
-        rc = bytes->empty() ? sqlite3_bind_zeroblob(statement, index, 0)
-                            : sqlite3_bind_blob64(statement, index, bytes->data(), bytes->size(),
-                                                  SQLITE_STATIC);
-    } else {
-        rc = sqlite3_bind_null(statement, index);
+    switch (value.kind) {
+        case 'i':
+            rc = sqlite3_bind_int64(statement, index, value.whole());
+            break;
+        case 'r':
+            rc = sqlite3_bind_double(statement, index, value.real());
+            break;
+        case 't':
+            rc = sqlite3_bind_text64(statement, index, data, size, SQLITE_STATIC, SQLITE_UTF8);
+            break;
+        case 'b':
+            rc = size == 0 ? sqlite3_bind_zeroblob(statement, index, 0)
+                           : sqlite3_bind_blob64(statement, index, data, size, SQLITE_STATIC);
+            break;
+        default:
+            rc = sqlite3_bind_null(statement, index);
     }
     if (rc != SQLITE_OK)
         fail(rc, sql);
@@ -281,32 +291,8 @@ void Connection::runPackedInsert(const std::string& sql, const std::string& row,
     ResetOnExit reset{statement};
     int index = 0;
     // Bound in place: the row outlives the statement's use.
-    for (std::string_view part : packedParts(row)) {
-        PackedView value = viewOf(part);
-        const char* data = value.bytes.data();
-        size_t size = value.bytes.size();
-        int rc = SQLITE_OK;
-        ++index;
-        switch (value.kind) {
-            case 'i':
-                rc = sqlite3_bind_int64(statement, index, value.whole());
-                break;
-            case 'r':
-                rc = sqlite3_bind_double(statement, index, value.real());
-                break;
-            case 't':
-                rc = sqlite3_bind_text64(statement, index, data, size, SQLITE_STATIC, SQLITE_UTF8);
-                break;
-            case 'b':
-                rc = size == 0 ? sqlite3_bind_zeroblob(statement, index, 0)
-                               : sqlite3_bind_blob64(statement, index, data, size, SQLITE_STATIC);
-                break;
-            default:
-                rc = sqlite3_bind_null(statement, index);
-        }
-        if (rc != SQLITE_OK)
-            fail(rc, sql);
-    }
+    for (std::string_view part : packedParts(row))
+        bindView(statement, ++index, viewOf(part), sql);
     bindOne(statement, index + 1, rowid, sql);
     stepToEnd(statement, sql);
 }

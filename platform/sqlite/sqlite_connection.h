@@ -108,6 +108,8 @@ private:
     void stepToEnd(sqlite3_stmt* statement, const std::string& sql);
     void bindOne(sqlite3_stmt* statement, int index, const StoredValue& value,
                  const std::string& sql);
+    void bindView(sqlite3_stmt* statement, int index, const PackedView& value,
+                  const std::string& sql);
     int64_t runWrite(const std::string& sql, const Cells& cells, std::optional<int64_t> rowid);
     // Inserts one packed row (every column, in order) with its id given last.
     void runPackedInsert(const std::string& sql, const std::string& row, int64_t rowid);
