@@ -118,6 +118,12 @@ private:
     // Writes the rows held back; every statement but those that look at held rows runs after.
     void writeHeldRows();
     bool updateHeldRow(const std::string& table, int64_t rowid, Cells& changes);
+    // Enters a new row in the table's indexes; `row` points to its values by column position
+    // (nullptr where none was written: read from the file when `readUnwritten`, else Null).
+    void indexNewRow(const std::string& table, int64_t rowid,
+                     const std::vector<const StoredValue*>& row, bool readUnwritten);
+    // Moves a row's index entries for changed values.
+    void indexChanges(const std::string& table, int64_t rowid, const Cells& changes);
     void closeNow();
     void forgetSchema();
     KeyIndex& indexFor(const std::string& table, const std::vector<size_t>& positions);

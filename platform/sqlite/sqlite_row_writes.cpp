@@ -92,14 +92,7 @@ bool Connection::updateHeldRow(const std::string& table, int64_t rowid, Cells& c
     if (changes.empty())
         return true;
     ++m_writes;
-    auto indexes = m_indexes.find(table);
-    for (size_t i = 0; indexes != m_indexes.end() && i < indexes->second.size(); ++i) {
-        KeyIndex& index = *indexes->second[i];
-        for (const auto& change : changes) {
-            if (std::optional<size_t> key = index.keyOf(change.first))
-                index.change(rowid, *key, change.second);
-        }
-    }
+    indexChanges(table, rowid, changes);
     std::string row;
     row.reserve(packedRow.size());
     for (size_t position = 0; position < parts.size(); ++position) {
@@ -115,47 +108,17 @@ bool Connection::updateHeldRow(const std::string& table, int64_t rowid, Cells& c
     return true;
 }
 
-int64_t Connection::insertRow(const std::string& table, const Cells& cells) {
-    auto held = m_held.find(table);
-    if (held != m_held.end()) {
-        // A table created here has no defaults: unwritten columns are Null.
-        size_t width = columns(table).size();
-        std::vector<const StoredValue*> row(width);
-        for (const auto& cell : cells)
-            row.at(cell.first) = &cell.second;
-        int64_t id = held->second.nextRowid++;
-        ++m_writes;
-        auto indexes = m_indexes.find(table);
-        for (size_t i = 0; indexes != m_indexes.end() && i < indexes->second.size(); ++i) {
-            KeyIndex& index = *indexes->second[i];
-            std::vector<const StoredValue*> values;
-            for (size_t position : index.positions())
-                values.push_back(row[position]);
-            index.add(id, values);
-        }
-        std::string packedRow = packed(row);
-        held->second.bytes += packedRow.size();
-        held->second.ids.push_back(id);
-        held->second.rows.push_back(std::move(packedRow));
-        // A large copy (a converted database) is written as it goes rather than held whole.
-        constexpr size_t kMostHeldBytes = size_t{32} << 20;
-        if (held->second.bytes > kMostHeldBytes)
-            writeHeldRows();
-        return id;
-    }
-    int64_t rowid = runWrite(writeSql('I', table, cells), cells, std::nullopt);
+void Connection::indexNewRow(const std::string& table, int64_t rowid,
+                             const std::vector<const StoredValue*>& row, bool readUnwritten) {
     auto indexes = m_indexes.find(table);
     if (indexes == m_indexes.end())
-        return rowid;
+        return;
     for (const auto& index : indexes->second) {
         std::vector<const StoredValue*> values;
-        for (size_t position : index->positions()) {
-            auto cell = std::find_if(cells.begin(), cells.end(),
-                                     [&](const auto& c) { return c.first == position; });
-            values.push_back(cell == cells.end() ? nullptr : &cell->second);
-        }
+        for (size_t position : index->positions())
+            values.push_back(row.at(position));
         std::vector<StoredValue> stored;
-        if (std::find(values.begin(), values.end(), nullptr) != values.end()) {
+        if (readUnwritten && std::find(values.begin(), values.end(), nullptr) != values.end()) {
             // A column not written gets the table's default: read what was stored.
             stored = storedKey(*index, table, rowid);
             for (size_t i = 0; i < stored.size(); ++i)
@@ -163,7 +126,43 @@ int64_t Connection::insertRow(const std::string& table, const Cells& cells) {
         }
         index->add(rowid, values);
     }
-    return rowid;
+}
+
+void Connection::indexChanges(const std::string& table, int64_t rowid, const Cells& changes) {
+    auto indexes = m_indexes.find(table);
+    if (indexes == m_indexes.end())
+        return;
+    for (const auto& index : indexes->second) {
+        for (const auto& change : changes) {
+            if (std::optional<size_t> key = index->keyOf(change.first))
+                index->change(rowid, *key, change.second);
+        }
+    }
+}
+
+int64_t Connection::insertRow(const std::string& table, const Cells& cells) {
+    std::vector<const StoredValue*> row(columns(table).size());
+    for (const auto& cell : cells)
+        row.at(cell.first) = &cell.second;
+    auto held = m_held.find(table);
+    if (held == m_held.end()) {
+        int64_t rowid = runWrite(writeSql('I', table, cells), cells, std::nullopt);
+        indexNewRow(table, rowid, row, true);
+        return rowid;
+    }
+    // A table created here has no defaults: unwritten columns are Null.
+    int64_t id = held->second.nextRowid++;
+    ++m_writes;
+    indexNewRow(table, id, row, false);
+    std::string packedRow = packed(row);
+    held->second.bytes += packedRow.size();
+    held->second.ids.push_back(id);
+    held->second.rows.push_back(std::move(packedRow));
+    // A large copy (a converted database) is written as it goes rather than held whole.
+    constexpr size_t kMostHeldBytes = size_t{32} << 20;
+    if (held->second.bytes > kMostHeldBytes)
+        writeHeldRows();
+    return id;
 }
 
 void Connection::updateRow(const std::string& table, int64_t rowid, Cells changes,
@@ -197,14 +196,7 @@ void Connection::updateRow(const std::string& table, int64_t rowid, Cells change
     if (sqlite3_changes(m_db) == 0) {
         throw Fault(3167, "DAO.Recordset", "Record is deleted. (table '" + table + "')");
     }
-    if (indexes == m_indexes.end())
-        return;
-    for (const auto& index : indexes->second) {
-        for (const auto& change : changes) {
-            if (std::optional<size_t> key = index->keyOf(change.first))
-                index->change(rowid, *key, change.second);
-        }
-    }
+    indexChanges(table, rowid, changes);
 }
 
 }  // namespace dalvon::sqlite
