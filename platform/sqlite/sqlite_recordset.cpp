@@ -1,7 +1,6 @@
 #include "platform/sqlite/sqlite_recordset.h"
 
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <utility>
 
@@ -178,33 +177,33 @@ private:
         m_changes.assign(m_fields.size(), std::nullopt);
     }
 
-    void insertRow() {
+    // The values set since addNew or edit, by their column's position in the table.
+    Connection::Cells takeChanges() {
         Connection::Cells cells;
         cells.reserve(m_changes.size());
         for (size_t i = 0; i < m_changes.size(); ++i) {
             if (m_changes[i])
                 cells.emplace_back(m_shape.positions[i], std::move(*m_changes[i]));
         }
+        return cells;
+    }
+
+    void insertRow() {
         ids();  // the set is fixed before it grows by the new row
-        m_ids->push_back(m_connection->insertRow(m_shape.table, cells));
+        m_ids->push_back(m_connection->insertRow(m_shape.table, takeChanges()));
     }
 
     void updateRow() {
         int64_t id = (*m_ids)[m_position];
         // A row already read tells which values are unchanged; the connection knows others.
-        const StoredValue* row = m_readAt == m_connection->writeCount() ? readRow(id) : nullptr;
-        Connection::Cells changes;
-        changes.reserve(m_changes.size());
         std::vector<const StoredValue*> before;
-        if (row)
+        if (const StoredValue* row =
+                m_readAt == m_connection->writeCount() ? readRow(id) : nullptr) {
             before.resize(m_connection->columns(m_shape.table).size());
-        for (size_t i = 0; i < m_changes.size(); ++i) {
-            if (row)
+            for (size_t i = 0; i < m_shape.positions.size(); ++i)
                 before[m_shape.positions[i]] = &row[i];
-            if (m_changes[i])
-                changes.emplace_back(m_shape.positions[i], std::move(*m_changes[i]));
         }
-        m_connection->updateRow(m_shape.table, id, std::move(changes), before);
+        m_connection->updateRow(m_shape.table, id, takeChanges(), before);
     }
 
     size_t checked(int index) const {
