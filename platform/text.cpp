@@ -60,16 +60,27 @@ char32_t upper(char32_t cp) {
     return cp;
 }
 
+// An ASCII letter in upper case; any other byte as it is.
+char upperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
 }  // namespace
+
+bool isAscii(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
 
 std::string upperCase(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
-        auto byte = static_cast<unsigned char>(utf8[i]);
-        if (byte < 0x80) {
-            out += static_cast<char>(byte >= 'a' && byte <= 'z' ? byte - 32 : byte);
-            ++i;
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            out += upperAscii(utf8[i++]);
             continue;
         }
         size_t start = i;
@@ -89,11 +100,9 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        auto x = static_cast<unsigned char>(a[i]);
-        auto y = static_cast<unsigned char>(b[i]);
-        if (x >= 0x80 || y >= 0x80)
+        if (static_cast<unsigned char>(a[i]) >= 0x80 || static_cast<unsigned char>(b[i]) >= 0x80)
             return upperCase(a.substr(i)) == upperCase(b.substr(i));
-        if ((x >= 'a' && x <= 'z' ? x - 32 : x) != (y >= 'a' && y <= 'z' ? y - 32 : y))
+        if (upperAscii(a[i]) != upperAscii(b[i]))
             return false;
     }
     return true;
@@ -109,19 +118,16 @@ size_t findText(std::string_view haystack, std::string_view needle) {
 size_t findTextIgnoringCase(std::string_view haystack, std::string_view needle) {
     // Upper-casing turns no other character into an ASCII one and keeps every character's
     // length, so an ASCII needle can be matched byte for byte with ASCII folding.
-    for (char c : needle) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return findText(upperCase(haystack), upperCase(needle));
-    }
+    if (!isAscii(needle))
+        return findText(upperCase(haystack), upperCase(needle));
     if (haystack.empty())
         return 0;
     if (needle.empty())
         return 1;
     if (needle.size() > haystack.size())
         return 0;
-    auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
     // Candidates are found by the needle's first character in either case.
-    char first = fold(needle[0]);
+    char first = upperAscii(needle[0]);
     char other = first >= 'A' && first <= 'Z' ? static_cast<char>(first + 32) : first;
     size_t last = haystack.size() - needle.size();
     for (size_t at = 0; at <= last; ++at) {
@@ -133,7 +139,7 @@ size_t findTextIgnoringCase(std::string_view haystack, std::string_view needle) 
             continue;
         }
         size_t i = 1;
-        while (i < needle.size() && fold(haystack[at + i]) == fold(needle[i]))
+        while (i < needle.size() && upperAscii(haystack[at + i]) == upperAscii(needle[i]))
             ++i;
         if (i == needle.size())
             return at + 1;

@@ -9,6 +9,8 @@ namespace dalvon {
 // Every text inside the program is UTF-8. Upper-casing and case-insensitive comparison cover
 // ASCII and the Latin-1 letters (ä -> Ä, ÿ stays); other characters are left as they are.
 std::string upperCase(std::string_view utf8);
+// True when every byte is ASCII.
+bool isAscii(std::string_view text);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
 // The 1-based position of the first occurrence of `needle` in `haystack`, or 0 (like InStr).

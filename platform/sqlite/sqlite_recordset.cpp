@@ -39,15 +39,8 @@ public:
     const FieldDef& field(int index) const override { return m_fields.at(checked(index)); }
     int fieldIndex(const std::string& name) const override {
         // ASCII names (nearly all) are found by their upper case; the first of equal names wins.
-        std::string upper = name;
-        bool ascii = true;
-        for (char& c : upper) {
-            ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 32);
-        }
-        if (ascii) {
-            auto found = m_shape.asciiFields.find(upper);
+        if (isAscii(name)) {
+            auto found = m_shape.asciiFields.find(upperCase(name));
             if (found != m_shape.asciiFields.end())
                 return found->second;
         }

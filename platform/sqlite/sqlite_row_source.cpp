@@ -30,14 +30,6 @@ std::string storedTableName(Connection& connection, const std::string& name) {
     return *stored;
 }
 
-bool isAscii(std::string_view text) {
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
-
 std::shared_ptr<RowShape> makeShape(const std::string& table, const std::vector<Column>& all,
                                     std::vector<size_t> positions) {
     auto shape = std::make_shared<RowShape>();
