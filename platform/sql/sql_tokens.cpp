@@ -44,6 +44,19 @@ bool isNameStart(char c) {
     return is(c, kNameStart);
 }
 
+// Past the name that begins at `at`.
+const char* skipName(const char* at, const char* end) {
+    do {
+        ++at;
+    } while (at < end && is(*at, kNameStart | kDigit));
+    return at;
+}
+
+// A digit, or a '.' before a digit, begins a number.
+bool startsNumber(const char* at, const char* end) {
+    return isDigit(*at) || (*at == '.' && at + 1 < end && isDigit(at[1]));
+}
+
 }  // namespace
 
 Token TokenScanner::next() {
@@ -60,13 +73,11 @@ Token TokenScanner::next() {
         return quoted('"', TokenKind::Text, "text literal");
     if (c == '[')
         return quoted(']', TokenKind::Name, "bracketed name");
-    if (isDigit(c) || (c == '.' && m_pos + 1 < m_text.size() && isDigit(m_text[m_pos + 1]))) {
+    if (startsNumber(at, end))
         return number();
-    }
     if (isNameStart(c)) {
         const char* start = at;
-        while (at < end && is(*at, kNameStart | kDigit))
-            ++at;
+        at = skipName(at, end);
         m_pos = static_cast<size_t>(at - m_text.data());
         return Token{TokenKind::Name, std::string_view(start, static_cast<size_t>(at - start)), 0,
                      false};
@@ -83,16 +94,11 @@ Token TokenScanner::nextLiteral() {
     const char* end = begin + m_text.size();
     const char* at = begin + m_pos;
     while (at < end) {
-        uint8_t classes = kClasses[static_cast<unsigned char>(*at)];
-        if (classes & kNameStart) {
-            do {
-                ++at;
-            } while (at < end &&
-                     (kClasses[static_cast<unsigned char>(*at)] & (kNameStart | kDigit)));
+        if (isNameStart(*at)) {
+            at = skipName(at, end);
             continue;
         }
-        // A '.' before a digit begins a number.
-        if ((classes & (kBlank | kSymbol)) && (*at != '.' || at + 1 == end || !isDigit(at[1]))) {
+        if (is(*at, kBlank | kSymbol) && !startsNumber(at, end)) {
             ++at;
             continue;
         }
