@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 
 #include "platform/fault.h"
 #include "platform/sqlite/jet_text_forms.h"
@@ -190,16 +189,6 @@ StoredValue toStored(const Variant& value, const Column& column, const std::stri
             return storedBinary(value, column, table);
     }
     conversionError(value, column, table);
-}
-
-bool sameStored(const StoredValue& a, const StoredValue& b) {
-    if (a.index() != b.index())
-        return false;
-    if (auto* x = std::get_if<double>(&a)) {
-        double y = std::get<double>(b);
-        return std::memcmp(x, &y, sizeof y) == 0;
-    }
-    return a == b;
 }
 
 StoredValue criterionValue(const sql::Literal& literal, const Column& column,

@@ -15,9 +15,6 @@ namespace dalvon::sqlite {
 using StoredValue =
     std::variant<std::monostate, int64_t, double, std::string, std::vector<uint8_t>>;
 
-// The same stored bytes: a double is compared by its bits, so -0.0 is not 0.0.
-bool sameStored(const StoredValue& a, const StoredValue& b);
-
 // Converts a value for storage in `column` as the classic engine converts on assignment:
 // numeric text into a number field converts; text that is no number, or a value of a kind the
 // field cannot hold, is Fault 3421; a text longer than a Text field's size is Fault 3163; a

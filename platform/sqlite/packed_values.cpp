@@ -68,13 +68,6 @@ std::string packed(const std::vector<const StoredValue*>& values) {
     return out;
 }
 
-std::vector<StoredValue> unpackAll(const std::string& packed) {
-    std::vector<StoredValue> values;
-    for (size_t at = 0; at < packed.size(); at += kHeader + lengthAt(packed, at))
-        values.push_back(valueAt(packed, at));
-    return values;
-}
-
 StoredValue unpackAt(const std::string& packed, size_t index) {
     size_t at = offsetOf(packed, index);
     return at < packed.size() ? valueAt(packed, at) : StoredValue();
@@ -89,10 +82,6 @@ std::vector<std::string_view> packedParts(const std::string& packed) {
         at += size;
     }
     return parts;
-}
-
-StoredValue unpacked(std::string_view part) {
-    return valueAt(part, 0);
 }
 
 int64_t PackedView::whole() const {

@@ -14,11 +14,9 @@ namespace dalvon::sqlite {
 // values (same kind, same bytes) pack to equal strings.
 void appendPacked(std::string& packed, const StoredValue& value);
 std::string packed(const std::vector<const StoredValue*>& values);  // nullptr packs as Null
-std::vector<StoredValue> unpackAll(const std::string& packed);
-StoredValue unpackAt(const std::string& packed, size_t index);  // Null past the end
+StoredValue unpackAt(const std::string& packed, size_t index);      // Null past the end
 // The packed form of each value, in order (views into `packed`).
 std::vector<std::string_view> packedParts(const std::string& packed);
-StoredValue unpacked(std::string_view part);
 
 // One packed value as it lies in the string: its kind ('n', 'i', 'r', 't' or 'b') and bytes.
 struct PackedView {
@@ -26,6 +24,8 @@ struct PackedView {
     std::string_view bytes;
     int64_t whole() const;
     double real() const;
+    // The same kind and bytes: a double is compared by its bits, so -0.0 is not 0.0.
+    bool operator==(const PackedView&) const = default;
 };
 PackedView viewOf(std::string_view part);
 // A stored value seen as it would be packed (the bytes are the value's own).

@@ -83,11 +83,9 @@ bool Connection::updateHeldRow(const std::string& table, int64_t rowid, Cells& c
     std::string& packedRow = held->second.rows[static_cast<size_t>(at - ids.begin())];
     std::vector<std::string_view> parts = packedParts(packedRow);
     // A change to the value already there is none.
-    std::string part;
     std::erase_if(changes, [&](const auto& change) {
-        part.clear();
-        appendPacked(part, change.second);
-        return change.first < parts.size() && parts[change.first] == part;
+        return change.first < parts.size() &&
+               viewOf(parts[change.first]) == viewOfValue(change.second);
     });
     if (changes.empty())
         return true;
@@ -174,13 +172,13 @@ void Connection::updateRow(const std::string& table, int64_t rowid, Cells change
     StoredValue stored;
     std::erase_if(changes, [&](const auto& change) {
         if (change.first < before.size() && before[change.first] != nullptr)
-            return sameStored(*before[change.first], change.second);
+            return viewOfValue(*before[change.first]) == viewOfValue(change.second);
         if (indexes == m_indexes.end())
             return false;
         for (const auto& index : indexes->second) {
             std::optional<size_t> key = index->keyOf(change.first);
             if (key && index->storedValue(rowid, *key, stored))
-                return sameStored(stored, change.second);
+                return viewOfValue(stored) == viewOfValue(change.second);
         }
         return false;
     });
