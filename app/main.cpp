@@ -11,7 +11,7 @@
 #include "app/window_front_end.h"
 #include "form/frm_dalvon_config_exe.h"
 #include "form/terminal/terminal_front_end.h"
-#include "platform/database.h"
+#include "store/database.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
 #include "platform/profile_store.h"

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/database.h"
+#include "store/database.h"
 #include "platform/fault.h"
-#include "platform/store_backend.h"
+#include "store/store_backend.h"
 
 namespace fs = std::filesystem;
 using namespace dalvon;

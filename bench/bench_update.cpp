@@ -19,7 +19,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/database.h"
+#include "store/database.h"
 #include "platform/event_loop.h"
 #include "platform/fakes/scripted_dialogs.h"
 #include "platform/fault.h"

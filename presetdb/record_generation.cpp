@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/database.h"
+#include "store/database.h"
 #include "platform/event_loop.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/database.h"
+#include "store/database.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/program_identity.h"

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/database.h"
+#include "store/database.h"
 #include "platform/fault.h"
 #include "platform/text.h"
 #include "presetdb/handles.h"

@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/database.h"
+#include "store/database.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/program_identity.h"

@@ -7,9 +7,9 @@
 #include <random>
 
 #include "platform/fault.h"
-#include "platform/jet/jet_catalog.h"
-#include "platform/jet/jet_row.h"
-#include "platform/store_backend.h"
+#include "store/jet/jet_catalog.h"
+#include "store/jet/jet_row.h"
+#include "store/store_backend.h"
 #include "tests/jet/jet_image.h"
 #include "tests/jet/jet_samples.h"
 

@@ -1,5 +1,5 @@
 // Decoding of every value kind and storage form on rows built byte by byte.
-#include "platform/jet/jet_row.h"
+#include "store/jet/jet_row.h"
 
 #include <gtest/gtest.h>
 

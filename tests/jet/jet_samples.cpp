@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "platform/store_backend.h"
+#include "store/store_backend.h"
 
 namespace dalvon::jet_test {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/database.h"
+#include "store/database.h"
 
 namespace dalvon::jet_test {
 

@@ -1,9 +1,9 @@
 // Pure decoders of the Jet reader: text forms, GUIDs and the header mask keystream.
-#include "platform/jet/jet_text.h"
+#include "store/jet/jet_text.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/jet/jet_file.h"
+#include "store/jet/jet_file.h"
 
 namespace dalvon::jet_test {
 namespace {

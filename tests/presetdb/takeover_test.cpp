@@ -2,7 +2,7 @@
 // can stop the program.
 #include <gtest/gtest.h>
 
-#include "platform/database.h"
+#include "store/database.h"
 #include "presetdb/takeover.h"
 #include "presetdb/work_on_mdb.h"
 #include "tests/support/test_installation.h"

@@ -1,4 +1,4 @@
-#include "platform/sqlite/query_shape.h"
+#include "store/sqlite/query_shape.h"
 
 #include <gtest/gtest.h>
 

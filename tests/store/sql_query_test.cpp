@@ -1,5 +1,5 @@
-#include "platform/sql/sql_query.h"
-#include "platform/sql/sql_tokens.h"
+#include "store/sql/sql_query.h"
+#include "store/sql/sql_tokens.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/database.h"
+#include "store/database.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/database.h"
+#include "store/database.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
 

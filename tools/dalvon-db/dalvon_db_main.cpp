@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/database.h"
+#include "store/database.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
 #include "tools/dalvon-db/db_commands.h"

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/database.h"
+#include "store/database.h"
 #include "platform/file_system.h"
 #include "tools/dalvon-db/convert_command.h"
 #include "tools/dalvon-db/csv_writer.h"

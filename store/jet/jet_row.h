@@ -1,0 +1,31 @@
+#pragma once
+
+#include <vector>
+
+#include "store/jet/jet_file.h"
+#include "store/jet/jet_table_def.h"
+#include "platform/variant.h"
+
+namespace dalvon::jet {
+
+using Row = std::vector<Variant>;
+
+// Values come back as the classic engine hands them out: Yes/No as Boolean, Byte, Integer,
+// Long, Currency (scaled by 10000), Single, Double, Date/Time as Date (OLE days), Text and Memo
+// as String (UTF-8), OLE and Binary as Binary, GUID as String "{XXXXXXXX-XXXX-XXXX-XXXX-
+// XXXXXXXXXXXX}" (upper-case hex), Decimal as Double (scaled by the column's scale). A column
+// of an unknown type reads as Binary.
+
+// The values of the table's live columns, in column-number order, from one stored row.
+// Columns the row does not store (added after it was written) are Null. Fault 3343 when an
+// offset or length leaves the row or a long-value chain is broken.
+Row decodeRow(const JetFile& file, const JetTableDef& table, Bytes row);
+
+// Every live row of the table in storage order: the pages of its usage map in ascending order,
+// then the row slots of each page. Deleted rows are skipped and moved rows followed.
+std::vector<Row> readTableRows(const JetFile& file, const JetTableDef& table);
+
+// The bytes of a Memo or OLE value from its 12-byte header (inline, one row or a chain).
+std::vector<uint8_t> readLongValue(const JetFile& file, Bytes header);
+
+}  // namespace dalvon::jet

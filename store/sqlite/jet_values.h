@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "store/sql/sql_query.h"
+#include "store/sqlite/jet_types.h"
+#include "platform/variant.h"
+
+namespace dalvon::sqlite {
+
+// A value as SQLite stores it: NULL, INTEGER, REAL, TEXT or BLOB.
+using StoredValue =
+    std::variant<std::monostate, int64_t, double, std::string, std::vector<uint8_t>>;
+
+// Converts a value for storage in `column` as the classic engine converts on assignment:
+// numeric text into a number field converts; text that is no number, or a value of a kind the
+// field cannot hold, is Fault 3421; a text longer than a Text field's size is Fault 3163; a
+// number out of the field's range is Fault 3349. Faults name `table` and the field.
+StoredValue toStored(const Variant& value, const Column& column, const std::string& table);
+
+// The field value of a stored value. Never throws: a value that does not fit its column's type
+// (written by another tool) comes back as stored.
+Variant fromStored(const StoredValue& stored, const Column& column);
+
+// The value to compare `column` with for a WHERE literal. Throws Fault 3464 (naming the field
+// and `query`) when a text meets a field that holds no text or a number meets a text field.
+StoredValue criterionValue(const sql::Literal& literal, const Column& column,
+                           const std::string& table, const std::string& query);
+
+}  // namespace dalvon::sqlite

@@ -1,0 +1,353 @@
+#include "store/sqlite/sqlite_connection.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "store/sql/sql_query.h"
+#include "platform/text.h"
+
+namespace dalvon::sqlite {
+namespace {
+
+constexpr size_t kMaxCachedStatements = 256;
+
+// Text order without regard to case, as the rest of the program compares text: ASCII and
+// Latin-1 letters fold. ASCII runs are compared in place; the rest goes through upperCase.
+int compareIgnoringCase(void*, int lengthA, const void* a, int lengthB, const void* b) {
+    std::string_view left(static_cast<const char*>(a), static_cast<size_t>(lengthA));
+    std::string_view right(static_cast<const char*>(b), static_cast<size_t>(lengthB));
+    size_t i = 0;
+    for (; i < left.size() && i < right.size(); ++i) {
+        auto x = static_cast<unsigned char>(left[i]);
+        auto y = static_cast<unsigned char>(right[i]);
+        if (x >= 0x80 || y >= 0x80) {
+            return upperCase(left.substr(i)).compare(upperCase(right.substr(i)));
+        }
+        int ux = (x >= 'a' && x <= 'z') ? x - 32 : x;
+        int uy = (y >= 'a' && y <= 'z') ? y - 32 : y;
+        if (ux != uy)
+            return ux < uy ? -1 : 1;
+    }
+    if (left.size() == right.size())
+        return 0;
+    return left.size() < right.size() ? -1 : 1;
+}
+
+StoredValue columnValue(sqlite3_stmt* statement, int index) {
+    switch (sqlite3_column_type(statement, index)) {
+        case SQLITE_INTEGER:
+            return static_cast<int64_t>(sqlite3_column_int64(statement, index));
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(statement, index);
+        case SQLITE_TEXT: {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, index));
+            return std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement, index)));
+        }
+        case SQLITE_BLOB: {
+            const auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(statement, index));
+            return std::vector<uint8_t>(bytes, bytes + sqlite3_column_bytes(statement, index));
+        }
+        default:
+            return std::monostate{};
+    }
+}
+
+// Resets a cached statement however its use ends, so that it holds no lock or table.
+struct ResetOnExit {
+    sqlite3_stmt* statement;
+    ~ResetOnExit() {
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    }
+};
+
+}  // namespace
+
+std::shared_ptr<Connection> Connection::open(const std::string& hostPath,
+                                             const std::string& displayPath) {
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(hostPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    std::shared_ptr<Connection> connection(new Connection(db, displayPath));
+    if (rc != SQLITE_OK)
+        connection->fail(rc, "open");
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, 5000);
+    // Reading the schema is the first access to the file's pages: a foreign or damaged file
+    // fails here, before anything could be written to it.
+    char* message = nullptr;
+    rc = sqlite3_exec(db, "SELECT count(*) FROM main.sqlite_master", nullptr, nullptr, &message);
+    sqlite3_free(message);
+    if (rc != SQLITE_OK) {
+        if ((rc & 0xff) == SQLITE_BUSY)
+            connection->fail(rc, "open");
+        throw Fault(3343, "DAO.Workspace", "Unrecognized database format '" + displayPath + "'.");
+    }
+    sqlite3_create_collation_v2(db, "DALVON_NOCASE", SQLITE_UTF8, nullptr, compareIgnoringCase,
+                                nullptr);
+    // A rollback journal that is deleted at commit: a closed file stands alone and can be
+    // copied. Temporary lookups stay in memory.
+    connection->query("PRAGMA main.journal_mode = DELETE");
+    connection->execute("PRAGMA temp_store = MEMORY");
+    connection->execute("PRAGMA cache_size = -16000");
+    connection->execute("BEGIN");
+    connection->m_transaction = true;
+    return connection;
+}
+
+Connection::Connection(sqlite3* db, std::string displayPath)
+    : m_db(db), m_displayPath(std::move(displayPath)) {}
+
+Connection::~Connection() {
+    if (!m_db)
+        return;
+    try {
+        closeNow();
+    } catch (const Fault&) {
+        // Destroyed without a release (the owner is unwinding): nothing to report to.
+    }
+}
+
+void Connection::release() {
+    if (--m_handles > 0 || !m_db)
+        return;
+    closeNow();
+}
+
+void Connection::closeNow() {
+    std::optional<Fault> failure;
+    try {
+        if (m_transaction) {
+            writeHeldRows();
+            forgetSchema();
+            m_transaction = false;
+            execute("COMMIT");
+        }
+    } catch (const Fault& fault) {
+        failure = fault;
+    }
+    for (auto& [sql, statement] : m_statements)
+        sqlite3_finalize(statement);
+    m_statements.clear();
+    // Whatever did not commit is rolled back here: the file keeps its last committed state.
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    if (failure)
+        throw *failure;
+}
+
+void Connection::commit() {
+    ensureOpen();
+    // Another process may write between two of our transactions: what we know of the file is
+    // read again after.
+    writeHeldRows();
+    forgetSchema();
+    m_transaction = false;
+    execute("COMMIT");
+    execute("BEGIN");
+    m_transaction = true;
+}
+
+void Connection::ensureOpen() const {
+    if (!m_db) {
+        throw Fault(
+            3420, "DAO.Database",
+            "Object invalid or no longer set. The database '" + m_displayPath + "' was closed.");
+    }
+}
+
+sqlite3_stmt* Connection::prepare(const std::string& sql) {
+    ensureOpen();
+    auto found = m_statements.find(sql);
+    if (found != m_statements.end())
+        return found->second;
+    if (m_statements.size() >= kMaxCachedStatements) {
+        for (auto& [text, statement] : m_statements)
+            sqlite3_finalize(statement);
+        m_statements.clear();
+    }
+    sqlite3_stmt* statement = nullptr;
+    int rc =
+        sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr);
+    if (rc != SQLITE_OK)
+        fail(rc, sql);
+    m_statements.emplace(sql, statement);
+    return statement;
+}
+
+void Connection::bindAll(sqlite3_stmt* statement, const std::vector<StoredValue>& params,
+                         const std::string& sql) {
+    for (size_t i = 0; i < params.size(); ++i)
+        bindOne(statement, static_cast<int>(i) + 1, params[i], sql);
+}
+
+void Connection::bindOne(sqlite3_stmt* statement, int index, const StoredValue& value,
+                         const std::string& sql) {
+    bindView(statement, index, viewOfValue(value), sql);
+}
+
+// Values are bound without a copy: every caller keeps them alive until the statement is reset,
+// which also clears the bindings.
+void Connection::bindView(sqlite3_stmt* statement, int index, const PackedView& value,
+                          const std::string& sql) {
+    const char* data = value.bytes.data();
+    size_t size = value.bytes.size();
+    int rc = SQLITE_OK;
+    switch (value.kind) {
+        case 'i':
+            rc = sqlite3_bind_int64(statement, index, value.whole());
+            break;
+        case 'r':
+            rc = sqlite3_bind_double(statement, index, value.real());
+            break;
+        case 't':
+            rc = sqlite3_bind_text64(statement, index, data, size, SQLITE_STATIC, SQLITE_UTF8);
+            break;
+        case 'b':
+            rc = size == 0 ? sqlite3_bind_zeroblob(statement, index, 0)
+                           : sqlite3_bind_blob64(statement, index, data, size, SQLITE_STATIC);
+            break;
+        default:
+            rc = sqlite3_bind_null(statement, index);
+    }
+    if (rc != SQLITE_OK)
+        fail(rc, sql);
+}
+
+std::vector<Row> Connection::query(const std::string& sql, const std::vector<StoredValue>& params) {
+    std::vector<Row> rows;
+    eachStoredRow(sql, params, [&](Row& row) { rows.push_back(std::move(row)); });
+    return rows;
+}
+
+void Connection::eachRow(const std::string& sql, const std::vector<StoredValue>& params,
+                         const std::function<void(Row&)>& visit) {
+    writeHeldRows();
+    eachStoredRow(sql, params, visit);
+}
+
+void Connection::eachStoredRow(const std::string& sql, const std::vector<StoredValue>& params,
+                               const std::function<void(Row&)>& visit) {
+    sqlite3_stmt* statement = prepare(sql);
+    ResetOnExit reset{statement};
+    bindAll(statement, params, sql);
+    auto columns = static_cast<size_t>(sqlite3_column_count(statement));
+    Row row;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        row.resize(columns);
+        for (size_t i = 0; i < columns; ++i)
+            row[i] = columnValue(statement, static_cast<int>(i));
+        visit(row);
+    }
+    if (rc != SQLITE_DONE)
+        fail(rc, sql);
+}
+
+std::vector<int64_t> Connection::queryIds(const std::string& sql,
+                                          const std::vector<StoredValue>& params) {
+    writeHeldRows();
+    sqlite3_stmt* statement = prepare(sql);
+    ResetOnExit reset{statement};
+    bindAll(statement, params, sql);
+    std::vector<int64_t> ids;
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        ids.push_back(sqlite3_column_int64(statement, 0));
+    }
+    if (rc != SQLITE_DONE)
+        fail(rc, sql);
+    return ids;
+}
+
+int64_t Connection::execute(const std::string& sql, const std::vector<StoredValue>& params) {
+    writeHeldRows();
+    ++m_writes;
+    sqlite3_stmt* statement = prepare(sql);
+    ResetOnExit reset{statement};
+    bindAll(statement, params, sql);
+    stepToEnd(statement, sql);
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+int64_t Connection::runWrite(const std::string& sql, const Cells& cells,
+                             std::optional<int64_t> rowid) {
+    ++m_writes;
+    sqlite3_stmt* statement = prepare(sql);
+    ResetOnExit reset{statement};
+    for (size_t i = 0; i < cells.size(); ++i)
+        bindOne(statement, static_cast<int>(i) + 1, cells[i].second, sql);
+    if (rowid)
+        bindOne(statement, static_cast<int>(cells.size()) + 1, *rowid, sql);
+    stepToEnd(statement, sql);
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+void Connection::runPackedInsert(const std::string& sql, const std::string& row, int64_t rowid) {
+    ++m_writes;
+    sqlite3_stmt* statement = prepare(sql);
+    ResetOnExit reset{statement};
+    int index = 0;
+    // Bound in place: the row outlives the statement's use.
+    for (std::string_view part : packedParts(row))
+        bindView(statement, ++index, viewOf(part), sql);
+    bindOne(statement, index + 1, rowid, sql);
+    stepToEnd(statement, sql);
+}
+
+void Connection::stepToEnd(sqlite3_stmt* statement, const std::string& sql) {
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        fail(rc, sql);
+}
+
+void Connection::fail(int code, const std::string& sql) const {
+    std::string detail =
+        " ('" + m_displayPath + "': " + (m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code)) + ")";
+    const char* source = "DAO.Database";
+    switch (code & 0xff) {
+        case SQLITE_CANTOPEN:
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+            throw Fault(3051, source,
+                        "The database engine cannot open the file '" + m_displayPath +
+                            "'. It is already opened exclusively by another user, or you need "
+                            "permission to view its data." +
+                            detail);
+        case SQLITE_NOTADB:
+        case SQLITE_CORRUPT:
+            throw Fault(3049, source,
+                        "Cannot open database '" + m_displayPath +
+                            "'. It may not be a database that your application recognizes, or "
+                            "the file may be corrupt." +
+                            detail);
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            throw Fault(3218, source, "Could not update; currently locked." + detail);
+        case SQLITE_READONLY:
+            throw Fault(3027, source, "Cannot update. Database or object is read-only." + detail);
+        case SQLITE_FULL:
+            throw Fault(3026, source, "Not enough space on disk." + detail);
+        case SQLITE_IOERR:
+            throw Fault(3043, source, "Disk or network error." + detail);
+        default:
+            throw Fault(3000, source, "Reserved error (" + sql + ")" + detail);
+    }
+}
+
+std::string rowidName(const std::vector<Column>& columns) {
+    for (const char* candidate : {"rowid", "_rowid_", "oid"}) {
+        bool taken = std::any_of(columns.begin(), columns.end(), [&](const Column& column) {
+            return sql::sameName(column.name, candidate);
+        });
+        if (!taken)
+            return candidate;
+    }
+    return "rowid";
+}
+
+}  // namespace dalvon::sqlite

@@ -1,0 +1,162 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/fault.h"
+#include "store/sqlite/jet_types.h"
+#include "store/sqlite/jet_values.h"
+#include "store/sqlite/key_index.h"
+#include "store/sqlite/packed_values.h"
+#include "store/sqlite/query_shape.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace dalvon::sqlite {
+
+struct QueryPlan;
+using Row = std::vector<StoredValue>;
+
+// The one connection of this process to one database file, shared by every Database handle on
+// the file. Everything written runs in one transaction that is committed when the last handle
+// lets go and by commit(). Every SQLite failure is translated here into a Fault that names the
+// file. After the last release every call throws Fault 3420.
+class Connection {
+public:
+    // Opens the host file read-write. Throws Fault 3343 "Unrecognized database format '<path>'."
+    // when SQLite cannot read it as a database (the file is not changed), Fault 3051 when it
+    // cannot be opened at all.
+    static std::shared_ptr<Connection> open(const std::string& hostPath,
+                                            const std::string& displayPath);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void acquire() { ++m_handles; }
+    // The last release commits and closes; a failed commit throws (the file keeps its last
+    // committed state).
+    void release();
+    bool isOpen() const { return m_db != nullptr; }
+    const std::string& displayPath() const { return m_displayPath; }
+
+    // Runs one statement with bound values (never pasted into the text). It sees the file
+    // without the rows held back (see tableCreated): for the schema and rows of other tables.
+    std::vector<Row> query(const std::string& sql, const std::vector<StoredValue>& params = {});
+    // Runs a statement after writing the rows held back, and hands each result row to
+    // `visit`; the row is reused between calls.
+    void eachRow(const std::string& sql, const std::vector<StoredValue>& params,
+                 const std::function<void(Row&)>& visit);
+    std::vector<int64_t> queryIds(const std::string& sql,
+                                  const std::vector<StoredValue>& params = {});
+    // Runs a statement that returns no rows; returns the rowid of the last inserted row.
+    int64_t execute(const std::string& sql, const std::vector<StoredValue>& params = {});
+    // Commits what was written so far and starts the next transaction.
+    void commit();
+
+    // User tables in the order of the schema, and the stored name of a table whose name
+    // matches without regard to (ASCII) case.
+    std::vector<std::string> tableNames();
+    std::optional<std::string> findTable(const std::string& name);
+    // The columns of a table by its stored name. What is known of the schema is kept for the
+    // transaction: while it holds its read lock, no other process can change the file.
+    const std::vector<Column>& columns(const std::string& table);
+    // Forgets what is kept about a table (and the table list) before the schema changes.
+    void forgetTable(const std::string& table);
+
+    // The ids of the rows of `table` whose columns at `positions` equal `values` (as a WHERE
+    // compares), ascending. Served by an in-memory index built on first use and kept current
+    // by insertRow and updateRow.
+    std::vector<int64_t> lookup(const std::string& table, const std::vector<size_t>& positions,
+                                const std::vector<StoredValue>& values);
+
+    // Planned queries by their shape, kept while the schema is known.
+    std::shared_ptr<const QueryPlan> cachedPlan(const std::string& shape) const;
+    void cachePlan(std::string shape, std::shared_ptr<const QueryPlan> plan);
+
+    // Finds the shape and literals of the queries run on this connection.
+    ShapeScanner& shapes() { return m_shapes; }
+
+    // Values by the position of their column among the table's columns.
+    using Cells = std::vector<std::pair<size_t, StoredValue>>;
+    // Adds a row; returns its id.
+    int64_t insertRow(const std::string& table, const Cells& cells);
+    // Changes columns of one row. `before` holds the row's current values by column position
+    // where the caller knows them (nullptr where not, or empty).
+    // Values equal to the stored ones are not written. Fault 3167 when the row is gone.
+    void updateRow(const std::string& table, int64_t rowid, Cells changes,
+                   const std::vector<const StoredValue*>& before);
+    // Grows with every write through this connection: what was read before may be stale.
+    uint64_t writeCount() const { return m_writes; }
+
+    // Notes a table this connection has just created: it is plain (no key, index, default or
+    // constraint), so rows added to it may be held in memory and written in one go before
+    // anything else reads the file or the transaction ends.
+    void tableCreated(const std::string& table);
+
+private:
+    Connection(sqlite3* db, std::string displayPath);
+    sqlite3_stmt* prepare(const std::string& sql);
+    void bindAll(sqlite3_stmt* statement, const std::vector<StoredValue>& params,
+                 const std::string& sql);
+    void stepToEnd(sqlite3_stmt* statement, const std::string& sql);
+    void bindOne(sqlite3_stmt* statement, int index, const StoredValue& value,
+                 const std::string& sql);
+    void bindView(sqlite3_stmt* statement, int index, const PackedView& value,
+                  const std::string& sql);
+    int64_t runWrite(const std::string& sql, const Cells& cells, std::optional<int64_t> rowid);
+    // Inserts one packed row (every column, in order) with its id given last.
+    void runPackedInsert(const std::string& sql, const std::string& row, int64_t rowid);
+    void eachStoredRow(const std::string& sql, const std::vector<StoredValue>& params,
+                       const std::function<void(Row&)>& visit);
+    // Writes the rows held back; every statement but those that look at held rows runs after.
+    void writeHeldRows();
+    bool updateHeldRow(const std::string& table, int64_t rowid, Cells& changes);
+    // Enters a new row in the table's indexes; `row` points to its values by column position
+    // (nullptr where none was written: read from the file when `readUnwritten`, else Null).
+    void indexNewRow(const std::string& table, int64_t rowid,
+                     const std::vector<const StoredValue*>& row, bool readUnwritten);
+    // Moves a row's index entries for changed values.
+    void indexChanges(const std::string& table, int64_t rowid, const Cells& changes);
+    void closeNow();
+    void forgetSchema();
+    KeyIndex& indexFor(const std::string& table, const std::vector<size_t>& positions);
+    std::vector<StoredValue> storedKey(const KeyIndex& index, const std::string& table,
+                                       int64_t rowid);
+    const std::string& writeSql(char kind, const std::string& table, const Cells& cells);
+    void ensureOpen() const;
+    [[noreturn]] void fail(int code, const std::string& sql) const;
+
+    sqlite3* m_db;
+    std::string m_displayPath;
+    int m_handles = 0;
+    bool m_transaction = false;
+    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+    std::optional<std::map<std::string, std::string>> m_tables;  // by upper-cased name
+    std::map<std::string, std::vector<Column>> m_columns;
+    std::map<std::string, std::vector<std::unique_ptr<KeyIndex>>> m_indexes;
+    std::unordered_map<std::string, std::string> m_writeSql;
+    std::unordered_map<std::string, std::shared_ptr<const QueryPlan>> m_plans;
+    ShapeScanner m_shapes;
+    // Rows added to tables created in this transaction, not yet written, by table.
+    struct HeldRows {
+        int64_t nextRowid = 1;          // SQLite's choice for an empty table: highest id plus one
+        std::vector<int64_t> ids;       // ascending
+        std::vector<std::string> rows;  // full rows in column order, packed
+        size_t bytes = 0;
+    };
+    std::map<std::string, HeldRows> m_held;
+    uint64_t m_writes = 0;
+};
+
+// The name by which a table's row id can be selected, given its columns ("rowid" unless a
+// column has that name).
+std::string rowidName(const std::vector<Column>& columns);
+
+}  // namespace dalvon::sqlite

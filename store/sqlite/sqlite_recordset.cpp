@@ -1,0 +1,252 @@
+#include "store/sqlite/sqlite_recordset.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "platform/fault.h"
+#include "store/sql/sql_query.h"
+#include "store/sqlite/sqlite_connection.h"
+#include "platform/text.h"
+
+namespace dalvon::sqlite {
+namespace {
+
+class SqliteRecordset : public Recordset {
+public:
+    SqliteRecordset(std::shared_ptr<Connection> connection, RowSource source)
+        : m_connection(std::move(connection)),
+          m_source(std::move(source)),
+          m_shape(*m_source.shape),
+          m_fields(m_shape.fields) {
+        if (m_source.loadAtOnce)
+            ids();
+    }
+
+    bool eof() const override { return m_position >= ids().size(); }
+
+    void moveFirst() override { moveTo(0); }
+    void moveLast() override { moveTo(ids().empty() ? 0 : ids().size() - 1); }
+    void moveNext() override {
+        if (eof())
+            noCurrentRecord();
+        moveTo(m_position + 1, true);
+    }
+
+    int32_t recordCount() const override { return static_cast<int32_t>(ids().size()); }
+
+    int fieldCount() const override { return static_cast<int>(m_fields.size()); }
+    const FieldDef& field(int index) const override { return m_fields.at(checked(index)); }
+    int fieldIndex(const std::string& name) const override {
+        // ASCII names (nearly all) are found by their upper case; the first of equal names wins.
+        if (isAscii(name)) {
+            auto found = m_shape.asciiFields.find(upperCase(name));
+            if (found != m_shape.asciiFields.end())
+                return found->second;
+        }
+        for (size_t i = 0; i < m_fields.size(); ++i) {
+            if (sql::sameName(m_fields[i].name, name))
+                return static_cast<int>(i);
+        }
+        throw itemNotFound("'" + name + "'");
+    }
+
+    Variant value(int index) const override {
+        size_t i = checked(index);
+        // A row being added or edited shows what was set; the rest is Null or as stored.
+        if (m_mode != Mode::Browse && m_changes[i])
+            return fromStored(*m_changes[i], m_shape.columns[i]);
+        if (m_mode == Mode::Adding)
+            return Variant::null();
+        return fromStored(currentRow()[i], m_shape.columns[i]);
+    }
+
+    void setValue(int index, const Variant& value) override {
+        size_t i = checked(index);
+        if (m_mode == Mode::Browse)
+            updateWithoutEdit();
+        m_changes[i] = toStored(value, m_shape.columns[i], m_shape.table);
+    }
+
+    void addNew() override {
+        requireOpen();
+        startChange(Mode::Adding);
+    }
+
+    // The row is read only when one of its values is asked for: an edit that just sets values
+    // writes them without reading first.
+    void edit() override {
+        if (eof())
+            noCurrentRecord();
+        startChange(Mode::Editing);
+    }
+
+    void update() override {
+        requireOpen();
+        if (m_mode == Mode::Browse)
+            updateWithoutEdit();
+        if (m_mode == Mode::Adding) {
+            insertRow();
+        } else {
+            updateRow();
+        }
+        m_mode = Mode::Browse;
+    }
+
+    void close() override {
+        m_closed = true;
+        m_connection.reset();
+    }
+
+private:
+    enum class Mode { Browse, Adding, Editing };
+
+    const std::vector<int64_t>& ids() const {
+        requireOpen();
+        if (!m_ids) {
+            m_ids = m_source.keyPositions.empty()
+                        ? m_connection->queryIds(m_source.idsSql, m_source.params)
+                        : m_connection->lookup(m_shape.table, m_source.keyPositions,
+                                               m_source.keyValues);
+        }
+        return *m_ids;
+    }
+
+    void moveTo(size_t position, bool pastEndAllowed = false) {
+        if (ids().empty() && !pastEndAllowed)
+            noCurrentRecord();
+        // Moving away abandons an unfinished addNew or edit, as the classic engine does.
+        m_mode = Mode::Browse;
+        m_position = position;
+    }
+
+    // The stored values of the current row. Rows are read ahead in runs of consecutive ids and
+    // kept until this connection writes anything.
+    const StoredValue* currentRow() const {
+        if (eof())
+            noCurrentRecord();
+        int64_t id = (*m_ids)[m_position];
+        if (m_readAt != m_connection->writeCount()) {
+            m_read.clear();
+            m_readAt = m_connection->writeCount();
+        }
+        const StoredValue* row = readRow(id);
+        if (row == nullptr) {
+            readAhead();
+            row = readRow(id);
+            if (row == nullptr) {
+                throw Fault(3167, "DAO.Recordset",
+                            "Record is deleted. (table '" + m_shape.table + "')");
+            }
+        }
+        return row;
+    }
+
+    // The values of a row read ahead (after its id), or nullptr.
+    const StoredValue* readRow(int64_t id) const {
+        auto at = std::lower_bound(
+            m_read.begin(), m_read.end(), id,
+            [](const Row& row, int64_t key) { return std::get<int64_t>(row[0]) < key; });
+        return at != m_read.end() && std::get<int64_t>((*at)[0]) == id ? at->data() + 1 : nullptr;
+    }
+
+    void readAhead() const {
+        constexpr size_t kRun = 64;
+        const std::vector<int64_t>& all = *m_ids;
+        int64_t first = all[m_position];
+        size_t length = 1;
+        while (length < kRun && m_position + length < all.size() &&
+               all[m_position + length] == first + static_cast<int64_t>(length)) {
+            ++length;
+        }
+        m_read.clear();
+        // Rows come in id order, so the list stays sorted.
+        m_connection->eachRow(m_shape.rowsSql, {first, first + static_cast<int64_t>(length) - 1},
+                              [&](Row& row) { m_read.push_back(std::move(row)); });
+    }
+
+    void startChange(Mode mode) {
+        m_mode = mode;
+        m_changes.assign(m_fields.size(), std::nullopt);
+    }
+
+    // The values set since addNew or edit, by their column's position in the table.
+    Connection::Cells takeChanges() {
+        Connection::Cells cells;
+        cells.reserve(m_changes.size());
+        for (size_t i = 0; i < m_changes.size(); ++i) {
+            if (m_changes[i])
+                cells.emplace_back(m_shape.positions[i], std::move(*m_changes[i]));
+        }
+        return cells;
+    }
+
+    void insertRow() {
+        ids();  // the set is fixed before it grows by the new row
+        m_ids->push_back(m_connection->insertRow(m_shape.table, takeChanges()));
+    }
+
+    void updateRow() {
+        int64_t id = (*m_ids)[m_position];
+        // A row already read tells which values are unchanged; the connection knows others.
+        std::vector<const StoredValue*> before;
+        if (const StoredValue* row =
+                m_readAt == m_connection->writeCount() ? readRow(id) : nullptr) {
+            before.resize(m_connection->columns(m_shape.table).size());
+            for (size_t i = 0; i < m_shape.positions.size(); ++i)
+                before[m_shape.positions[i]] = &row[i];
+        }
+        m_connection->updateRow(m_shape.table, id, takeChanges(), before);
+    }
+
+    size_t checked(int index) const {
+        if (index < 0 || static_cast<size_t>(index) >= m_fields.size()) {
+            throw itemNotFound("number " + std::to_string(index));
+        }
+        return static_cast<size_t>(index);
+    }
+
+    Fault itemNotFound(const std::string& what) const {
+        return Fault(
+            3265, "DAO.Fields",
+            "Item not found in this collection. (field " + what + " of '" + m_shape.table + "')");
+    }
+
+    [[noreturn]] void noCurrentRecord() const {
+        throw Fault(3021, "DAO.Recordset", "No current record. (table '" + m_shape.table + "')");
+    }
+
+    [[noreturn]] void updateWithoutEdit() const {
+        throw Fault(
+            3020, "DAO.Recordset",
+            "Update or CancelUpdate without AddNew or Edit. (table '" + m_shape.table + "')");
+    }
+
+    void requireOpen() const {
+        if (m_closed || !m_connection || !m_connection->isOpen()) {
+            throw Fault(3420, "DAO.Recordset",
+                        "Object invalid or no longer set. (a closed record set on '" +
+                            m_shape.table + "')");
+        }
+    }
+
+    std::shared_ptr<Connection> m_connection;
+    RowSource m_source;
+    const RowShape& m_shape;
+    const std::vector<FieldDef>& m_fields;
+    mutable std::optional<std::vector<int64_t>> m_ids;
+    size_t m_position = 0;
+    mutable std::vector<Row> m_read;  // the id, then the values; ascending ids
+    mutable uint64_t m_readAt = 0;
+    Mode m_mode = Mode::Browse;
+    std::vector<std::optional<StoredValue>> m_changes;
+    bool m_closed = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Recordset> makeRecordset(std::shared_ptr<Connection> connection, RowSource source) {
+    return std::make_unique<SqliteRecordset>(std::move(connection), std::move(source));
+}
+
+}  // namespace dalvon::sqlite

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <memory>
+
+#include "store/database.h"
+#include "store/sqlite/sqlite_row_source.h"
+
+namespace dalvon::sqlite {
+
+class Connection;
+
+// An updatable set of rows of one stored table. The set is the list of row ids its source
+// gives when first needed; rows added through the set join it at the end.
+std::unique_ptr<Recordset> makeRecordset(std::shared_ptr<Connection> connection, RowSource source);
+
+}  // namespace dalvon::sqlite
