@@ -11,12 +11,12 @@
 #include "app/window_front_end.h"
 #include "form/frm_dalvon_config_exe.h"
 #include "form/terminal/terminal_front_end.h"
-#include "store/database.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
 #include "platform/profile_store.h"
 #include "platform/program_identity.h"
 #include "standard/runtime.h"
+#include "store/database.h"
 
 extern char** environ;
 

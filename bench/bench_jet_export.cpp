@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "store/database.h"
 #include "platform/fault.h"
+#include "store/database.h"
 #include "store/store_backend.h"
 
 namespace fs = std::filesystem;

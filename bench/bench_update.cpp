@@ -19,7 +19,6 @@
 #include <sstream>
 #include <string>
 
-#include "store/database.h"
 #include "platform/event_loop.h"
 #include "platform/fakes/scripted_dialogs.h"
 #include "platform/fault.h"
@@ -30,6 +29,7 @@
 #include "standard/command_line.h"
 #include "standard/installation_paths.h"
 #include "standard/runtime.h"
+#include "store/database.h"
 
 namespace fs = std::filesystem;
 using namespace dalvon;

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "store/database.h"
 #include "platform/event_loop.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
@@ -13,6 +12,7 @@
 #include "standard/procedure.h"
 #include "standard/profile_access.h"
 #include "standard/runtime.h"
+#include "store/database.h"
 
 namespace dalvon {
 namespace {

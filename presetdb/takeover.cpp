@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "store/database.h"
 #include "platform/dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/program_identity.h"
@@ -15,6 +14,7 @@
 #include "standard/error_reporting.h"
 #include "standard/procedure.h"
 #include "standard/runtime.h"
+#include "store/database.h"
 
 namespace dalvon {
 namespace {

@@ -2,12 +2,12 @@
 
 #include <memory>
 
-#include "store/database.h"
 #include "platform/fault.h"
 #include "platform/text.h"
 #include "presetdb/handles.h"
 #include "standard/procedure.h"
 #include "standard/runtime.h"
+#include "store/database.h"
 
 namespace dalvon {
 namespace {

@@ -3,7 +3,6 @@
 #include <memory>
 #include <vector>
 
-#include "store/database.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/program_identity.h"
@@ -17,6 +16,7 @@
 #include "standard/profile_access.h"
 #include "standard/program_folder.h"
 #include "standard/runtime.h"
+#include "store/database.h"
 
 namespace dalvon {
 namespace {

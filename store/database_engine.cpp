@@ -2,9 +2,9 @@
 #include <utility>
 #include <vector>
 
-#include "store/database.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
+#include "store/database.h"
 #include "store/store_backend.h"
 
 namespace dalvon {

@@ -8,13 +8,13 @@
 #include "form/frm_dalvon_config_exe.h"
 #include "form/qt/form_window.h"
 #include "form/qt/pending_end.h"
-#include "store/database.h"
 #include "platform/event_loop.h"
 #include "platform/fakes/memory_file_system.h"
 #include "platform/fakes/scripted_dialogs.h"
 #include "platform/profile_store.h"
 #include "platform/program_identity.h"
 #include "standard/runtime.h"
+#include "store/database.h"
 
 namespace dalvon {
 namespace {

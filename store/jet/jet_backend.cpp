@@ -3,8 +3,9 @@
 #include <fstream>
 #include <memory>
 
-#include "store/database.h"
 #include "platform/fault.h"
+#include "platform/text.h"
+#include "store/database.h"
 #include "store/jet/jet_catalog.h"
 #include "store/jet/jet_file.h"
 #include "store/jet/jet_query.h"
@@ -12,7 +13,6 @@
 #include "store/jet/jet_table_def.h"
 #include "store/sql/sql_query.h"
 #include "store/store_backend.h"
-#include "platform/text.h"
 
 namespace dalvon {
 namespace {

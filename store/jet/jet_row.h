@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "platform/variant.h"
 #include "store/jet/jet_file.h"
 #include "store/jet/jet_table_def.h"
-#include "platform/variant.h"
 
 namespace dalvon::jet {
 

@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "platform/fault.h"
-#include "store/sql/sql_tokens.h"
 #include "platform/text.h"
+#include "store/sql/sql_tokens.h"
 
 namespace dalvon::sql {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "platform/fault.h"
-#include "store/sqlite/jet_text_forms.h"
 #include "platform/text.h"
+#include "store/sqlite/jet_text_forms.h"
 
 namespace dalvon::sqlite {
 namespace {

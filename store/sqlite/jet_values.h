@@ -5,9 +5,9 @@
 #include <variant>
 #include <vector>
 
+#include "platform/variant.h"
 #include "store/sql/sql_query.h"
 #include "store/sqlite/jet_types.h"
-#include "platform/variant.h"
 
 namespace dalvon::sqlite {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "store/sqlite/packed_values.h"
 #include "platform/text.h"
+#include "store/sqlite/packed_values.h"
 
 namespace dalvon::sqlite {
 namespace {

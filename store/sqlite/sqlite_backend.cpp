@@ -3,8 +3,8 @@
 #include <map>
 #include <utility>
 
-#include "store/database.h"
 #include "platform/fault.h"
+#include "store/database.h"
 #include "store/sqlite/sqlite_connection.h"
 #include "store/sqlite/sqlite_database.h"
 #include "store/store_backend.h"

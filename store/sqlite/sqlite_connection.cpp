@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "store/sql/sql_query.h"
 #include "platform/text.h"
+#include "store/sql/sql_query.h"
 
 namespace dalvon::sqlite {
 namespace {

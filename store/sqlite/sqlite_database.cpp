@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "platform/fault.h"
+#include "platform/text.h"
 #include "store/sqlite/sqlite_connection.h"
 #include "store/sqlite/sqlite_recordset.h"
-#include "platform/text.h"
 
 namespace dalvon::sqlite {
 namespace {

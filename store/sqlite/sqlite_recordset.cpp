@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "platform/fault.h"
+#include "platform/text.h"
 #include "store/sql/sql_query.h"
 #include "store/sqlite/sqlite_connection.h"
-#include "platform/text.h"
 
 namespace dalvon::sqlite {
 namespace {

@@ -1,10 +1,10 @@
 #include "store/sqlite/sqlite_row_source.h"
 
 #include "platform/fault.h"
+#include "platform/text.h"
 #include "store/sql/sql_query.h"
 #include "store/sql/sql_tokens.h"
 #include "store/sqlite/sqlite_connection.h"
-#include "platform/text.h"
 
 namespace dalvon::sqlite {
 

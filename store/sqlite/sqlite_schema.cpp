@@ -1,8 +1,8 @@
 #include <algorithm>
 
+#include "platform/text.h"
 #include "store/sql/sql_query.h"
 #include "store/sqlite/sqlite_connection.h"
-#include "platform/text.h"
 
 // The parts of Connection that read the schema and keep the key indexes.
 namespace dalvon::sqlite {

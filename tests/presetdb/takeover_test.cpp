@@ -2,9 +2,9 @@
 // can stop the program.
 #include <gtest/gtest.h>
 
-#include "store/database.h"
 #include "presetdb/takeover.h"
 #include "presetdb/work_on_mdb.h"
+#include "store/database.h"
 #include "tests/support/test_installation.h"
 
 namespace dalvon {

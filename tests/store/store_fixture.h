@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "store/database.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
+#include "store/database.h"
 
 namespace dalvon::testing {
 

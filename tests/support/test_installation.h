@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "store/database.h"
 #include "platform/event_loop.h"
 #include "platform/fakes/scripted_dialogs.h"
 #include "platform/fault.h"
@@ -13,6 +12,7 @@
 #include "platform/profile_store.h"
 #include "platform/program_identity.h"
 #include "standard/runtime.h"
+#include "store/database.h"
 
 namespace dalvon::testing {
 

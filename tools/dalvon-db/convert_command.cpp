@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "store/database.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
+#include "store/database.h"
 
 namespace dalvon::db_tool {
 namespace {

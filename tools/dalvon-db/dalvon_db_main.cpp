@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "store/database.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
+#include "store/database.h"
 #include "tools/dalvon-db/db_commands.h"
 
 namespace {

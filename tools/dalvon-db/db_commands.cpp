@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "store/database.h"
 #include "platform/file_system.h"
+#include "store/database.h"
 #include "tools/dalvon-db/convert_command.h"
 #include "tools/dalvon-db/csv_writer.h"
 
