@@ -48,6 +48,11 @@ public:
     void setCommandLine(const std::string& commandLine) { m_identity.setCommandLine(commandLine); }
     // What Form_Load does before the update: start mode and machine list.
     void prepareStart();
+    // Starts with `commandLine`: sets it, then prepares the start.
+    void start(const std::string& commandLine) {
+        setCommandLine(commandLine);
+        prepareStart();
+    }
     // Runs `body`; returns the exit status when it ends the program, -1 when it returns.
     template <class Body>
     int runUntilEnd(Body&& body) {
