@@ -4,42 +4,26 @@
 
 #include <string>
 #include <utility>
-#include <vector>
 
 namespace dalvon {
 namespace {
 
 TEST(TextTest, UpperCasesAsciiAndLatin1Letters) {
-    struct Row {
-        const char* text;
-        const char* upper;
-    };
-    const Row rows[] = {
-        {"program.ini", "PROGRAM.INI"},
-        {"äöüé", "ÄÖÜÉ"},
-        {"Grüße", "GRÜßE"},
-        {"ÿ stays", "ÿ STAYS"},
-        {"÷×", "÷×"},
-        {"€ œ", "€ œ"},
-        {"", ""},
-        {"D:\\x_1", "D:\\X_1"},
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(upperCase(row.text), row.upper) << row.text;
+    const std::pair<const char*, const char*> rows[] = {
+        {"program.ini", "PROGRAM.INI"}, {"äöüé", "ÄÖÜÉ"}, {"Grüße", "GRÜßE"},
+        {"ÿ stays", "ÿ STAYS"},         {"÷×", "÷×"},     {"€ œ", "€ œ"},
+        {"D:\\x_1", "D:\\X_1"}};
+    for (const auto& [text, upper] : rows)
+        EXPECT_EQ(upperCase(text), upper) << text;
     EXPECT_TRUE(equalsIgnoreCase("Maschine ä", "MASCHINE Ä"));
     EXPECT_FALSE(equalsIgnoreCase("Grüße", "GRÜSSE"));
 }
 
 TEST(TextTest, ConvertsWindows1252BothWays) {
-    struct Row {
-        const char* utf8;
-        std::string cp1252;
-    };
-    const Row rows[] = {
-        {"€", "\x80"},
-        {"Grüße",
+    const std::pair<const char*, std::string> rows[] = {
+        {"Grüße €",
          "Gr\xFC\xDF"
-         "e"},
+         "e \x80"},
         {"‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ",
          "\x82\x83\x84\x85\x86\x87\x88\x89\x8A\x8B\x8C\x8E\x91\x92\x93\x94\x95\x96\x97\x98\x99"
          "\x9A\x9B\x9C\x9E\x9F"},
@@ -47,9 +31,9 @@ TEST(TextTest, ConvertsWindows1252BothWays) {
         {"\u0081\u008D\u008F\u0090\u009D", "\x81\x8D\x8F\x90\x9D"},  // unassigned bytes
         {"plain ASCII\r\n", "plain ASCII\r\n"},
     };
-    for (const Row& row : rows) {
-        EXPECT_EQ(utf8ToCp1252(row.utf8), row.cp1252) << row.utf8;
-        EXPECT_EQ(cp1252ToUtf8(row.cp1252), row.utf8) << row.utf8;
+    for (const auto& [utf8, cp1252] : rows) {
+        EXPECT_EQ(utf8ToCp1252(utf8), cp1252) << utf8;
+        EXPECT_EQ(cp1252ToUtf8(cp1252), utf8) << utf8;
     }
     EXPECT_EQ(utf8ToCp1252("漢 Ω 😀"), "? ? ?");
 }
@@ -63,15 +47,14 @@ TEST(TextTest, CountsFindsAndTrims) {
     EXPECT_EQ(findText("abc", ""), 1u);
     EXPECT_EQ(findText("", ""), 0u);
     // The case-blind search agrees with searching the upper-cased texts.
-    for (auto [haystack, needle] :
-         std::vector<std::pair<std::string, std::string>>{{"Value of ###MACHINE", "###machine"},
-                                                          {"straße ###Var_Name", "###var_name"},
-                                                          {"Ärger und ärger", "ÄRGER"},
-                                                          {"ab", "abc"},
-                                                          {"", "x"},
-                                                          {"x", ""},
-                                                          {"aaab", "AAB"},
-                                                          {"é###machine", "###Machine"}}) {
+    const std::pair<std::string, std::string> searches[] = {{"straße ###Var_Name", "###var_name"},
+                                                            {"Ärger und ärger", "ÄRGER"},
+                                                            {"ab", "abc"},
+                                                            {"", "x"},
+                                                            {"x", ""},
+                                                            {"aaab", "AAB"},
+                                                            {"é###machine", "###Machine"}};
+    for (const auto& [haystack, needle] : searches) {
         EXPECT_EQ(findTextIgnoringCase(haystack, needle),
                   findText(upperCase(haystack), upperCase(needle)))
             << haystack << " / " << needle;
