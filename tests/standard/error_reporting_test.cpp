@@ -7,17 +7,17 @@
 #include "standard/program_folder.h"
 #include "tests/support/test_installation.h"
 
-namespace dalvon {
+namespace dalvon::testing {
 namespace {
-
-using testing::TestInstallation;
 
 TEST(ReportError, AsksToResumeAndLogsTheLineFirst) {
     TestInstallation inst;
     inst.dialogs().queue(DialogAnswer::Yes);
     EXPECT_EQ(ReportError(inst.rt(), -2147217900, "DAO.Database", "Bad thing", "WorkOnMDB", false),
               2);
-    ASSERT_EQ(inst.dialogs().shown().size(), 1u);
+    inst.dialogs().queue(DialogAnswer::No);
+    EXPECT_EQ(ReportError(inst.rt(), 5, "Dalvon_Config", "Again", "Form_Load", false), 1);
+    ASSERT_EQ(inst.dialogs().shown().size(), 2u);
     const MessageBox& box = inst.dialogs().shown()[0];
     EXPECT_EQ(box.text,
               "Unexpected error!\n\rBad thing\n\rError logged to "
@@ -26,30 +26,22 @@ TEST(ReportError, AsksToResumeAndLogsTheLineFirst) {
     EXPECT_EQ(box.buttons, DialogButtons::YesNo);
     EXPECT_EQ(box.icon, DialogIcon::Critical);
     EXPECT_EQ(box.defaultButton, DialogAnswer::Yes);
-    inst.dialogs().queue(DialogAnswer::No);
-    EXPECT_EQ(ReportError(inst.rt(), 5, "Dalvon_Config", "Again", "Form_Load", false), 1);
     // Two faults append two lines; nothing is ever truncated.
     EXPECT_EQ(inst.readFile(TestInstallation::kErrorLog),
               "Fehler in Dalvon / DAO.Database / WorkOnMDB (Nr. -2147217900) :Bad thing\r\n"
               "Fehler in Dalvon / Dalvon_Config / Form_Load (Nr. 5) :Again\r\n");
-}
 
-TEST(ReportError, FatalShowsOnlyOkAndEnds) {
-    TestInstallation inst;
-    EXPECT_EQ(
-        ReportError(inst.rt(), 9999, "Dalvon_Config", "Database-Error - Contact Administrator!",
-                    "TakeoverMachineCopyMDBData", true),
-        1);
-    const MessageBox& box = inst.dialogs().shown().at(0);
-    EXPECT_EQ(box.title, "Fatal error");
-    EXPECT_EQ(box.buttons, DialogButtons::Ok);
-    EXPECT_EQ(box.text.find("Resume?"), std::string::npos);
+    // A fatal fault offers only OK and ends.
+    EXPECT_EQ(ReportError(inst.rt(), 9999, "Dalvon_Config", "Database-Error", "Takeover", true), 1);
+    const MessageBox& fatal = inst.dialogs().shown().at(2);
+    EXPECT_EQ(fatal.title, "Fatal error");
+    EXPECT_EQ(fatal.buttons, DialogButtons::Ok);
+    EXPECT_EQ(fatal.text.find("Resume?"), std::string::npos);
 }
 
 TEST(ReportError, SilentStartLogsTwiceAndGoesOn) {
     TestInstallation inst;
-    inst.setCommandLine("/EXTERNAL=SILENT");
-    inst.prepareStart();
+    inst.start("/EXTERNAL=SILENT");
     EXPECT_EQ(ReportError(inst.rt(), 53, "Dalvon_Config", "File not found", "WorkOnMDB", true), 2);
     EXPECT_TRUE(inst.dialogs().shown().empty());
     EXPECT_EQ(inst.readFile(TestInstallation::kServiceLog),
@@ -59,16 +51,24 @@ TEST(ReportError, SilentStartLogsTwiceAndGoesOn) {
               "Fehler in Dalvon / Dalvon_Config / WorkOnMDB (Nr. 53) :File not found\r\n");
 }
 
-TEST(ReportError, IntegratedStartLogsToTheLogfileOption) {
+TEST(ReportError, IntegratedStartLogsToTheLogfileOrStandardError) {
     TestInstallation inst;
-    inst.setCommandLine("/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\Logs\\cfg.txt");
-    inst.prepareStart();
+    inst.start("/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\Logs\\cfg.txt");
     std::filesystem::create_directories(inst.host("D:\\Plant\\Logs"));
     ReportError(inst.rt(), 1, "S", "D", "P", false);
     EXPECT_NE(
         inst.dialogs().shown().at(0).text.find("Error logged to \n\rD:\\PLANT\\LOGS\\CFG.TXT"),
         std::string::npos);
     EXPECT_EQ(inst.readFile("D:\\Plant\\Logs\\CFG.TXT"), "Fehler in Dalvon / S / P (Nr. 1) :D\r\n");
+
+    // No LOGFILE option: no log path at all; the line goes to standard error, the report goes on.
+    inst.start("/EXTERNAL=ZEBCFG");
+    ::testing::internal::CaptureStderr();
+    inst.dialogs().queue(DialogAnswer::Yes);
+    EXPECT_EQ(ReportError(inst.rt(), 7, "S", "Out of memory", "P", false), 2);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Fehler in Dalvon / S / P (Nr. 7) :Out of memory"), std::string::npos)
+        << err;
 }
 
 TEST(Procedure, ContinuesWithTheNextStepOrEnds) {
@@ -86,6 +86,9 @@ TEST(Procedure, ContinuesWithTheNextStepOrEnds) {
     EXPECT_EQ(status, 1);
     EXPECT_EQ(ran, std::vector<int>{2});
     EXPECT_EQ(inst.dialogs().shown().size(), 2u);
+    std::string log = inst.readFile(TestInstallation::kErrorLog);
+    EXPECT_EQ(log.substr(0, log.find("\r\n")),
+              "Fehler in Dalvon / Dalvon_Config / Test (Nr. 6) :Overflow");
 }
 
 TEST(ProgramFolder, BaseFolderComponentAndLastComponent) {
@@ -93,28 +96,15 @@ TEST(ProgramFolder, BaseFolderComponentAndLastComponent) {
     EXPECT_EQ(GetBaseFolder(inst.rt()), "D:\\Plant");
     EXPECT_EQ(GetOCXName(inst.rt()), "Dalvon");
     EXPECT_EQ(GetFileNameOnly(inst.rt(), "D:\\Plant\\Config"), "Config");
-    EXPECT_EQ(GetFileNameOnly(inst.rt(), "no backslash"), "no backslash");
     EXPECT_EQ(GetFileNameOnly(inst.rt(), "D:\\Plant\\"), "");
+    // The error log of a program directly below a drive root.
     FixedIdentity atRoot("D:\\Config", "Dalvon_Config");
     Runtime rootRt(Services{inst.rt().files, inst.rt().profiles, inst.rt().dialogs,
                             inst.rt().events, atRoot, inst.rt().databases});
     EXPECT_EQ(GetBaseFolder(rootRt), "D:");
-    // The error log of a program directly below a drive root.
     EXPECT_EQ(WriteErrorLog(rootRt, "x", false), "Error logged to \n\rD:\\ZEBCFGLOG.TXT");
     EXPECT_EQ(inst.readFile("D:\\ZEBcfglog.txt"), "x\r\n");
 }
 
-TEST(Logs, AnUnwritableLogGoesToStandardErrorAndTheReportGoesOn) {
-    TestInstallation inst;
-    inst.setCommandLine("/EXTERNAL=ZEBCFG");  // no LOGFILE option: no log path at all
-    inst.prepareStart();
-    ::testing::internal::CaptureStderr();
-    inst.dialogs().queue(DialogAnswer::Yes);
-    EXPECT_EQ(ReportError(inst.rt(), 7, "S", "Out of memory", "P", false), 2);
-    std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("Fehler in Dalvon / S / P (Nr. 7) :Out of memory"), std::string::npos)
-        << err;
-}
-
 }  // namespace
-}  // namespace dalvon
+}  // namespace dalvon::testing
