@@ -5,22 +5,17 @@
 
 #include <filesystem>
 
-#include "presetdb/work_on_mdb.h"
-#include "tests/support/test_installation.h"
+#include "tests/presetdb/example_plant.h"
 
-namespace dalvon {
+namespace dalvon::testing {
 namespace {
 
-using testing::Rows;
-using testing::TestInstallation;
-
-const char* const kSource = testing::kSourceDatabase;
-const char* const kComponent = testing::kComponentDatabase;
+const char* const kIntegrated = "/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\cfg.log";
 const char* const kMachineCopy = "D:\\Plant\\SaveRestore\\Dalvon\\Dalvon.mdb";
 
-std::string minMax(TestInstallation& inst, const std::string& varName) {
-    Rows rows =
-        inst.query(kComponent, "SELECT min, max FROM PRESET_DEFS WHERE var_name='" + varName + "'");
+std::string minMax(ExamplePlant& plant, const std::string& varName) {
+    Rows rows = plant.query(kComponentDatabase,
+                            "SELECT min, max FROM PRESET_DEFS WHERE var_name='" + varName + "'");
     return rows.empty() ? "" : rows[0][0] + "/" + rows[0][1];
 }
 
@@ -30,28 +25,20 @@ timespec modified(const std::filesystem::path& path) {
     return info.st_mtim;
 }
 
-TEST(UpdateDriver, IntegratedStartTakesTheMachineCopyFirst) {
-    TestInstallation inst;
-    inst.makeExample();
-    std::string machineCopy = inst.readFile(kMachineCopy);
-    inst.setCommandLine("/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\cfg.log");
-    inst.prepareStart();
-    ASSERT_EQ(inst.runUntilEnd([&] { WorkOnMDB(inst.rt()); }), -1);
-    EXPECT_TRUE(inst.dialogs().shown().empty());
-    EXPECT_EQ(minMax(inst, "Press1.Rezept.TempZone2"), "160.0/250.0");  // only the copy has it
-    EXPECT_EQ(minMax(inst, "Press1.Rezept.TempZone1"), "170.0/245.0");
-    EXPECT_EQ(inst.readFile(kMachineCopy), machineCopy);
-}
+TEST(UpdateDriver, IntegratedStartTakesTheMachineCopyFirstOrSaysItIsMissing) {
+    ExamplePlant plant;
+    std::string machineCopy = plant.readFile(kMachineCopy);
+    ASSERT_EQ(plant.runUpdate(kIntegrated), -1);
+    EXPECT_TRUE(plant.dialogs().shown().empty());
+    EXPECT_EQ(minMax(plant, "Press1.Rezept.TempZone2"), "160.0/250.0");  // only the copy has it
+    EXPECT_EQ(minMax(plant, "Press1.Rezept.TempZone1"), "170.0/245.0");
+    EXPECT_EQ(plant.readFile(kMachineCopy), machineCopy);
 
-TEST(UpdateDriver, IntegratedStartWithoutMachineCopySaysSoOnceAndGoesOn) {
-    TestInstallation inst;
-    inst.makeExample();
-    std::filesystem::remove(inst.host(kMachineCopy));
-    inst.setCommandLine("/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\cfg.log");
-    inst.prepareStart();
-    ASSERT_EQ(inst.runUntilEnd([&] { WorkOnMDB(inst.rt()); }), -1);
-    ASSERT_EQ(inst.dialogs().shown().size(), 1u);
-    const MessageBox& box = inst.dialogs().shown()[0];
+    ExamplePlant withoutCopy;
+    std::filesystem::remove(withoutCopy.host(kMachineCopy));
+    ASSERT_EQ(withoutCopy.runUpdate(kIntegrated), -1);
+    ASSERT_EQ(withoutCopy.dialogs().shown().size(), 1u);
+    const MessageBox& box = withoutCopy.dialogs().shown()[0];
     EXPECT_EQ(box.text,
               "Konnte die Datei:\"Dalvon.mdb\" in der Vorlage nicht finden!\r\n\r\n"
               "Ist das Bild in der Vorlage noch nicht vorhanden (also neu)?\r\n"
@@ -59,68 +46,55 @@ TEST(UpdateDriver, IntegratedStartWithoutMachineCopySaysSoOnceAndGoesOn) {
               "Standardwerten erzeugt.");
     EXPECT_EQ(box.icon, DialogIcon::Information);
     EXPECT_EQ(box.title, "Dalvon_Config");
-    EXPECT_EQ(minMax(inst, "Press1.Rezept.TempZone1"), "170.0/245.0");  // from the component
+    EXPECT_EQ(minMax(withoutCopy, "Press1.Rezept.TempZone1"), "170.0/245.0");  // the component's
 }
 
 TEST(UpdateDriver, NoSourceDatabaseChangesNothing) {
-    for (const char* commandLine : {"", "/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\cfg.log"}) {
-        TestInstallation inst;
-        inst.makeExample();
-        std::filesystem::remove(inst.host(kSource));
-        std::string component = inst.readFile(kComponent);
-        timespec before = modified(inst.host(kComponent));
-        inst.setCommandLine(commandLine);
-        inst.prepareStart();
-        ASSERT_EQ(inst.runUntilEnd([&] { WorkOnMDB(inst.rt()); }), -1);
-        EXPECT_TRUE(inst.dialogs().shown().empty());
-        EXPECT_EQ(inst.readFile(kComponent), component);
-        EXPECT_EQ(modified(inst.host(kComponent)).tv_nsec, before.tv_nsec);
-        EXPECT_FALSE(inst.exists(kSource));
+    for (const char* commandLine : {"", kIntegrated}) {
+        ExamplePlant plant;
+        std::filesystem::remove(plant.host(kSourceDatabase));
+        std::string component = plant.readFile(kComponentDatabase);
+        timespec before = modified(plant.host(kComponentDatabase));
+        ASSERT_EQ(plant.runUpdate(commandLine), -1);
+        EXPECT_TRUE(plant.dialogs().shown().empty());
+        EXPECT_EQ(plant.readFile(kComponentDatabase), component);
+        EXPECT_EQ(modified(plant.host(kComponentDatabase)).tv_nsec, before.tv_nsec);
+        EXPECT_FALSE(plant.exists(kSourceDatabase));
     }
 }
 
 TEST(UpdateDriver, SourceKeepsItsFileTimesAndTheComponentIsReplaced) {
-    TestInstallation inst;
-    inst.makeExample();
+    ExamplePlant plant;
     timespec old{1000000000, 123456700};  // 2001-09-09, a time the run cannot produce
     timespec times[2] = {old, old};
-    utimensat(AT_FDCWD, inst.host(kSource).c_str(), times, 0);
-    utimensat(AT_FDCWD, inst.host(kComponent).c_str(), times, 0);
-    inst.prepareStart();
-    ASSERT_EQ(inst.runUntilEnd([&] { WorkOnMDB(inst.rt()); }), -1);
-    timespec source = modified(inst.host(kSource));
+    utimensat(AT_FDCWD, plant.host(kSourceDatabase).c_str(), times, 0);
+    utimensat(AT_FDCWD, plant.host(kComponentDatabase).c_str(), times, 0);
+    ASSERT_EQ(plant.runUpdate(), -1);
+    timespec source = modified(plant.host(kSourceDatabase));
     EXPECT_EQ(source.tv_sec, old.tv_sec);
     EXPECT_EQ(source.tv_nsec, old.tv_nsec);
-    EXPECT_GT(modified(inst.host(kComponent)).tv_sec, old.tv_sec);
+    EXPECT_GT(modified(plant.host(kComponentDatabase)).tv_sec, old.tv_sec);
     // The component database is a byte copy of the source database.
-    EXPECT_EQ(inst.readFile(kComponent), inst.readFile(kSource));
-    EXPECT_FALSE(inst.exists("D:\\Plant\\Dalvon\\Dalvon.mdb-journal"));
+    EXPECT_EQ(plant.readFile(kComponentDatabase), plant.readFile(kSourceDatabase));
+    EXPECT_FALSE(plant.exists("D:\\Plant\\Dalvon\\Dalvon.mdb-journal"));
 }
 
-TEST(UpdateDriver, FirstRunAndComponentWithoutPresetTable) {
-    TestInstallation inst;
-    inst.makeExample();
-    inst.makeDatabase(kComponent, "CREATE TABLE preset_defs (ID LONG);");  // not the exact name
-    inst.query(kSource, "SELECT 1");
-    inst.setCommandLine("/EXTERNAL=SILENT");
-    inst.prepareStart();
-    ASSERT_EQ(inst.runUntilEnd([&] { WorkOnMDB(inst.rt()); }), -1);
-    EXPECT_EQ(inst.query(kComponent, "SELECT count(*) FROM PRESET_DEFS")[0][0], "35");
-    EXPECT_EQ(minMax(inst, "Press1.Recipe.TempZone1"), "150.0/260.0");  // nothing taken over
+TEST(UpdateDriver, ComponentWithoutPresetTableTakesNothingOver) {
+    ExamplePlant plant;
+    plant.makeDatabase(kComponentDatabase, "CREATE TABLE preset_defs (ID LONG);");  // not exact
+    ASSERT_EQ(plant.runUpdate("/EXTERNAL=SILENT"), -1);
+    EXPECT_EQ(plant.presetRows("count(*)"), (Rows{{"35"}}));
+    EXPECT_EQ(minMax(plant, "Press1.Recipe.TempZone1"), "150.0/260.0");
 }
 
 TEST(UpdateDriver, MissingConfigurationFileEndsTheUpdateWithAnEmptyTable) {
-    TestInstallation inst;
-    inst.makeExample();
-    std::filesystem::remove(inst.host("D:\\Plant\\Dalvon\\Dalvon.cfg"));
-    std::string component = inst.readFile(kComponent);
-    inst.setCommandLine("/EXTERNAL=SILENT");
-    inst.prepareStart();
-    EXPECT_EQ(inst.runUntilEnd([&] { WorkOnMDB(inst.rt()); }), 1);
-    EXPECT_EQ(inst.query(kSource, "SELECT count(*) FROM PRESET_DEFS")[0][0], "0");
-    EXPECT_EQ(inst.readFile(TestInstallation::kServiceLog),
+    ExamplePlant plant;
+    std::filesystem::remove(plant.host("D:\\Plant\\Dalvon\\Dalvon.cfg"));
+    EXPECT_EQ(plant.runUpdate("/EXTERNAL=SILENT"), 1);
+    EXPECT_EQ(plant.presetRows("count(*)", kSourceDatabase), (Rows{{"0"}}));
+    EXPECT_EQ(plant.readFile(TestInstallation::kServiceLog),
               "! Fault Dalvon_Config: File not found: \n\rD:\\PLANT\\DALVON\\DALVON.CFG\r\n");
 }
 
 }  // namespace
-}  // namespace dalvon
+}  // namespace dalvon::testing
