@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/event_loop.h"
-#include "platform/fault.h"
 #include "tests/form/form_fixture.h"
 
 namespace dalvon::testing {
@@ -10,6 +9,7 @@ namespace {
 
 using LoadAndLeave = FormTest;
 
+const char* const kIntegrated = "/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\cfg.log";
 const char* const kStandaloneQuestion =
     "Cancel edits?\n\rRemark:\n\rUntil now no changes have been taken over ";
 const char* const kCancelLine = "Konfigurations-EXE wurde abgebrochen:     Dalvon\r\n";
@@ -27,7 +27,7 @@ TEST_F(LoadAndLeave, StandaloneLoadShowsTheModeAndWaits) {
 }
 
 TEST_F(LoadAndLeave, IntegratedLoadTakesTheMachinesOfTheConfigurationProfile) {
-    EXPECT_EQ(load("/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\cfg.log"), -1);
+    EXPECT_EQ(load(kIntegrated), -1);
     EXPECT_EQ(form().window().caption, "Erweiterte Konfiguration Config - integriert");
     EXPECT_EQ(inst.rt().ExistingMachines, (std::vector<std::string>{"", "Press1", "Winder"}));
     EXPECT_TRUE(form().control("CommandOK").enabled);
@@ -55,21 +55,6 @@ TEST_F(LoadAndLeave, MissingConfigurationFileEndsTheLoadAfterTextsAndCaption) {
     EXPECT_NE(shown()[0].text.find("File not found"), std::string::npos);
 }
 
-TEST_F(LoadAndLeave, OkRunsTheUpdateStoresTheOptionAndEnds) {
-    load();
-    RecordingView view;
-    form().setView(&view);
-    run([&] { form().operatorClicksCheckJump(); });
-    EXPECT_EQ(run([&] { form().CommandOK_Click(); }), kExitOk);
-    EXPECT_EQ(entry("Project", "DalvonJumpToMaterialChange", kProgramIni), "true");
-    EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "1.0.2 - Standalone");
-    EXPECT_EQ(view.pointers,
-              (std::vector<MousePointer>{MousePointer::Busy, MousePointer::Default}));
-    EXPECT_FALSE(form().control("CommandOK").enabled);
-    EXPECT_FALSE(form().control("CommandCancel").enabled);
-    EXPECT_TRUE(shown().empty());
-}
-
 // An event loop that activates the window at every yield, as a window system may during a long
 // update, and notes whether OK or Cancel were usable then.
 class ActivatingLoop : public EventLoop {
@@ -87,18 +72,28 @@ public:
     bool anyEnabled = false;
 };
 
-TEST_F(LoadAndLeave, AfterOkNeitherButtonComesBackEvenWhenTheWindowIsActivatedAgain) {
+TEST_F(LoadAndLeave, OkRunsTheUpdateStoresTheOptionAndNoButtonComesBack) {
     Runtime& base = inst.rt();
     ActivatingLoop loop;
     Runtime rt(
         Services{base.files, base.profiles, base.dialogs, loop, base.identity, base.databases});
     frm_Dalvon_Config_Exe window(rt);
+    RecordingView view;
+    window.setView(&view);
     EXPECT_EQ(run([&] { window.Form_Load(); }), -1);
     window.Form_Activate();
+    window.operatorClicksCheckJump();
     loop.form = &window;
     EXPECT_EQ(run([&] { window.CommandOK_Click(); }), kExitOk);
     EXPECT_GT(loop.yields, 1);
     EXPECT_FALSE(loop.anyEnabled);
+    EXPECT_FALSE(window.control("CommandOK").enabled);
+    EXPECT_FALSE(window.control("CommandCancel").enabled);
+    EXPECT_EQ(view.pointers,
+              (std::vector<MousePointer>{MousePointer::Busy, MousePointer::Default}));
+    EXPECT_EQ(entry("Project", "DalvonJumpToMaterialChange", kProgramIni), "true");
+    EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "1.0.2 - Standalone");
+    EXPECT_TRUE(shown().empty());
 }
 
 TEST_F(LoadAndLeave, CancelAnsweredNoChangesNothingAndYesEndsWithTheLogLine) {
@@ -123,7 +118,7 @@ TEST_F(LoadAndLeave, CancelAnsweredNoChangesNothingAndYesEndsWithTheLogLine) {
 }
 
 TEST_F(LoadAndLeave, IntegratedCancelNamesTheComponentAndLogsToTheLogfile) {
-    load("/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\cfg.log");
+    load(kIntegrated);
     inst.dialogs().queue(DialogAnswer::Yes);
     EXPECT_EQ(run([&] { form().CommandCancel_Click(); }), kExitCancelled);
     ASSERT_EQ(shown().size(), 1u);

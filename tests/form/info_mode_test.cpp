@@ -16,41 +16,41 @@ protected:
         ASSERT_EQ(load(), -1);
     }
 
-    const MessageBox& lastBox() { return shown().back(); }
+    // The texts shown since the last call.
+    std::vector<std::string> newTexts() {
+        std::vector<std::string> texts;
+        for (; m_seen < shown().size(); ++m_seen) {
+            EXPECT_EQ(shown()[m_seen].title, "Info:");
+            texts.push_back(shown()[m_seen].text);
+        }
+        return texts;
+    }
+
+private:
+    size_t m_seen = 0;
 };
 
-TEST_F(InfoMode, HelpButtonSwitchesModeAndColour) {
+using Texts = std::vector<std::string>;
+
+TEST_F(InfoMode, OkAndCancelShowTheirTextsAndActOnlyAfterTheModeEnds) {
     EXPECT_EQ(form().control("CommandQuest").backColor, kLightGrey);
     form().CommandQuest_Click();
     EXPECT_TRUE(inst.rt().form.InfoMode);
     EXPECT_EQ(form().control("CommandQuest").backColor, kGreen);
+    EXPECT_EQ(run([&] { form().CommandOK_Click(); }), -1);
+    EXPECT_EQ(run([&] { form().CommandCancel_Click(); }), -1);
+    EXPECT_EQ(newTexts(), (Texts{"First line\r\nSecond\r\nthird", "Leaves"}));
+    EXPECT_EQ(shown()[0].icon, DialogIcon::Information);
+    EXPECT_EQ(shown()[0].buttons, DialogButtons::Ok);
+    EXPECT_TRUE(form().control("CommandOK").enabled);
+    EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "");
+    EXPECT_FALSE(inst.exists(TestInstallation::kErrorLog));
+
     form().CommandQuest_Click();
     EXPECT_FALSE(inst.rt().form.InfoMode);
     EXPECT_EQ(form().control("CommandQuest").backColor, kLightGrey);
-}
-
-TEST_F(InfoMode, OkShowsItsTextOnThreeLinesAndActsOnlyAfterTheModeEnds) {
-    form().CommandQuest_Click();
-    EXPECT_EQ(run([&] { form().CommandOK_Click(); }), -1);
-    ASSERT_EQ(shown().size(), 1u);
-    EXPECT_EQ(lastBox().text, "First line\r\nSecond\r\nthird");
-    EXPECT_EQ(lastBox().title, "Info:");
-    EXPECT_EQ(lastBox().icon, DialogIcon::Information);
-    EXPECT_EQ(lastBox().buttons, DialogButtons::Ok);
-    EXPECT_TRUE(form().control("CommandOK").enabled);
-    EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "");
-
-    form().CommandQuest_Click();
     EXPECT_EQ(run([&] { form().CommandOK_Click(); }), kExitOk);
     EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "1.0.2 - Standalone");
-}
-
-TEST_F(InfoMode, CancelShowsItsTextAndAsksNothing) {
-    form().CommandQuest_Click();
-    EXPECT_EQ(run([&] { form().CommandCancel_Click(); }), -1);
-    ASSERT_EQ(shown().size(), 1u);
-    EXPECT_EQ(lastBox().text, "Leaves");
-    EXPECT_FALSE(inst.exists(TestInstallation::kErrorLog));
 }
 
 TEST_F(InfoMode, CheckBoxKeepsItsStateAndShowsItsTextEachTime) {
@@ -63,33 +63,23 @@ TEST_F(InfoMode, CheckBoxKeepsItsStateAndShowsItsTextEachTime) {
     form().operatorClicksCheckJump();
     EXPECT_EQ(form().control("CheckJump").value, 1);
     EXPECT_FALSE(inst.rt().form.CheckJumpRestoring);
-    ASSERT_EQ(shown().size(), 2u);
-    EXPECT_EQ(shown()[0].text, "Jumps");
-    EXPECT_EQ(shown()[1].text, "Jumps");
+    EXPECT_EQ(newTexts(), (Texts{"Jumps", "Jumps"}));
     ASSERT_FALSE(view.changes.empty());
     EXPECT_EQ(view.changes.back().value, 1);
 
     form().CommandQuest_Click();
     form().operatorClicksCheckJump();
     EXPECT_EQ(form().control("CheckJump").value, 0);
-    EXPECT_EQ(shown().size(), 2u);
+    EXPECT_TRUE(newTexts().empty());
 }
 
-TEST_F(InfoMode, FrameShowsAnEmptyBoxAndNothingOutsideTheMode) {
+TEST_F(InfoMode, FrameAndControlsWithoutHelpIdShowAnEmptyBoxOnlyInTheMode) {
     form().FrameRezept_Click();
     EXPECT_TRUE(shown().empty());
     form().CommandQuest_Click();
     form().FrameRezept_Click();
-    ASSERT_EQ(shown().size(), 1u);
-    EXPECT_EQ(lastBox().text, "");
-    EXPECT_EQ(lastBox().title, "Info:");
-}
-
-TEST_F(InfoMode, ControlWithoutHelpIdShowsAnEmptyBox) {
-    form().CommandQuest_Click();
     form().ShowInfoText(form().control("Header"));
-    ASSERT_EQ(shown().size(), 1u);
-    EXPECT_EQ(lastBox().text, "");
+    EXPECT_EQ(newTexts(), (Texts{"", ""}));
 }
 
 }  // namespace

@@ -8,13 +8,18 @@ namespace {
 
 using LanguageFile = FormTest;
 
-const char* const kCaptionKeys[] = {"Caption_CommandQuest_", "Caption_CommandOK_",
-                                    "Caption_CommandCancel_", "Caption_CheckJump_",
-                                    "Caption_Header_"};
-const char* const kToolTipKeys[] = {"TTT_CommandQuest_", "TTT_CommandOK_",   "TTT_CommandCancel_",
-                                    "TTT_MainFrame_",    "TTT_FrameRezept_", "TTT_CheckJump_",
-                                    "TTT_Header_"};
-const char* const kHelpKeys[] = {"Help1", "Help2", "Help12"};
+const char* const kCheckJump = "Sprung zu MaterialChange";
+const char* const kHeader = "Dalvon - Konfiguration Voreinstellungen";
+const char* const kZeroKeys[] = {"TTT_CommandQuest_",
+                                 "TTT_CommandOK_",
+                                 "TTT_CommandCancel_",
+                                 "TTT_MainFrame_",
+                                 "TTT_FrameRezept_",
+                                 "TTT_CheckJump_",
+                                 "TTT_Header_",
+                                 "Help1",
+                                 "Help2",
+                                 "Help12"};
 
 Control label(const std::string& name, std::optional<int> index = {}, const std::string& tag = {},
               int helpId = 0) {
@@ -27,37 +32,40 @@ Control label(const std::string& name, std::optional<int> index = {}, const std:
     return control;
 }
 
-TEST_F(LanguageFile, FirstStartWritesEveryKeyOfTheBuiltInLanguage) {
+TEST_F(LanguageFile, FirstStartWritesEveryKeyOfTheBuiltInLanguageAndReadsItBack) {
     ASSERT_FALSE(inst.exists(kLanguageFile));
     load();
     EXPECT_EQ(entry("Language", "Language", kLanguageFile), "1031");
-    EXPECT_EQ(entry("1031", "Caption_CommandQuest_", kLanguageFile), "");
-    EXPECT_EQ(entry("1031", "Caption_CommandOK_", kLanguageFile), "");
-    EXPECT_EQ(entry("1031", "Caption_CommandCancel_", kLanguageFile), "");
-    EXPECT_EQ(entry("1031", "Caption_CheckJump_", kLanguageFile), "Sprung zu MaterialChange");
-    EXPECT_EQ(entry("1031", "Caption_Header_", kLanguageFile),
-              "Dalvon - Konfiguration Voreinstellungen");
-    for (const char* key : kToolTipKeys)
-        EXPECT_EQ(entry("1031", key, kLanguageFile), "0") << key;
-    for (const char* key : kHelpKeys)
+    for (const char* key :
+         {"Caption_CommandQuest_", "Caption_CommandOK_", "Caption_CommandCancel_"})
+        EXPECT_EQ(entry("1031", key, kLanguageFile), "") << key;
+    EXPECT_EQ(entry("1031", "Caption_CheckJump_", kLanguageFile), kCheckJump);
+    EXPECT_EQ(entry("1031", "Caption_Header_", kLanguageFile), kHeader);
+    for (const char* key : kZeroKeys)
         EXPECT_EQ(entry("1031", key, kLanguageFile), "0") << key;
     // Frames have no caption and load no help text.
     EXPECT_EQ(entry("1031", "Caption_FrameRezept_", kLanguageFile), kMissing);
     EXPECT_EQ(entry("1031", "Help11", kLanguageFile), kMissing);
     EXPECT_EQ(inst.rt().form.InfoTexts[0], "");
+
+    // A second start reads back what the first wrote and changes nothing.
+    std::string first = inst.readFile(kLanguageFile);
+    frm_Dalvon_Config_Exe again(inst.rt());
+    again.LoadToolTipTexts();
+    EXPECT_EQ(inst.readFile(kLanguageFile), first);
+    EXPECT_EQ(again.control("CheckJump").caption, kCheckJump);
 }
 
 TEST_F(LanguageFile, AnotherLanguageGetsZeroForEveryKeyAndTheWindowKeepsItsTexts) {
     inst.writeFile(kLanguageFile, "[Language]\r\nLanguage=1033\r\n[1033]\r\n");
     load();
-    for (const char* key : kCaptionKeys)
+    for (const char* key : kZeroKeys)
         EXPECT_EQ(entry("1033", key, kLanguageFile), "0") << key;
-    for (const char* key : kToolTipKeys)
-        EXPECT_EQ(entry("1033", key, kLanguageFile), "0") << key;
-    for (const char* key : kHelpKeys)
+    for (const char* key : {"Caption_CommandQuest_", "Caption_CommandOK_", "Caption_CommandCancel_",
+                            "Caption_CheckJump_", "Caption_Header_"})
         EXPECT_EQ(entry("1033", key, kLanguageFile), "0") << key;
     EXPECT_EQ(entry("1031", "Caption_CheckJump_", kLanguageFile), kMissing);
-    EXPECT_EQ(form().control("CheckJump").caption, "Sprung zu MaterialChange");
+    EXPECT_EQ(form().control("CheckJump").caption, kCheckJump);
     EXPECT_EQ(form().control("CheckJump").toolTip, "");
     // What was read is the info text: nothing at first, the placeholder from then on.
     EXPECT_EQ(inst.rt().form.InfoTexts[11], "");
@@ -85,23 +93,13 @@ TEST_F(LanguageFile, ZeroCaptionIsReplacedOnlyInTheBuiltInLanguage) {
                    "[Language]\r\nLanguage=1031\r\n[1031]\r\nCaption_Header_=0\r\n"
                    "[1033]\r\nCaption_Header_=0\r\n");
     load();
-    EXPECT_EQ(entry("1031", "Caption_Header_", kLanguageFile),
-              "Dalvon - Konfiguration Voreinstellungen");
+    EXPECT_EQ(entry("1031", "Caption_Header_", kLanguageFile), kHeader);
 
     inst.writeFile(kLanguageFile, "[Language]\r\nLanguage=1033\r\n[1033]\r\nCaption_Header_=0\r\n");
     frm_Dalvon_Config_Exe again(inst.rt());
     again.LoadToolTipTexts();
     EXPECT_EQ(entry("1033", "Caption_Header_", kLanguageFile), "0");
-    EXPECT_EQ(again.control("Header").caption, "Dalvon - Konfiguration Voreinstellungen");
-}
-
-TEST_F(LanguageFile, SecondStartReadsBackWhatTheFirstWrote) {
-    load();
-    std::string first = inst.readFile(kLanguageFile);
-    frm_Dalvon_Config_Exe again(inst.rt());
-    again.LoadToolTipTexts();
-    EXPECT_EQ(inst.readFile(kLanguageFile), first);
-    EXPECT_EQ(again.control("CheckJump").caption, "Sprung zu MaterialChange");
+    EXPECT_EQ(again.control("Header").caption, kHeader);
 }
 
 TEST_F(LanguageFile, ControlArraysNotttTagsAndHelpIdsOutOfRange) {

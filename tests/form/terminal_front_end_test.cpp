@@ -47,21 +47,17 @@ TEST_F(TerminalWindow, ShowsCaptionAndOptionAndRunsOk) {
     EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "1.0.2 - Standalone");
 }
 
-TEST_F(TerminalWindow, EndOfInputIsAConfirmedCancel) {
+TEST_F(TerminalWindow, EndOfInputIsAConfirmedCancelAndTheQuestionTakesItsDefault) {
     std::string programIni = inst.readFile(kProgramIni);
     EXPECT_EQ(session(""), kExitCancelled);
-    EXPECT_EQ(inst.readFile(TestInstallation::kErrorLog),
-              "Konfigurations-EXE wurde abgebrochen:     Dalvon\r\n");
-    EXPECT_EQ(inst.readFile(kProgramIni), programIni);
-}
-
-TEST_F(TerminalWindow, CancelQuestionTakesItsDefaultNoAtTheEndOfInput) {
     EXPECT_EQ(session("cancel\n"), kExitCancelled);
     EXPECT_TRUE(printed("[exclamation] Cancel?\nCancel edits?\nRemark:\n"));
     EXPECT_TRUE(printed("(yes/no, default no)"));
-    // One line from the input's end, not from the answer.
+    // One line for each end of input, none for the answer.
     EXPECT_EQ(inst.readFile(TestInstallation::kErrorLog),
+              "Konfigurations-EXE wurde abgebrochen:     Dalvon\r\n"
               "Konfigurations-EXE wurde abgebrochen:     Dalvon\r\n");
+    EXPECT_EQ(inst.readFile(kProgramIni), programIni);
 }
 
 TEST_F(TerminalWindow, CloseAnsweredYesEndsAndInfoModeShowsTexts) {
