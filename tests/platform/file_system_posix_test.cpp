@@ -115,16 +115,5 @@ TEST_F(PosixFileSystemTest, AReplacedFileKeepsItsPermissions) {
               fs::perms::owner_read | fs::perms::owner_write);
 }
 
-TEST_F(PosixFileSystemTest, HostPathsAndWindowsPathsMeetThroughTheDrives) {
-    fs::create_directories(m_root / "d" / "Plant" / "Config");
-    EXPECT_EQ(m_files->hostPath("D:\\PLANT\\config\\New.ini"),
-              (m_root / "d" / "Plant" / "Config" / "New.ini").string());
-    EXPECT_EQ(m_files->windowsPath((m_root / "d" / "Plant" / "Config").string()),
-              "D:\\Plant\\Config");
-    EXPECT_EQ(m_files->windowsPath((m_root / "d").string()), "D:");
-    EXPECT_THROW(m_files->windowsPath("/opt/elsewhere"), Fault);  // no Z: in this table
-    EXPECT_THROW(m_files->hostPath("Q:\\x"), Fault);
-}
-
 }  // namespace
 }  // namespace dalvon
