@@ -38,19 +38,6 @@ TEST(ProfileAccess, MissingAndEmptyEntriesReadAlike) {
               "File 'D:\\Plant\\parameter\\Program.ini' or Section [Sec] or Entry 'Key' not found");
 }
 
-TEST(ProfileAccess, BooleansReadCaseInsensitivelyAndWriteLowerCase) {
-    TestInstallation inst;
-    Runtime& rt = inst.rt();
-    inst.writeFile(kIni, "[P]\r\na=true\r\nb=True\r\nc=TRUE\r\nd=1\r\ne=yes\r\nf=\r\n");
-    for (const char* key : {"a", "b", "c"})
-        EXPECT_TRUE(LoadIniBoolean(rt, "P", key, kIni, true, false));
-    for (const char* key : {"d", "e", "f", "g"})
-        EXPECT_FALSE(LoadIniBoolean(rt, "P", key, kIni, true, false));
-    EXPECT_EQ(SaveIni(rt, Variant::boolean(true), "P", "d", kIni), 1);
-    EXPECT_EQ(inst.readFile(kIni),
-              "[P]\r\na=true\r\nb=True\r\nc=TRUE\r\nd=true\r\ne=yes\r\nf=\r\n");
-}
-
 TEST(ProfileAccess, SaveIniWritesTextsNumbersAndRejectsOtherKinds) {
     TestInstallation inst;
     Runtime& rt = inst.rt();
