@@ -26,13 +26,6 @@ TEST_F(LoadAndLeave, StandaloneLoadShowsTheModeAndWaits) {
     EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "");
 }
 
-TEST_F(LoadAndLeave, IntegratedLoadTakesTheMachinesOfTheConfigurationProfile) {
-    EXPECT_EQ(load(kIntegrated), -1);
-    EXPECT_EQ(form().window().caption, "Erweiterte Konfiguration Config - integriert");
-    EXPECT_EQ(inst.rt().ExistingMachines, (std::vector<std::string>{"", "Press1", "Winder"}));
-    EXPECT_TRUE(form().control("CommandOK").enabled);
-}
-
 TEST_F(LoadAndLeave, SilentLoadPressesOkItselfAndAsksNothing) {
     setEntry("Project", "DalvonJumpToMaterialChange", "TRUE", kProgramIni);
     EXPECT_EQ(load("/EXTERNAL=SILENT"), kExitOk);
@@ -117,8 +110,11 @@ TEST_F(LoadAndLeave, CancelAnsweredNoChangesNothingAndYesEndsWithTheLogLine) {
     EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "");
 }
 
-TEST_F(LoadAndLeave, IntegratedCancelNamesTheComponentAndLogsToTheLogfile) {
-    load(kIntegrated);
+TEST_F(LoadAndLeave, IntegratedLoadTakesItsMachinesAndCancelLogsToTheLogfile) {
+    EXPECT_EQ(load(kIntegrated), -1);
+    EXPECT_EQ(form().window().caption, "Erweiterte Konfiguration Config - integriert");
+    EXPECT_EQ(inst.rt().ExistingMachines, (std::vector<std::string>{"", "Press1", "Winder"}));
+    EXPECT_TRUE(form().control("CommandOK").enabled);
     inst.dialogs().queue(DialogAnswer::Yes);
     EXPECT_EQ(run([&] { form().CommandCancel_Click(); }), kExitCancelled);
     ASSERT_EQ(shown().size(), 1u);
