@@ -131,6 +131,18 @@ void JetFile::damaged(const std::string& what) const {
                 "Unrecognized database format '" + m_displayPath + "'. " + what);
 }
 
+std::string damageOf(const std::exception& error) {
+    const auto* fault = dynamic_cast<const Fault*>(&error);
+    if (!fault)
+        return error.what();
+    const std::string& text = fault->description();
+    const std::string_view lead = "Unrecognized database format '";
+    const size_t end = text.find("'. ");
+    if (text.rfind(lead, 0) == 0 && end != std::string::npos)
+        return text.substr(end + 3);
+    return text;
+}
+
 uint8_t readU8(const JetFile& file, Bytes bytes, size_t offset) {
     return readRange(file, bytes, offset, 1)[0];
 }

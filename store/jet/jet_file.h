@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <span>
 #include <string>
 #include <string_view>
@@ -57,6 +58,10 @@ private:
     uint32_t m_pageCount = 0;
     uint16_t m_codePage = 1252;
 };
+
+// What a fault says about the damage, without the "Unrecognized database format '<path>'. "
+// that damaged() puts in front; other faults' descriptions whole.
+std::string damageOf(const std::exception& error);
 
 // Little-endian readers over a span; Fault 3343 through `file` when the range leaves the span.
 uint8_t readU8(const JetFile& file, Bytes bytes, size_t offset);

@@ -18,27 +18,6 @@ struct TdefLayout {
 constexpr TdefLayout kJet4 = {41, 43, 45, 51, 55, 63, 12, 25, 5, 7, 12, 15, 21, 23};
 constexpr TdefLayout kJet3 = {21, 23, 25, 31, 35, 43, 8, 18, 1, 3, 12, 13, 14, 16};
 
-// The first page whole, then bytes 8... of each continuation page, cut at the stored length.
-std::vector<uint8_t> assembleDefinition(const JetFile& file, uint32_t first,
-                                        const std::string& name) {
-    std::vector<uint8_t> buffer;
-    std::set<uint32_t> seen;
-    for (uint32_t current = first; current != 0;) {
-        if (!seen.insert(current).second) {
-            file.damaged("The definition of table '" + name + "' loops over its pages.");
-        }
-        Bytes bytes = file.page(current, 0x02, "the definition of table '" + name + "'");
-        buffer.insert(buffer.end(), bytes.begin() + (buffer.empty() ? 0 : 8), bytes.end());
-        current = readU32(file, bytes, 4);
-    }
-    const uint32_t length = readU32(file, buffer, 8);
-    if (length > buffer.size()) {
-        file.damaged("The definition of table '" + name + "' is longer than its pages.");
-    }
-    buffer.resize(length);
-    return buffer;
-}
-
 JetColumn readDescriptor(const JetFile& file, Bytes d, const TdefLayout& at) {
     JetColumn column;
     column.type = readU8(file, d, 0);
@@ -70,9 +49,31 @@ size_t readNames(const JetFile& file, Bytes def, size_t offset, std::vector<JetC
 
 }  // namespace
 
+std::vector<uint8_t> readDefinitionBytes(const JetFile& file, uint32_t first,
+                                         const std::string& name, std::vector<uint32_t>* pages) {
+    std::vector<uint8_t> buffer;
+    std::set<uint32_t> seen;
+    for (uint32_t current = first; current != 0;) {
+        if (!seen.insert(current).second) {
+            file.damaged("The definition of table '" + name + "' loops over its pages.");
+        }
+        Bytes bytes = file.page(current, 0x02, "the definition of table '" + name + "'");
+        if (pages)
+            pages->push_back(current);
+        buffer.insert(buffer.end(), bytes.begin() + (buffer.empty() ? 0 : 8), bytes.end());
+        current = readU32(file, bytes, 4);
+    }
+    const uint32_t length = readU32(file, buffer, 8);
+    if (length > buffer.size()) {
+        file.damaged("The definition of table '" + name + "' is longer than its pages.");
+    }
+    buffer.resize(length);
+    return buffer;
+}
+
 JetTableDef readTableDef(const JetFile& file, uint32_t page, const std::string& name) {
     const TdefLayout& at = file.isJet4() ? kJet4 : kJet3;
-    const std::vector<uint8_t> buffer = assembleDefinition(file, page, name);
+    const std::vector<uint8_t> buffer = readDefinitionBytes(file, page, name);
     Bytes def(buffer);
     JetTableDef table;
     table.name = name;

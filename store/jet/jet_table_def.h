@@ -54,6 +54,13 @@ struct JetTableDef {
 // is damaged. `name` is used in fault texts only.
 JetTableDef readTableDef(const JetFile& file, uint32_t page, const std::string& name);
 
+// The definition's bytes: the first page whole, then bytes 8... of each continuation page, cut
+// at the stored length. `pages`, when given, receives the pages of the chain in order. Fault
+// 3343 when a page is no definition page, the chain loops or the length exceeds the pages.
+std::vector<uint8_t> readDefinitionBytes(const JetFile& file, uint32_t page,
+                                         const std::string& name,
+                                         std::vector<uint32_t>* pages = nullptr);
+
 // The field as the classic engine reports it (Text sizes in characters).
 FieldDef fieldDefOf(const JetFile& file, const JetColumn& column);
 

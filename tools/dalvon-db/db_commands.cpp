@@ -4,6 +4,7 @@
 
 #include "platform/file_system.h"
 #include "store/database.h"
+#include "store/jet/jet_check.h"
 #include "tools/dalvon-db/convert_command.h"
 #include "tools/dalvon-db/csv_writer.h"
 
@@ -55,6 +56,25 @@ int exportTable(CommandContext& context, const std::vector<std::string>& argumen
     return 0;
 }
 
+// Prints each problem of a Jet file and exits 1 when there is any; warnings and what could not
+// be judged are listed too but do not fail the check.
+int checkFile(CommandContext& context, const std::vector<std::string>& arguments) {
+    const jet::JetCheckReport report = jet::checkJetFileReport(arguments[0]);
+    for (const std::string& problem : report.problems)
+        context.out << problem << '\n';
+    for (const std::string& warning : report.warnings)
+        context.out << "warning: " << warning << '\n';
+    for (const std::string& note : report.notChecked)
+        context.out << "not checked: " << note << '\n';
+    if (!report.problems.empty()) {
+        context.out << report.problems.size() << " problem(s) in " << arguments[0] << '\n';
+        return 1;
+    }
+    context.out << "OK: " << arguments[0] << " (" << report.tables << " tables, " << report.indexes
+                << " indexes, " << report.leakedPages << " leaked pages)\n";
+    return 0;
+}
+
 }  // namespace
 
 const std::vector<Command>& commands() {
@@ -66,6 +86,9 @@ const std::vector<Command>& commands() {
          exportTable},
         {"convert", "IN OUT", "copies every table of IN into a new SQLite file OUT", 2, 2,
          convertDatabase},
+        {"check", "FILE",
+         "checks the structure of a Jet file; exit 1 when it finds problems or FILE is no Jet file",
+         1, 1, checkFile},
     };
     return kCommands;
 }

@@ -1,0 +1,141 @@
+#include "store/jet/jet_index_key.h"
+
+#include <bit>
+#include <string>
+
+#include "store/jet/jet_table_def.h"
+
+namespace dalvon::jet {
+namespace {
+
+constexpr uint8_t kAscending = 0x7F;
+constexpr uint8_t kDescending = 0x80;
+constexpr uint8_t kAscendingNull = 0x00;
+constexpr uint8_t kDescendingNull = 0xFF;
+constexpr uint32_t kGeneralLegacy = 0x0409;
+constexpr size_t kMaxTextKey = 255;
+
+using Key = std::vector<uint8_t>;
+
+void appendBigEndian(Key& key, uint64_t value, size_t bytes) {
+    for (size_t i = bytes; i-- > 0;)
+        key.push_back(static_cast<uint8_t>(value >> (i * 8)));
+}
+
+void invertFrom(Key& key, size_t start) {
+    for (size_t i = start; i < key.size(); ++i)
+        key[i] = static_cast<uint8_t>(~key[i]);
+}
+
+// Two's complement integers sort as unsigned once their sign bit is flipped.
+void appendInteger(Key& key, int64_t value, size_t bytes) {
+    const size_t start = key.size();
+    appendBigEndian(key, static_cast<uint64_t>(value), bytes);
+    key[start] ^= 0x80;
+}
+
+// IEEE values sort as unsigned when positives get the sign bit flipped and negatives are
+// inverted whole.
+void appendFloating(Key& key, uint64_t bits, size_t bytes) {
+    const size_t start = key.size();
+    appendBigEndian(key, bits, bytes);
+    if (key[start] & 0x80) {
+        invertFrom(key, start);
+    } else {
+        key[start] ^= 0x80;
+    }
+}
+
+uint8_t generalLegacyCode(char c) {
+    static constexpr uint8_t kDigits[] = {0x36, 0x38, 0x3A, 0x3C, 0x3E,
+                                          0x40, 0x42, 0x44, 0x46, 0x48};
+    static constexpr uint8_t kLetters[] = {0x4A, 0x4C, 0x4D, 0x4F, 0x51, 0x53, 0x55, 0x57, 0x59,
+                                           0x5B, 0x5C, 0x5E, 0x60, 0x62, 0x64, 0x66, 0x68, 0x69,
+                                           0x6B, 0x6D, 0x6F, 0x71, 0x73, 0x75, 0x76, 0x78};
+    if (c == ' ')
+        return 0x07;
+    if (c >= '0' && c <= '9')
+        return kDigits[c - '0'];
+    if (c >= 'A' && c <= 'Z')
+        return kLetters[c - 'A'];
+    if (c >= 'a' && c <= 'z')
+        return kLetters[c - 'a'];
+    return 0;
+}
+
+// Text keys: one code per character, 01, the (here always empty) extra codes, then 00.
+bool appendText(Key& key, std::string text) {
+    if (text.size() > kMaxTextKey)
+        text.resize(kMaxTextKey);
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    if (text.empty())
+        return false;
+    for (char c : text) {
+        const uint8_t code = generalLegacyCode(c);
+        if (code == 0)
+            return false;
+        key.push_back(code);
+    }
+    key.push_back(0x01);
+    key.push_back(0x00);
+    return true;
+}
+
+bool appendValue(Key& key, const KeyColumn& column, const Variant& value) {
+    switch (column.type) {
+        case kBoolean:
+            key.push_back(value.toBoolean() ? 0x00 : 0xFF);
+            return true;
+        case kByte:
+            key.push_back(static_cast<uint8_t>(value.toLong()));
+            return true;
+        case kInteger:
+            appendInteger(key, value.toInteger(), 2);
+            return true;
+        case kLong:
+            appendInteger(key, value.toLong(), 4);
+            return true;
+        case kCurrency:
+            appendInteger(key, value.asCurrency().scaled, 8);
+            return true;
+        case kSingle:
+            appendFloating(key, std::bit_cast<uint32_t>(static_cast<float>(value.toDouble())), 4);
+            return true;
+        case kDouble:
+            appendFloating(key, std::bit_cast<uint64_t>(value.toDouble()), 8);
+            return true;
+        case kDateTime:
+            appendFloating(key, std::bit_cast<uint64_t>(value.asDate().oleDays), 8);
+            return true;
+        case kText:
+            return column.ascending && column.sortOrder == kGeneralLegacy && value.isString() &&
+                   appendText(key, value.asString());
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> encodeIndexKey(const std::vector<KeyColumn>& columns,
+                                                   const std::vector<Variant>& values) {
+    Key key;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const KeyColumn& column = columns[i];
+        const Variant& value = i < values.size() ? values[i] : Variant::null();
+        if (value.isNull() && column.type != kBoolean) {
+            key.push_back(column.ascending ? kAscendingNull : kDescendingNull);
+            continue;
+        }
+        key.push_back(column.ascending ? kAscending : kDescending);
+        const size_t start = key.size();
+        if (!appendValue(key, column, value))
+            return std::nullopt;
+        if (!column.ascending)
+            invertFrom(key, start);
+    }
+    return key;
+}
+
+}  // namespace dalvon::jet

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/variant.h"
+
+namespace dalvon::jet {
+
+// One column of an index key: its type code, direction, and for text its sort order as the
+// column descriptor stores it (LCID in the low 16 bits, sort version in the top byte).
+struct KeyColumn {
+    uint8_t type = 0;
+    bool ascending = true;
+    uint32_t sortOrder = 0;
+};
+
+// The bytes a Jet 4 index stores as the key of a row with `values` (one per key column), without
+// the row pointer. nullopt when a value lies outside what this encoder covers.
+//
+// Covered: NULL of any type; Yes/No, Byte, Integer, Long, Currency, Single, Double and Date/Time
+// in both directions; ascending Text in the "General (legacy)" sort order (LCID 1033, version 0)
+// when every character is an ASCII letter, digit or space and the value is not empty after its
+// trailing spaces are cut. Not covered: other characters (punctuation, accents, anything beyond
+// ASCII), descending text, other sort orders (the Jet 3 "General 97" order among them), Memo,
+// GUID, Binary and Decimal keys.
+std::optional<std::vector<uint8_t>> encodeIndexKey(const std::vector<KeyColumn>& columns,
+                                                   const std::vector<Variant>& values);
+
+}  // namespace dalvon::jet
