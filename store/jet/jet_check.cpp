@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include "platform/fault.h"
 #include "store/jet/jet_check_parts.h"
@@ -93,7 +94,7 @@ private:
                                   std::to_string(page) + " lies beyond the end of the file");
                 continue;
             }
-            m_liveTables.insert(page);
+            m_liveTables.emplace(page, name);
             checkTable(m_context, name, page);
         }
     }
@@ -117,13 +118,12 @@ private:
                 continue;
             Bytes bytes = m_file.page(page);
             const uint32_t back = readU32(m_file, bytes, 4);
-            const bool namesLiveTable =
-                (bytes[0] == 0x01 || bytes[0] == 0x03 || bytes[0] == 0x04) &&
-                m_liveTables.count(back) != 0;
-            if (namesLiveTable) {
+            const auto table = m_liveTables.find(back);
+            const bool claimsTable = bytes[0] == 0x01 || bytes[0] == 0x03 || bytes[0] == 0x04;
+            if (claimsTable && table != m_liveTables.end()) {
                 m_context.problem("page " + std::to_string(page) + ": " +
-                                  (bytes[0] == 0x01 ? "a data" : "an index") +
-                                  " page of table definition page " + std::to_string(back) +
+                                  (bytes[0] == 0x01 ? "a data" : "an index") + " page of " +
+                                  tableLabel(table->second) +
                                   " that none of its maps owns and that is not marked free");
             } else {
                 ++m_report.leakedPages;
@@ -135,7 +135,7 @@ private:
     JetCheckReport m_report;
     PageOwners m_owners;
     CheckContext m_context;
-    std::set<uint32_t> m_liveTables;
+    std::map<uint32_t, std::string> m_liveTables;  // definition page -> name
     std::set<uint32_t> m_free;
 };
 

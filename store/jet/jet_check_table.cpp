@@ -22,8 +22,14 @@ bool checkDataPage(CheckContext& context, uint32_t number, const std::string& ow
                         " where a data page belongs");
         return false;
     }
+    uint16_t expected = 0;
+    try {
+        expected = expectedDataFreeSpace(context.file, page);
+    } catch (const std::exception& error) {
+        context.problem(pageLabel(owner, number) + damageOf(error));
+        return false;
+    }
     const uint16_t stated = readU16(context.file, page, 2);
-    const uint16_t expected = expectedDataFreeSpace(context.file, page);
     if (stated != expected) {
         context.problem(pageLabel(owner, number) + "free space stated as " +
                         std::to_string(stated) + ", the rows leave " + std::to_string(expected));

@@ -74,12 +74,13 @@ public:
     uint32_t firstDataPage() const {
         return jet::usageMapPages(m_file, m_storage.ownedPages, "table").front();
     }
-    // Sets the bit of `page` in the inline map at `map`.
-    void markInMap(jet::RowPointer map, uint32_t page) {
+    // Sets or clears the bit of `page` in the inline map at `map`.
+    void markInMap(jet::RowPointer map, uint32_t page, bool marked = true) {
         const jet::Bytes row = m_file.row(map);
         ASSERT_EQ(row[0], 0) << "an inline map";
         const uint32_t bit = page - jet::readU32(m_file, row, 1);
-        m_bytes[offsetOf(row) + 5 + bit / 8] |= static_cast<uint8_t>(1 << bit % 8);
+        uint8_t& byte = m_bytes[offsetOf(row) + 5 + bit / 8];
+        byte = static_cast<uint8_t>(marked ? byte | 1 << bit % 8 : byte & ~(1 << bit % 8));
     }
 
 private:
@@ -132,6 +133,9 @@ const std::vector<Damage>& damages() {
          "free space stated as"},
         {"a wrong back pointer", [](Patient& p) { p.bytes()[p.at(p.firstDataPage(), 4)] ^= 0x40; },
          "names table definition page"},
+        {"a data page its table's map lost",
+         [](Patient& p) { p.markInMap(p.storage().ownedPages, p.firstDataPage(), false); },
+         "that none of its maps owns"},
         {"an owned page marked free",
          [](Patient& p) {
              p.markInMap({1, 0}, p.firstDataPage());
