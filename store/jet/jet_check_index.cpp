@@ -145,8 +145,10 @@ private:
             problem(page, what);
     }
 
-    void checkEntries(const IndexTree& tree) {
-        std::map<uint32_t, size_t> entryOf;  // row pointer -> entry position
+    // Row pointer -> position of its entry; entries without a pointer or for a row that
+    // already has one are problems.
+    std::map<uint32_t, size_t> entriesByRow(const IndexTree& tree) {
+        std::map<uint32_t, size_t> entryOf;
         for (size_t i = 0; i < tree.entries.size(); ++i) {
             const auto pointer = entryPointer(tree.entries[i]);
             if (!pointer) {
@@ -155,32 +157,39 @@ private:
                 report(tree.entryPages[i], "a second entry for the row at " + rowText(*pointer));
             }
         }
-        std::string notCovered;
-        for (const ScannedRow& row : m_table.rows) {
-            const std::vector<Variant> values = keyValues(row.values);
-            if (!indexed(values))
-                continue;
-            const uint32_t pointer = pointerKey(row.at);
-            const auto found = entryOf.find(pointer);
-            if (found == entryOf.end()) {
-                report(m_index.rootPage, "no entry for the row at " + rowText(pointer));
-                continue;
-            }
-            const IndexEntry& entry = tree.entries[found->second];
-            const uint32_t page = tree.entryPages[found->second];
-            entryOf.erase(found);
-            const auto key = encodeIndexKey(m_keyColumns, values);
-            if (!key) {
-                if (notCovered.empty())
-                    notCovered = uncovered(values);
-                continue;
-            }
-            if (!std::equal(key->begin(), key->end(), entry.begin(), entry.end() - 4)) {
-                report(page, "the entry for the row at " + rowText(pointer) + " has key " +
-                                 hex({entry.begin(), entry.end() - 4}) + ", the row's key is " +
-                                 hex(*key));
-            }
+        return entryOf;
+    }
+
+    // Finds the row's entry (and takes it out of `entryOf`) and compares its key.
+    void checkRow(const ScannedRow& row, const IndexTree& tree,
+                  std::map<uint32_t, size_t>& entryOf) {
+        const std::vector<Variant> values = keyValues(row.values);
+        if (!indexed(values))
+            return;
+        const uint32_t pointer = pointerKey(row.at);
+        const auto found = entryOf.find(pointer);
+        if (found == entryOf.end()) {
+            report(m_index.rootPage, "no entry for the row at " + rowText(pointer));
+            return;
         }
+        const IndexEntry& entry = tree.entries[found->second];
+        const uint32_t page = tree.entryPages[found->second];
+        entryOf.erase(found);
+        const auto key = encodeIndexKey(m_keyColumns, values);
+        if (!key) {
+            if (m_notCovered.empty())
+                m_notCovered = uncovered(values);
+        } else if (!std::equal(key->begin(), key->end(), entry.begin(), entry.end() - 4)) {
+            report(page, "the entry for the row at " + rowText(pointer) + " has key " +
+                             hex({entry.begin(), entry.end() - 4}) + ", the row's key is " +
+                             hex(*key));
+        }
+    }
+
+    void checkEntries(const IndexTree& tree) {
+        std::map<uint32_t, size_t> entryOf = entriesByRow(tree);
+        for (const ScannedRow& row : m_table.rows)
+            checkRow(row, tree, entryOf);
         for (const auto& [pointer, position] : entryOf) {
             report(tree.entryPages[position],
                    "an entry for " + rowText(pointer) + ", where the table has no row to index");
@@ -189,8 +198,8 @@ private:
             m_context.problem(m_label + ": " + std::to_string(m_entryProblems - kMaxEntryProblems) +
                               " more entry problems");
         }
-        if (!notCovered.empty())
-            m_context.report.notChecked.push_back(m_label + ": keys not checked, " + notCovered);
+        if (!m_notCovered.empty())
+            m_context.report.notChecked.push_back(m_label + ": keys not checked, " + m_notCovered);
     }
 
     CheckContext& m_context;
@@ -200,6 +209,7 @@ private:
     std::vector<size_t> m_valueIndex;
     std::vector<KeyColumn> m_keyColumns;
     size_t m_entryProblems = 0;
+    std::string m_notCovered;
 };
 
 }  // namespace
