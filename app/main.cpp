@@ -1,20 +1,26 @@
 // The program: builds the platform services and the Runtime, picks a front end and hands
 // control to the window's load handler. Every way of ending arrives here as ProgramEnd.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/start_options.h"
+#include "app/window_choice.h"
 #include "app/window_front_end.h"
 #include "form/frm_dalvon_config_exe.h"
 #include "form/terminal/terminal_front_end.h"
+#include "platform/display_probe.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
 #include "platform/profile_store.h"
 #include "platform/program_identity.h"
+#include "standard/program_folder.h"
 #include "standard/runtime.h"
 #include "store/database.h"
 
@@ -23,21 +29,52 @@ extern char** environ;
 namespace dalvon {
 namespace {
 
+// The window can be shown neither on a display nor on a terminal.
+struct NoFrontEnd {
+    std::string reason;
+};
+
 std::unique_ptr<FrontEnd> chooseFrontEnd(bool silent, int& argc, char** argv) {
     // Silent start shows nothing, so it never touches the window system.
-    if (!silent && wantsWindow(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
-                               std::getenv("QT_QPA_PLATFORM"), std::getenv("DALVON_UI"))) {
-        if (std::unique_ptr<FrontEnd> window = makeWindowFrontEnd(argc, argv))
+    if (silent)
+        return makeTerminalFrontEnd(stdin, stderr);
+    DisplayProbes probes{probeX11Display, probeWaylandDisplay, hasWindowPlatform};
+    WindowChoice choice = chooseWindow(displayEnvironment(), probes);
+    if (choice.kind == WindowChoice::Kind::Window) {
+        if (std::unique_ptr<FrontEnd> window = makeWindowFrontEnd(argc, argv, choice.platform))
             return window;
+    } else if (choice.kind == WindowChoice::Kind::Unreachable) {
+        if (!::isatty(STDIN_FILENO))
+            throw NoFrontEnd{choice.reason};
+        std::fprintf(stderr, "Dalvon_Config: %s; using the terminal.\n", choice.reason.c_str());
     }
-    return makeTerminalFrontEnd(stdin, stdout);
+    return makeTerminalFrontEnd(stdin, stderr);
 }
 
-int start(int& argc, char** argv, const std::vector<std::string>& arguments) {
+// After an end through an error: when the program is not inside an installation at all (started
+// from the build folder), the missing configuration file is the first thing it met; say how to
+// name an installation.
+void hintAtInstallation(Runtime& rt) {
+    std::string base = GetBaseFolder(rt);
+    std::string component = GetOCXName(rt);
+    auto isFolder = [&](const std::string& path) {
+        std::error_code error;
+        return std::filesystem::is_directory(rt.files.hostPath(path), error);
+    };
+    if (rt.files.fileExists(base + "\\" + component + "\\" + component + ".cfg") ||
+        isFolder(base + "\\" + component) || isFolder(base + "\\parameter"))
+        return;
+    std::fputs(installationHint(rt.files.hostPath(rt.identity.programFolder())).c_str(), stderr);
+}
+
+int start(int& argc, char** argv, const StartRequest& request) {
     std::unique_ptr<FileSystem> files = makePosixFileSystem(drivesFromEnvironment());
     std::unique_ptr<ProfileStore> profiles = makeProfileStore(*files);
+    std::string invokedAs = argv[0];
+    if (!request.installation.empty())
+        invokedAs = executableInInstallation(request.installation, invokedAs);
     std::unique_ptr<ProgramIdentity> identity =
-        makeProcessIdentity(*files, argv[0], arguments, environ);
+        makeProcessIdentity(*files, invokedAs, request.arguments, environ);
     std::unique_ptr<DatabaseEngine> databases = makeDatabaseEngine(*files);
     std::unique_ptr<FrontEnd> frontEnd =
         chooseFrontEnd(isSilentStart(identity->commandLine()), argc, argv);
@@ -49,8 +86,18 @@ int start(int& argc, char** argv, const std::vector<std::string>& arguments) {
     } catch (const ProgramEnd& end) {
         // What the update wrote so far stays written, however the program ends.
         databases->flushAll();
+        if (end.exitStatus == kExitError && request.installation.empty())
+            hintAtInstallation(rt);
         return end.exitStatus;
     }
+    return kExitError;
+}
+
+int checkInstallation(const std::string& folder) {
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error))
+        return kExitOk;
+    std::fprintf(stderr, "Dalvon_Config: --installation: '%s' is not a folder\n", folder.c_str());
     return kExitError;
 }
 
@@ -58,19 +105,34 @@ int start(int& argc, char** argv, const std::vector<std::string>& arguments) {
 }  // namespace dalvon
 
 int main(int argc, char** argv) {
-    std::vector<std::string> arguments(argv + 1, argv + argc);
-    switch (dalvon::requestOf(arguments)) {
+    dalvon::StartRequest request =
+        dalvon::parseStart(std::vector<std::string>(argv + 1, argv + argc));
+    switch (request.kind) {
         case dalvon::Request::Help:
             std::fputs(dalvon::usageText().c_str(), stdout);
             return dalvon::kExitOk;
         case dalvon::Request::Version:
             std::printf("%s\n", dalvon::versionText().c_str());
             return dalvon::kExitOk;
+        case dalvon::Request::Invalid:
+            std::fprintf(stderr, "Dalvon_Config: %s (see Dalvon_Config --help)\n",
+                         request.error.c_str());
+            return dalvon::kExitError;
         case dalvon::Request::Start:
             break;
     }
+    if (!request.installation.empty() &&
+        dalvon::checkInstallation(request.installation) != dalvon::kExitOk)
+        return dalvon::kExitError;
     try {
-        return dalvon::start(argc, argv, arguments);
+        return dalvon::start(argc, argv, request);
+    } catch (const dalvon::NoFrontEnd& none) {
+        std::fprintf(stderr,
+                     "Dalvon_Config: cannot show the window: %s, and standard input is no "
+                     "terminal. Nothing was changed. Start it on a working display, with "
+                     "DALVON_UI=terminal, or with /EXTERNAL=SILENT.\n",
+                     none.reason.c_str());
+        return dalvon::kExitError;
     } catch (const dalvon::Fault& fault) {
         // A fault before the window exists (a bad drive table, an unusable program folder).
         std::fprintf(stderr, "Dalvon_Config: %s (error %d)\n", fault.description().c_str(),
@@ -78,6 +140,9 @@ int main(int argc, char** argv) {
         return dalvon::kExitError;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "Dalvon_Config: %s\n", error.what());
+        return dalvon::kExitError;
+    } catch (...) {
+        std::fputs("Dalvon_Config: ended by an unknown failure\n", stderr);
         return dalvon::kExitError;
     }
 }

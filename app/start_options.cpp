@@ -6,12 +6,18 @@
 namespace dalvon {
 
 std::string usageText() {
-    return "Usage: Dalvon_Config [/EXTERNAL=ZEBCFG /LOGFILE=PATH | /EXTERNAL=SILENT]\n"
+    return "Usage: Dalvon_Config [--installation DIR] [/EXTERNAL=ZEBCFG /LOGFILE=PATH | "
+           "/EXTERNAL=SILENT]\n"
            "       Dalvon_Config --help | --version\n"
            "\n"
            "Rebuilds the preset definitions of the recipe component's database for every\n"
-           "configured machine and stores the window's option. Run it through a link named\n"
-           "Dalvon_Config in an installation's Config folder: every path is found from there.\n"
+           "configured machine and stores the window's option. Every path is found from the\n"
+           "program's folder: name the installation with --installation DIR, or run the\n"
+           "program through a link named Dalvon_Config in the installation's Config folder.\n"
+           "\n"
+           "Options:\n"
+           "  --installation DIR work on the installation in DIR, as if the program were\n"
+           "                     DIR/Config/Dalvon_Config\n"
            "\n"
            "Start modes:\n"
            "  (no option)        standalone: the window opens; OK updates, Cancel leaves\n"
@@ -28,12 +34,18 @@ std::string usageText() {
            "  DALVON_UI          'terminal' uses the terminal window even when a display is there\n"
            "  QT_QPA_PLATFORM    Qt's platform plugin ('offscreen' for a window without screen)\n"
            "\n"
-           "Terminal window commands (one a line on standard input): ok, cancel, close,\n"
-           "toggle, help, frame. A message box takes the next line as its answer (yes, no,\n"
-           "or an empty line for its default button). At the end of input a message box\n"
-           "takes its default button and the window ends as a confirmed cancel.\n"
+           "Without a display, or when the display cannot be reached (then one line on standard\n"
+           "error says so), the window is shown on the terminal: on standard error, with one\n"
+           "command a line on standard input: ok, cancel, close, toggle (the check box), info\n"
+           "(the help button), frame, help (describes them). A message box takes the next line\n"
+           "as its answer (yes, no, or an empty line for its default button). At the end of\n"
+           "input a message box takes its default button and the window ends as a confirmed\n"
+           "cancel. A display that cannot be reached with no terminal on standard input ends\n"
+           "the program with status 1.\n"
            "\n"
-           "Exit status: 0 the update finished, 1 ended through an error, 2 cancelled.\n";
+           "Exit status: 0 the update finished; 1 ended through an error report, a fatal\n"
+           "condition, a missing configuration file, a wrong command line or no way to show\n"
+           "the window; 2 cancelled.\n";
 }
 
 std::string versionText() {
@@ -42,14 +54,47 @@ std::string versionText() {
            std::to_string(version.revision);
 }
 
-Request requestOf(const std::vector<std::string>& arguments) {
-    for (const std::string& argument : arguments) {
+StartRequest parseStart(const std::vector<std::string>& arguments) {
+    static const std::string kInstallation = "--installation";
+    StartRequest request;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (argument == "--help" || argument == "-h")
-            return Request::Help;
+            return {Request::Help, {}, {}, {}};
         if (argument == "--version")
-            return Request::Version;
+            return {Request::Version, {}, {}, {}};
+        if (argument == kInstallation || argument.rfind(kInstallation + "=", 0) == 0) {
+            bool joined = argument.size() > kInstallation.size();
+            if (!joined && i + 1 == arguments.size())
+                return {Request::Invalid, {}, {}, "--installation needs a folder"};
+            request.installation =
+                joined ? argument.substr(kInstallation.size() + 1) : arguments[++i];
+            if (request.installation.empty())
+                return {Request::Invalid, {}, {}, "--installation needs a folder"};
+            continue;
+        }
+        request.arguments.push_back(argument);
     }
-    return Request::Start;
+    return request;
+}
+
+Request requestOf(const std::vector<std::string>& arguments) {
+    return parseStart(arguments).kind;
+}
+
+std::string executableInInstallation(const std::string& installation,
+                                     const std::string& invokedAs) {
+    std::string name = invokedAs.substr(invokedAs.rfind('/') + 1);
+    std::string folder = installation;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder + "/Config/" + name;
+}
+
+std::string installationHint(const std::string& programFolder) {
+    return "Dalvon_Config: no installation around " + programFolder +
+           "; name one with: Dalvon_Config --installation DIR (DIR holds Config, Dalvon and "
+           "parameter)\n";
 }
 
 bool isSilentStart(const std::string& commandLine) {
@@ -60,14 +105,6 @@ bool isSilentStart(const std::string& commandLine) {
     std::string value = commandLine.substr(at + kKey.size() + 1);
     value = value.substr(0, value.find('/'));
     return upperCase(trimBlanks(value)) == "SILENT";
-}
-
-bool wantsWindow(const char* display, const char* waylandDisplay, const char* qtPlatform,
-                 const char* ui) {
-    auto isSet = [](const char* value) { return value != nullptr && *value != '\0'; };
-    if (isSet(ui) && std::string(ui) == "terminal")
-        return false;
-    return isSet(display) || isSet(waylandDisplay) || isSet(qtPlatform);
 }
 
 }  // namespace dalvon

@@ -2,8 +2,13 @@
 
 namespace dalvon {
 
-std::unique_ptr<FrontEnd> makeWindowFrontEnd(int&, char**) {
+std::unique_ptr<FrontEnd> makeWindowFrontEnd(int&, char**, const std::string&) {
     return nullptr;
+}
+
+// Without a window every display counts as usable: the terminal is taken anyway.
+bool hasWindowPlatform(const std::string&) {
+    return true;
 }
 
 }  // namespace dalvon

@@ -3,8 +3,12 @@
 
 namespace dalvon {
 
-std::unique_ptr<FrontEnd> makeWindowFrontEnd(int& argc, char** argv) {
-    return makeQtFrontEnd(argc, argv);
+std::unique_ptr<FrontEnd> makeWindowFrontEnd(int& argc, char** argv, const std::string& platform) {
+    return makeQtFrontEnd(argc, argv, platform);
+}
+
+bool hasWindowPlatform(const std::string& platform) {
+    return hasQtPlatformPlugin(platform);
 }
 
 }  // namespace dalvon

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,11 @@ public:
     const std::string& ConfigurationIniPath() const { return m_ConfigurationIniPath; }
     // The language file: program folder + executable name + ".ini".
     std::string languageFilePath() const;
+    // The language number LoadToolTipTexts used ("1031"); empty before it ran.
+    const std::string& language() const { return m_language; }
+    // The rows of PRESET_DEFS in the component database, for a front end's summary after the
+    // update; nothing when the database cannot be read.
+    std::optional<int32_t> presetRowCount() const;
 
     // The view to notify of changes; null for none. Not owned.
     void setView(FormView* view) { m_view = view; }
@@ -88,6 +95,7 @@ private:
     WindowLayout m_window = standardWindow();
     std::vector<Control> m_controls;
     std::string m_ConfigurationIniPath;
+    std::string m_language;
     MousePointer m_pointer = MousePointer::Default;
     // Set once OK acts: from then on nothing enables OK or Cancel again.
     bool m_okPathStarted = false;

@@ -40,6 +40,7 @@ std::string frm_Dalvon_Config_Exe::GetLanguage() {
 
 void frm_Dalvon_Config_Exe::LoadToolTipTexts() {
     std::string lang = GetLanguage();
+    m_language = lang;
     std::string file = languageFilePath();
     for (Control& X : m_controls) {
         try {

@@ -1,8 +1,5 @@
 #pragma once
 
-#include <cstdio>
-#include <memory>
-#include <optional>
 #include <string>
 
 namespace dalvon {
@@ -33,18 +30,7 @@ public:
     virtual DialogAnswer show(const MessageBox& box) = 0;
 };
 
-// The word for an icon in terminal output: "critical", "exclamation", "information", "".
-std::string iconWord(DialogIcon icon);
-
 // The text with every break (LF CR, CR LF, lone LF or CR) turned into a plain "\n".
 std::string plainLineBreaks(const std::string& text);
-
-// One line of input without its line end (a CR before the LF is dropped too); nothing at the
-// end of input.
-std::optional<std::string> readTerminalLine(std::FILE* in);
-
-// Terminal front end: prints title, icon word and text to `out`, reads the answer from `in`
-// ("y"/"yes", "n"/"no", empty line for the default). At the end of input the default button.
-std::unique_ptr<Dialogs> makeTerminalDialogs(std::FILE* in, std::FILE* out);
 
 }  // namespace dalvon

@@ -5,6 +5,7 @@
 #include "platform/fault.h"
 #include "platform/file_system.h"
 #include "store/database.h"
+#include "store/open_mode.h"
 #include "store/store_backend.h"
 
 namespace dalvon {
@@ -12,8 +13,8 @@ namespace {
 
 class ContentDispatchEngine : public DatabaseEngine {
 public:
-    explicit ContentDispatchEngine(FileSystem& files) : m_files(files) {
-        m_backends.push_back(makeSqliteBackend());
+    ContentDispatchEngine(FileSystem& files, OpenMode mode) : m_files(files) {
+        m_backends.push_back(makeSqliteBackend(mode));
         m_backends.push_back(makeJetBackend());
     }
 
@@ -50,8 +51,12 @@ private:
 
 }  // namespace
 
+std::unique_ptr<DatabaseEngine> makeDatabaseEngine(FileSystem& files, OpenMode mode) {
+    return std::make_unique<ContentDispatchEngine>(files, mode);
+}
+
 std::unique_ptr<DatabaseEngine> makeDatabaseEngine(FileSystem& files) {
-    return std::make_unique<ContentDispatchEngine>(files);
+    return makeDatabaseEngine(files, OpenMode::ReadWrite);
 }
 
 }  // namespace dalvon

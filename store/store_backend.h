@@ -7,6 +7,7 @@
 namespace dalvon {
 
 class Database;
+enum class OpenMode;  // store/open_mode.h
 
 // One storage engine behind DatabaseEngine (SQLite, Jet). The engine that recognises a file's
 // first bytes opens it.
@@ -26,7 +27,7 @@ public:
     virtual void flushAll() = 0;
 };
 
-std::unique_ptr<StoreBackend> makeSqliteBackend();
+std::unique_ptr<StoreBackend> makeSqliteBackend(OpenMode mode);
 std::unique_ptr<StoreBackend> makeJetBackend();
 
 }  // namespace dalvon

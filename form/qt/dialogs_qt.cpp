@@ -1,7 +1,10 @@
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include "form/qt/qt_services.h"
+#include "form/window_language.h"
 
 namespace dalvon {
 namespace {
@@ -20,9 +23,37 @@ QMessageBox::Icon qtIcon(DialogIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Qt's translation of its own texts (the standard buttons) for one language at a time.
+class QtTranslation {
+public:
+    ~QtTranslation() { QCoreApplication::removeTranslator(&m_translator); }
+
+    void use(const std::string& languageCode) {
+        if (languageCode == m_code)
+            return;
+        m_code = languageCode;
+        QCoreApplication::removeTranslator(&m_translator);
+        // English is Qt's own language; a language without installed translations stays so.
+        if (languageCode.empty() || languageCode == "en")
+            return;
+        QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        if (m_translator.load("qtbase_" + QString::fromStdString(languageCode), folder))
+            QCoreApplication::installTranslator(&m_translator);
+    }
+
+private:
+    QTranslator m_translator;
+    std::string m_code;
+};
+
 class QtDialogs : public Dialogs {
 public:
+    explicit QtDialogs(std::function<std::string()> languageNumber)
+        : m_languageNumber(std::move(languageNumber)) {}
+
     DialogAnswer show(const MessageBox& box) override {
+        if (m_languageNumber)
+            m_translation.use(isoLanguageOf(m_languageNumber()));
         QMessageBox dialog(QApplication::activeWindow());
         dialog.setIcon(qtIcon(box.icon));
         dialog.setWindowTitle(QString::fromStdString(box.title));
@@ -42,12 +73,16 @@ public:
         dialog.setEscapeButton(QMessageBox::No);
         return dialog.exec() == QMessageBox::Yes ? DialogAnswer::Yes : DialogAnswer::No;
     }
+
+private:
+    std::function<std::string()> m_languageNumber;
+    QtTranslation m_translation;
 };
 
 }  // namespace
 
-std::unique_ptr<Dialogs> makeQtDialogs() {
-    return std::make_unique<QtDialogs>();
+std::unique_ptr<Dialogs> makeQtDialogs(std::function<std::string()> languageNumber) {
+    return std::make_unique<QtDialogs>(std::move(languageNumber));
 }
 
 }  // namespace dalvon

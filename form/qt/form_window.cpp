@@ -4,15 +4,18 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QThread>
 #include <algorithm>
+#include <exception>
 
 #include "form/frm_dalvon_config_exe.h"
 #include "form/qt/pending_end.h"
 #include "form/qt/pictures.h"
+#include "form/window_language.h"
 #include "platform/fault.h"
 
 namespace dalvon {
@@ -68,7 +71,14 @@ FormWindow::FormWindow(frm_Dalvon_Config_Exe& form, PendingEnd& pending, QWidget
     for (const Control& control : form.controls())
         m_widgets.push_back(makeWidget(control));
     orderTabs();
-    resize(designSize());
+    // The controls keep their design places, so a larger window would only show empty grey
+    // and a smaller one would hide the buttons: the size is fixed, without a maximise box.
+    setFixedSize(designSize());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    if (QWidget* option = widgetNamed("CheckJump"))
+        option->setFocus(Qt::OtherFocusReason);
     m_form.setView(this);
 }
 
@@ -88,6 +98,23 @@ QSize FormWindow::designSize() const {
             width = std::max(width, control.geometry.left + control.geometry.width);
     }
     return {pixels(width), pixels(m_form.window().clientHeight)};
+}
+
+QWidget* FormWindow::widgetNamed(const std::string& name) const {
+    const auto& controls = m_form.controls();
+    for (size_t i = 0; i < controls.size() && i < m_widgets.size(); ++i) {
+        if (controls[i].name == name)
+            return m_widgets[i];
+    }
+    return nullptr;
+}
+
+bool FormWindow::pressIfEnabled(const std::string& name) {
+    auto* button = qobject_cast<QPushButton*>(widgetNamed(name));
+    if (button == nullptr || !button->isEnabled())
+        return false;
+    button->click();
+    return true;
 }
 
 QWidget* FormWindow::containerOf(const Control& control) {
@@ -114,6 +141,9 @@ QWidget* FormWindow::makeWidget(const Control& control) {
                 button->setIcon(QIcon(picture));
                 button->setIconSize(picture.size());
             }
+            // A picture says nothing to a screen reader or a UI test: the button's name does.
+            button->setAccessibleName(
+                qtText(accessibleButtonName(control.name, m_form.language())));
             widget = button;
             break;
         }
@@ -212,15 +242,23 @@ void FormWindow::guarded(Handler&& handler) {
     try {
         handler();
     } catch (const ProgramEnd& end) {
-        m_pending.set(end);
-        hide();
-        // Outside a running loop exit() would make the next modal loop return at once.
-        if (QThread::currentThread()->loopLevel() > 0)
-            QCoreApplication::exit(end.exitStatus);
+        endWith(end);
     } catch (const Fault& fault) {
         // Only the handlers without error handling of their own get here; the window goes on.
         qWarning("%s", fault.description().c_str());
+    } catch (const std::exception& failure) {
+        // Nothing may cross Qt's event dispatch (it would abort): leave with the error status.
+        qWarning("%s", failure.what());
+        endWith(ProgramEnd{kExitError});
     }
+}
+
+void FormWindow::endWith(const ProgramEnd& end) {
+    m_pending.set(end);
+    hide();
+    // Outside a running loop exit() would make the next modal loop return at once.
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(end.exitStatus);
 }
 
 bool FormWindow::event(QEvent* event) {
@@ -250,6 +288,25 @@ void FormWindow::closeEvent(QCloseEvent* event) {
         event->accept();
     else
         event->ignore();
+}
+
+void FormWindow::keyPressEvent(QKeyEvent* event) {
+    bool pressed = false;
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            // Enter presses the focused button, as in any dialog; elsewhere it means OK.
+            if (auto* focused = qobject_cast<QPushButton*>(focusWidget())) {
+                focused->click();
+                pressed = true;
+            } else {
+                pressed = pressIfEnabled("CommandOK");
+            }
+        } else if (event->key() == Qt::Key_Escape) {
+            pressed = pressIfEnabled("CommandCancel");
+        }
+    }
+    if (!pressed)
+        QWidget::keyPressEvent(event);
 }
 
 bool FormWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -10,6 +10,7 @@ namespace dalvon {
 
 class frm_Dalvon_Config_Exe;
 class PendingEnd;
+struct ProgramEnd;
 
 // The Qt view of the window model: one widget per control at its design position (twips turned
 // into pixels for the screen), forwarding clicks, the close box and activation to the model's
@@ -34,10 +35,14 @@ protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* makeWidget(const Control& control);
+    QWidget* widgetNamed(const std::string& name) const;
+    // Presses the button as a click would, when it is enabled; false when it is not.
+    bool pressIfEnabled(const std::string& name);
     QWidget* containerOf(const Control& control);
     void connectHandler(QWidget* widget, const Control& control);
     void apply(QWidget* widget, const Control& control);
@@ -45,6 +50,8 @@ private:
     QSize designSize() const;
     template <class Handler>
     void guarded(Handler&& handler);
+    // Parks the end of the program and leaves Qt's event loop.
+    void endWith(const ProgramEnd& end);
 
     frm_Dalvon_Config_Exe& m_form;
     PendingEnd& m_pending;

@@ -1,17 +1,39 @@
 #include "form/terminal/terminal_front_end.h"
 
+#include <chrono>
 #include <optional>
 #include <string>
 
 #include "form/frm_dalvon_config_exe.h"
-#include "platform/dialogs.h"
+#include "form/terminal/terminal_dialogs.h"
 #include "platform/event_loop.h"
 #include "platform/fault.h"
 
 namespace dalvon {
 namespace {
 
-constexpr const char* kCommands = "ok, cancel, close, toggle, help, frame";
+struct Command {
+    const char* name;
+    const char* meaning;
+};
+
+// The window's controls as commands, in the order the help lists them.
+constexpr Command kCommands[] = {
+    {"ok", "press OK: run the update and store the option (in info mode: its info text)"},
+    {"cancel", "press Cancel: asks, then leaves without changes (in info mode: its info text)"},
+    {"close", "close the window: asks like Cancel, also in info mode"},
+    {"toggle", "click the check box (in info mode: its info text, the box keeps its state)"},
+    {"info", "press the help button: info mode on or off"},
+    {"frame", "click the recipe frame (in info mode: its info text)"},
+    {"help", "show these commands"},
+};
+
+std::string commandNames() {
+    std::string names;
+    for (const Command& command : kCommands)
+        names += (names.empty() ? "" : ", ") + std::string(command.name);
+    return names;
+}
 
 std::optional<std::string> readCommand(std::FILE* in) {
     std::optional<std::string> line = readTerminalLine(in);
@@ -31,10 +53,41 @@ public:
     EventLoop& events() override { return m_events; }
 
     void run(frm_Dalvon_Config_Exe& form) override {
-        form.Form_Load();
-        printWindow(form);
-        form.setView(this);
-        form.Form_Activate();
+        try {
+            // Silent start ends inside the load, before the view is set: it prints nothing.
+            form.Form_Load();
+            printWindow(form);
+            form.setView(this);
+            form.Form_Activate();
+            readCommands(form);
+        } catch (const ProgramEnd& end) {
+            if (m_workingSince)
+                printOutcome(form, end);
+            throw;
+        }
+    }
+
+    void controlChanged(const Control& control) override {
+        if (control.kind == ControlKind::CheckBox)
+            printCheckBox(control);
+        else if (control.name == "CommandQuest")
+            std::fputs(control.backColor == kGreen ? "Info mode on\n" : "Info mode off\n", m_out);
+    }
+
+    void windowCaptionChanged(const std::string&) override {}
+
+    void mousePointerChanged(MousePointer pointer) override {
+        if (pointer == MousePointer::Busy) {
+            std::fputs("Working ...\n", m_out);
+            std::fflush(m_out);
+            m_workingSince = std::chrono::steady_clock::now();
+        } else {
+            m_updateReturned = m_workingSince.has_value();
+        }
+    }
+
+private:
+    void readCommands(frm_Dalvon_Config_Exe& form) {
         for (;;) {
             std::fputs("> ", m_out);
             std::fflush(m_out);
@@ -51,23 +104,6 @@ public:
         }
     }
 
-    void controlChanged(const Control& control) override {
-        if (control.kind == ControlKind::CheckBox)
-            printCheckBox(control);
-        else if (control.name == "CommandQuest")
-            std::fputs(control.backColor == kGreen ? "Info mode on\n" : "Info mode off\n", m_out);
-    }
-
-    void windowCaptionChanged(const std::string& caption) override {
-        std::fprintf(m_out, "%s\n", caption.c_str());
-    }
-
-    void mousePointerChanged(MousePointer pointer) override {
-        if (pointer == MousePointer::Busy)
-            std::fputs("Working ...\n", m_out);
-    }
-
-private:
     void perform(frm_Dalvon_Config_Exe& form, const std::string& command) {
         if (command.empty())
             return;
@@ -79,13 +115,15 @@ private:
             form.operatorClosesWindow();
         else if (command == "toggle")
             form.operatorClicksCheckJump();
-        else if (command == "help")
+        else if (command == "info")
             form.CommandQuest_Click();
         else if (command == "frame")
             form.FrameRezept_Click();
+        else if (command == "help" || command == "?")
+            printHelp();
         else
             std::fprintf(m_out, "Unknown command \"%s\"; commands: %s\n", command.c_str(),
-                         kCommands);
+                         commandNames().c_str());
     }
 
     template <class Click>
@@ -101,17 +139,40 @@ private:
         std::fprintf(m_out, "%s\n%s\n", form.window().caption.c_str(),
                      form.control("Header").caption.c_str());
         printCheckBox(form.control("CheckJump"));
-        std::fprintf(m_out, "Commands: %s\n", kCommands);
+        std::fprintf(m_out, "Commands: %s\n", commandNames().c_str());
+    }
+
+    void printHelp() {
+        for (const Command& command : kCommands)
+            std::fprintf(m_out, "  %-7s %s\n", command.name, command.meaning);
+        std::fputs("A question takes yes, no, or an empty line for its default answer.\n", m_out);
     }
 
     void printCheckBox(const Control& box) {
         std::fprintf(m_out, "[%c] %s\n", box.value != 0 ? 'x' : ' ', box.caption.c_str());
     }
 
+    // After "Working ...": how the update went, so that a terminal user is not left guessing.
+    void printOutcome(const frm_Dalvon_Config_Exe& form, const ProgramEnd& end) {
+        if (end.exitStatus != kExitOk || !m_updateReturned) {
+            std::fprintf(m_out, "The update ended early (exit status %d).\n", end.exitStatus);
+            return;
+        }
+        double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - *m_workingSince)
+                .count();
+        std::optional<int32_t> rows = form.presetRowCount();
+        std::string written =
+            rows ? std::to_string(*rows) + " rows of PRESET_DEFS written, " : std::string();
+        std::fprintf(m_out, "The update finished: %s%.1f s.\n", written.c_str(), seconds);
+    }
+
     std::FILE* m_in;
     std::FILE* m_out;
     std::unique_ptr<Dialogs> m_dialogs;
     CountingEventLoop m_events;
+    std::optional<std::chrono::steady_clock::time_point> m_workingSince;
+    bool m_updateReturned = false;
 };
 
 }  // namespace

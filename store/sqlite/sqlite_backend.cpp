@@ -5,6 +5,7 @@
 
 #include "platform/fault.h"
 #include "store/database.h"
+#include "store/open_mode.h"
 #include "store/sqlite/sqlite_connection.h"
 #include "store/sqlite/sqlite_database.h"
 #include "store/store_backend.h"
@@ -18,6 +19,8 @@ constexpr std::string_view kSqliteHeader{"SQLite format 3\0", 16};
 // other's writes at once and never wait for each other.
 class SqliteBackend : public StoreBackend {
 public:
+    explicit SqliteBackend(OpenMode mode) : m_readOnly(mode == OpenMode::ReadOnly) {}
+
     bool recognises(std::string_view header) const override {
         return header.substr(0, kSqliteHeader.size()) == kSqliteHeader;
     }
@@ -31,7 +34,7 @@ public:
                 return sqlite::makeDatabase(std::move(connection));
             }
         }
-        auto connection = sqlite::Connection::open(hostPath, displayPath);
+        auto connection = sqlite::Connection::open(hostPath, displayPath, m_readOnly);
         m_connections[key] = connection;
         return sqlite::makeDatabase(std::move(connection));
     }
@@ -61,13 +64,14 @@ private:
         return {info.st_dev, info.st_ino};
     }
 
+    bool m_readOnly;
     std::map<FileKey, std::weak_ptr<sqlite::Connection>> m_connections;
 };
 
 }  // namespace
 
-std::unique_ptr<StoreBackend> makeSqliteBackend() {
-    return std::make_unique<SqliteBackend>();
+std::unique_ptr<StoreBackend> makeSqliteBackend(OpenMode mode) {
+    return std::make_unique<SqliteBackend>(mode);
 }
 
 }  // namespace dalvon

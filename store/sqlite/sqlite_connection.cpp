@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <utility>
 
 #include "platform/text.h"
@@ -54,6 +56,32 @@ StoredValue columnValue(sqlite3_stmt* statement, int index) {
     }
 }
 
+// The URI that opens a file read-only without leaving anything behind. A file in WAL mode
+// whose log is absent holds all its content itself: it is read as immutable, since a plain
+// read-only open would create the log and its index beside it and leave them there.
+std::string readOnlyUri(const std::string& hostPath) {
+    std::string uri = "file:";
+    for (char c : hostPath) {
+        if (c == '%' || c == '?' || c == '#') {
+            static const char kHex[] = "0123456789ABCDEF";
+            uri += '%';
+            uri += kHex[(c >> 4) & 0xF];
+            uri += kHex[c & 0xF];
+        } else {
+            uri += c;
+        }
+    }
+    uri += "?mode=ro";
+    char header[20] = {};
+    std::ifstream in(hostPath, std::ios::binary);
+    in.read(header, sizeof header);
+    constexpr int kWalVersion = 2;  // header bytes 18 and 19: the file format read and written
+    bool inWalMode = in.gcount() == sizeof header && header[18] == kWalVersion;
+    if (inWalMode && !std::filesystem::exists(hostPath + "-wal"))
+        uri += "&immutable=1";
+    return uri;
+}
+
 // Resets a cached statement however its use ends, so that it holds no lock or table.
 struct ResetOnExit {
     sqlite3_stmt* statement;
@@ -66,10 +94,13 @@ struct ResetOnExit {
 }  // namespace
 
 std::shared_ptr<Connection> Connection::open(const std::string& hostPath,
-                                             const std::string& displayPath) {
+                                             const std::string& displayPath, bool readOnly) {
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(hostPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc = readOnly ? sqlite3_open_v2(
+                            readOnlyUri(hostPath).c_str(), &db,
+                            SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr)
+                      : sqlite3_open_v2(hostPath.c_str(), &db,
+                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     std::shared_ptr<Connection> connection(new Connection(db, displayPath));
     if (rc != SQLITE_OK)
         connection->fail(rc, "open");
@@ -89,7 +120,8 @@ std::shared_ptr<Connection> Connection::open(const std::string& hostPath,
                                 nullptr);
     // A rollback journal that is deleted at commit: a closed file stands alone and can be
     // copied. Temporary lookups stay in memory.
-    connection->query("PRAGMA main.journal_mode = DELETE");
+    if (!readOnly)
+        connection->query("PRAGMA main.journal_mode = DELETE");
     connection->execute("PRAGMA temp_store = MEMORY");
     connection->execute("PRAGMA cache_size = -16000");
     connection->execute("BEGIN");

@@ -30,11 +30,12 @@ using Row = std::vector<StoredValue>;
 // file. After the last release every call throws Fault 3420.
 class Connection {
 public:
-    // Opens the host file read-write. Throws Fault 3343 "Unrecognized database format '<path>'."
+    // Opens the host file read-write (or read-only: then nothing is written to the file and its
+    // journal mode stays as it is). Throws Fault 3343 "Unrecognized database format '<path>'."
     // when SQLite cannot read it as a database (the file is not changed), Fault 3051 when it
     // cannot be opened at all.
     static std::shared_ptr<Connection> open(const std::string& hostPath,
-                                            const std::string& displayPath);
+                                            const std::string& displayPath, bool readOnly = false);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

@@ -61,7 +61,7 @@ TEST_F(TerminalWindow, EndOfInputIsAConfirmedCancelAndTheQuestionTakesItsDefault
 }
 
 TEST_F(TerminalWindow, CloseAnsweredYesEndsAndInfoModeShowsTexts) {
-    EXPECT_EQ(session("help\nframe\n\nok\n\nbogus\nhelp\nclose\nyes\n"), kExitCancelled);
+    EXPECT_EQ(session("info\nframe\n\nok\n\nbogus\ninfo\nclose\nyes\n"), kExitCancelled);
     EXPECT_TRUE(printed("Info mode on\n"));
     EXPECT_TRUE(printed("[information] Info:\n"));
     EXPECT_TRUE(printed("Info mode off\n"));

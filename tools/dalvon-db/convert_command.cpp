@@ -60,8 +60,10 @@ size_t copyTable(Database& from, Database& to, const std::string& table) {
 }
 
 void copyAll(CommandContext& context, const std::string& in, const fs::path& temp) {
-    auto from = context.engine.open(context.files.windowsPath(in));
-    auto to = context.engine.open(context.files.windowsPath(temp.string()));
+    auto from = openDatabase(context, in);
+    // The context's engine only reads; the new file is written through one of its own.
+    std::unique_ptr<DatabaseEngine> writer = makeDatabaseEngine(context.files);
+    auto to = writer->open(context.files.windowsPath(temp.string()));
     for (const std::string& table : from->tableNames()) {
         const size_t rows = copyTable(*from, *to, table);
         context.out << table << '\t' << rows << " rows\n";
@@ -74,8 +76,10 @@ void copyAll(CommandContext& context, const std::string& in, const fs::path& tem
 
 int convertDatabase(CommandContext& context, const std::vector<std::string>& arguments) {
     const fs::path out = fs::absolute(arguments[1]);
-    if (fs::exists(out))
-        throw Fault(58, "", "File already exists: '" + out.string() + "'");
+    if (fs::exists(out)) {
+        throw Fault(58, "",
+                    "File already exists: '" + arguments[1] + "' (convert writes a new file only)");
+    }
     const fs::path temp = out.parent_path() / ("." + out.filename().string() + ".converting-" +
                                                std::to_string(getpid()));
     try {

@@ -1,5 +1,6 @@
 // dalvon-db: inspects the program's databases from the command line, through the same engine
-// as the program itself.
+// as the program itself, opening them read-only unless a command writes.
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -7,61 +8,86 @@
 #include "platform/fault.h"
 #include "platform/file_system.h"
 #include "store/database.h"
+#include "store/open_mode.h"
 #include "tools/dalvon-db/db_commands.h"
+#include "tools/dalvon-db/tool_command_line.h"
 
 namespace {
 
+namespace db = dalvon::db_tool;
+
+constexpr int kExitOk = 0;
 constexpr int kExitFault = 1;
 constexpr int kExitUsage = 2;
 
-int usage(std::ostream& out) {
-    out << "usage: dalvon-db COMMAND ARGUMENTS\n\ncommands:\n";
-    for (const auto& command : dalvon::db_tool::commands()) {
-        out << "  " << command.name << ' ' << command.arguments << "\n      " << command.summary
-            << '\n';
-    }
-    out << "\nFILE is a host path. Exit status 0 on success, 1 when the database or table "
-           "cannot be read, 2 for a wrong command line.\n";
+int usageError(const std::string& message, const db::Command* command) {
+    std::cerr << "dalvon-db: " << message << "\n";
+    std::string name = command ? std::string(command->name) + " " : "";
+    if (command)
+        std::cerr << "usage: dalvon-db " << name << command->arguments << "\n";
+    std::cerr << "Try 'dalvon-db " << name << "--help'.\n";
     return kExitUsage;
 }
 
-const dalvon::db_tool::Command* findCommand(const std::string& name) {
-    for (const auto& command : dalvon::db_tool::commands()) {
-        if (command.name == name)
-            return &command;
+// The engine names files in Windows form; the user gave host paths and sees those.
+std::string withHostPaths(std::string text, dalvon::FileSystem& files,
+                          const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        std::error_code error;
+        std::string windows =
+            files.windowsPath(std::filesystem::absolute(argument, error).string());
+        for (size_t at = text.find(windows); !windows.empty() && at != std::string::npos;
+             at = text.find(windows, at + argument.size())) {
+            text.replace(at, windows.size(), argument);
+        }
     }
-    return nullptr;
+    return text;
+}
+
+int runCommand(const db::Command& command, const db::ToolCommandLine& line) {
+    auto files = dalvon::makePosixFileSystem(dalvon::drivesFromEnvironment());
+    auto engine = dalvon::makeDatabaseEngine(*files, dalvon::OpenMode::ReadOnly);
+    db::CommandContext context{*engine, *files, std::cout, line.options};
+    try {
+        int status = command.run(context, line.arguments);
+        std::cout.flush();
+        return status;
+    } catch (const dalvon::Fault& fault) {
+        std::cout.flush();
+        std::cerr << "dalvon-db: " << command.name << ": "
+                  << withHostPaths(fault.description(), *files, line.arguments) << " (error "
+                  << fault.number() << ")\n";
+        return kExitFault;
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (arguments.empty())
-        return usage(std::cerr);
-    if (arguments[0] == "--help" || arguments[0] == "-h") {
-        usage(std::cout);
-        return 0;
-    }
-    const dalvon::db_tool::Command* command = findCommand(arguments[0]);
-    arguments.erase(arguments.begin());
-    if (!command || arguments.size() < command->minArguments ||
-        arguments.size() > command->maxArguments) {
-        std::cerr << "dalvon-db: " << (command ? "wrong number of arguments" : "unknown command")
-                  << "\n\n";
-        return usage(std::cerr);
+    db::ToolCommandLine line = db::parseToolCommandLine({argv + 1, argv + argc});
+    switch (line.request) {
+        case db::ToolRequest::Version:
+            std::cout << "dalvon-db " << db::toolVersion() << '\n';
+            return kExitOk;
+        case db::ToolRequest::Help:
+            std::cout << (line.command ? db::commandHelp(*line.command) : db::usageText());
+            return kExitOk;
+        case db::ToolRequest::Invalid:
+            if (line.command == nullptr && line.error.empty()) {
+                std::cerr << db::usageText();
+                return kExitUsage;
+            }
+            return usageError(line.error, line.command);
+        case db::ToolRequest::Run:
+            break;
     }
     try {
-        auto files = dalvon::makePosixFileSystem(dalvon::drivesFromEnvironment());
-        auto engine = dalvon::makeDatabaseEngine(*files);
-        dalvon::db_tool::CommandContext context{*engine, *files, std::cout};
-        int status = command->run(context, arguments);
-        std::cout.flush();
-        return status;
+        return runCommand(*line.command, line);
+    } catch (const db::UsageError& error) {
+        return usageError(error.message, line.command);
     } catch (const dalvon::Fault& fault) {
-        std::cout.flush();
-        std::cerr << "dalvon-db: " << arguments[0] << ": " << fault.description() << " (error "
-                  << fault.number() << ")\n";
+        // A fault before any file is opened (a malformed drive table).
+        std::cerr << "dalvon-db: " << fault.description() << " (error " << fault.number() << ")\n";
         return kExitFault;
     }
 }

@@ -1,36 +1,46 @@
 #include "tools/dalvon-db/db_commands.h"
 
+#include <filesystem>
 #include <memory>
 
+#include "platform/fault.h"
 #include "platform/file_system.h"
 #include "store/database.h"
 #include "store/jet/jet_check.h"
 #include "tools/dalvon-db/convert_command.h"
+#include "tools/dalvon-db/create_table_text.h"
 #include "tools/dalvon-db/csv_writer.h"
+#include "tools/dalvon-db/json_writer.h"
 
 namespace dalvon::db_tool {
 namespace {
 
-std::unique_ptr<Database> open(CommandContext& context, const std::string& hostPath) {
-    return context.engine.open(context.files.windowsPath(hostPath));
-}
+namespace fs = std::filesystem;
 
 int listTables(CommandContext& context, const std::vector<std::string>& arguments) {
-    auto db = open(context, arguments[0]);
+    auto db = openDatabase(context, arguments[0]);
     for (const std::string& name : db->tableNames())
         context.out << name << '\n';
     db->close();
     return 0;
 }
 
-// One line per field: table, field, Type, the type's name, Size (tab-separated).
+// One line per field: table, field, Type, the type's name, Size (tab-separated); with --sql
+// one CREATE TABLE statement per table.
 int showSchema(CommandContext& context, const std::vector<std::string>& arguments) {
-    auto db = open(context, arguments[0]);
+    auto db = openDatabase(context, arguments[0]);
     std::vector<std::string> tables =
         arguments.size() > 1 ? std::vector<std::string>{arguments[1]} : db->tableNames();
-    context.out << "Table\tField\tType\tTypeName\tSize\n";
+    bool sql = context.has("--sql");
+    if (!sql)
+        context.out << "Table\tField\tType\tTypeName\tSize\n";
     for (const std::string& table : tables) {
-        for (const FieldDef& field : db->tableFields(table)) {
+        std::vector<FieldDef> fields = db->tableFields(table);
+        if (sql) {
+            context.out << createTableText(table, fields) << '\n';
+            continue;
+        }
+        for (const FieldDef& field : fields) {
             context.out << table << '\t' << field.name << '\t' << field.type << '\t'
                         << fieldTypeName(field.type) << '\t' << field.size << '\n';
         }
@@ -39,18 +49,44 @@ int showSchema(CommandContext& context, const std::vector<std::string>& argument
     return 0;
 }
 
-int exportTable(CommandContext& context, const std::vector<std::string>& arguments) {
-    auto db = open(context, arguments[0]);
-    auto rows = db->openTable(arguments[1]);
+void exportCsv(CommandContext& context, Recordset& rows) {
+    std::string null = context.option("--null", "");
     std::vector<std::string> fields;
-    for (int i = 0; i < rows->fieldCount(); ++i)
-        fields.push_back(csvField(Variant::string(rows->field(i).name)));
-    writeCsvLine(context.out, fields);
-    for (; !rows->eof(); rows->moveNext()) {
-        for (int i = 0; i < rows->fieldCount(); ++i)
-            fields[static_cast<size_t>(i)] = csvField(rows->value(i));
+    for (int i = 0; i < rows.fieldCount(); ++i)
+        fields.push_back(csvField(Variant::string(rows.field(i).name)));
+    if (!context.has("--no-header"))
+        writeCsvLine(context.out, fields);
+    for (; !rows.eof(); rows.moveNext()) {
+        for (int i = 0; i < rows.fieldCount(); ++i) {
+            Variant value = rows.value(i);
+            fields[static_cast<size_t>(i)] = value.isNull() ? null : csvField(value);
+        }
         writeCsvLine(context.out, fields);
     }
+}
+
+void exportJson(CommandContext& context, Recordset& rows) {
+    std::vector<std::string> names;
+    for (int i = 0; i < rows.fieldCount(); ++i)
+        names.push_back(rows.field(i).name);
+    std::vector<Variant> values(names.size());
+    for (; !rows.eof(); rows.moveNext()) {
+        for (size_t i = 0; i < values.size(); ++i)
+            values[i] = rows.value(static_cast<int>(i));
+        writeJsonLine(context.out, names, values);
+    }
+}
+
+int exportTable(CommandContext& context, const std::vector<std::string>& arguments) {
+    std::string format = context.option("--format", "csv");
+    if (format != "csv" && format != "json")
+        throw UsageError{"unknown export format '" + format + "' (csv or json)"};
+    auto db = openDatabase(context, arguments[0]);
+    auto rows = db->openTable(arguments[1]);
+    if (format == "json")
+        exportJson(context, *rows);
+    else
+        exportCsv(context, *rows);
     rows->close();
     db->close();
     return 0;
@@ -77,15 +113,53 @@ int checkFile(CommandContext& context, const std::vector<std::string>& arguments
 
 }  // namespace
 
+std::string CommandContext::option(std::string_view name, const std::string& fallback) const {
+    auto found = options.find(name);
+    return found == options.end() ? fallback : found->second;
+}
+
+std::unique_ptr<Database> openDatabase(CommandContext& context, const std::string& hostPath) {
+    std::error_code error;
+    fs::file_status status = fs::status(hostPath, error);
+    if (!fs::exists(status))
+        throw Fault(3024, "", "Could not find file '" + hostPath + "'.");
+    if (fs::is_directory(status))
+        throw Fault(3051, "", "'" + hostPath + "' is a directory");
+    return context.engine.open(context.files.windowsPath(fs::absolute(hostPath).string()));
+}
+
 const std::vector<Command>& commands() {
     static const std::vector<Command> kCommands = {
         {"tables", "FILE", "the names of the tables, in the store's order", 1, 1, listTables},
-        {"schema", "FILE [TABLE]", "the fields of every table (or one) with Type and Size", 1, 2,
-         showSchema},
-        {"export", "FILE TABLE", "the rows of a table as CSV with a header line", 2, 2,
-         exportTable},
-        {"convert", "IN OUT", "copies every table of IN into a new SQLite file OUT", 2, 2,
-         convertDatabase},
+        {"schema",
+         "[--sql] FILE [TABLE]",
+         "the fields of every table (or one) with Type and Size",
+         1,
+         2,
+         showSchema,
+         {{"--sql", "", "print CREATE TABLE statements with the declared Jet type names"}},
+         "Without --sql: one tab-separated line per field: table, field, Type number, type "
+         "name, Size."},
+        {"export",
+         "[--format csv|json] [--null TEXT] [--no-header] FILE TABLE",
+         "the rows of a table as CSV with a header line, or as JSON lines",
+         2,
+         2,
+         exportTable,
+         {{"--format", "csv|json", "csv (RFC 4180, CR LF) or json (one object a line, typed)"},
+          {"--null", "TEXT", "how CSV writes Null (default: an empty field, like \"\")"},
+          {"--no-header", "", "CSV without the header line"}},
+         "JSON lines hold numbers and true/false as JSON values, Null as null, dates as "
+         "\"yyyy-mm-dd hh:mm:ss\" text and binary data as hexadecimal text."},
+        {"convert",
+         "IN OUT",
+         "copies every table of IN into a new SQLite file OUT",
+         2,
+         2,
+         convertDatabase,
+         {},
+         "OUT must not exist; it is written under a temporary name and renamed when "
+         "complete."},
         {"check", "FILE",
          "checks the structure of a Jet file; exit 1 when it finds problems or FILE is no Jet file",
          1, 1, checkFile},

@@ -1,4 +1,4 @@
-#include "platform/dialogs.h"
+#include "form/terminal/terminal_dialogs.h"
 
 #include <gtest/gtest.h>
 

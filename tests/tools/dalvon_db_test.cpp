@@ -1,0 +1,214 @@
+// dalvon-db as a user runs it, beside sqlite3 and mdbtools.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+class DalvonDb : public ::testing::Test {
+protected:
+    DalvonDb() {
+        folder = fs::temp_directory_path() /
+                 ("dalvon-db-test-" + std::to_string(getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        database = folder / "Dalvon.mdb";
+    }
+    ~DalvonDb() override { fs::remove_all(folder); }
+
+    Outcome run(const std::vector<std::string>& arguments) {
+        std::string command = quoted(DALVON_DB);
+        for (const std::string& argument : arguments)
+            command += " " + quoted(argument);
+        fs::path out = folder / "out.txt", err = folder / "err.txt";
+        command += " > " + quoted(out.string()) + " 2> " + quoted(err.string());
+        int status = std::system(command.c_str());
+        Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+        fs::remove(out);
+        fs::remove(err);
+        return outcome;
+    }
+
+    // A database in WAL mode, as another SQLite tool may leave one.
+    void makeWalDatabase() {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
+        const char* script =
+            "PRAGMA journal_mode = WAL;"
+            "CREATE TABLE PRESET_DEFS (ID LONG, var_name VARCHAR(50), isBitArray BIT,"
+            "  abs_max DOUBLE, price CURRENCY, changed DATETIME, note LONGTEXT);"
+            "INSERT INTO PRESET_DEFS VALUES (1, 'Speed, \"max\"', 1, 99.5, 123400, 45351.5, '');"
+            "INSERT INTO PRESET_DEFS VALUES (2, NULL, 0, NULL, NULL, NULL, NULL);";
+        ASSERT_EQ(sqlite3_exec(db, script, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+
+    // The folder's files with their bytes and times.
+    std::vector<std::string> snapshot() const {
+        std::vector<std::string> files;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            files.push_back(entry.path().filename().string() + "|" + slurp(entry.path()) + "|" +
+                            std::to_string(entry.last_write_time().time_since_epoch().count()));
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+    fs::path folder;
+    fs::path database;
+};
+
+TEST_F(DalvonDb, ReadingCommandsLeaveTheFileByteForByte) {
+    makeWalDatabase();
+    std::vector<std::string> before = snapshot();
+    const std::vector<std::vector<std::string>> commands = {
+        {"tables", database.string()},
+        {"schema", database.string()},
+        {"schema", "--sql", database.string(), "PRESET_DEFS"},
+        {"export", database.string(), "PRESET_DEFS"},
+        {"export", "--format", "json", database.string(), "PRESET_DEFS"},
+    };
+    for (const auto& command : commands) {
+        Outcome outcome = run(command);
+        EXPECT_EQ(outcome.status, 0) << command[0] << ": " << outcome.err;
+        EXPECT_EQ(snapshot(), before) << command[0];
+    }
+    // Still in WAL mode: byte 18 of the header is 2 for WAL, 1 for the rollback journal.
+    EXPECT_EQ(slurp(database)[18], 2);
+
+    // Another program holds the file open with rows still in its log: they are read, and the
+    // file itself stays as it was.
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(database.c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer,
+                           "PRAGMA wal_autocheckpoint = 0;"
+                           "INSERT INTO PRESET_DEFS (ID) VALUES (3);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    std::string bytes = slurp(database);
+    Outcome rows = run({"export", "--no-header", database.string(), "PRESET_DEFS"});
+    EXPECT_NE(rows.out.find("\r\n3,"), std::string::npos) << rows.out << rows.err;
+    EXPECT_EQ(slurp(database), bytes);
+    sqlite3_close(writer);
+}
+
+TEST_F(DalvonDb, ExportFormatsAndNull) {
+    makeWalDatabase();
+    Outcome csv = run({"export", database.string(), "PRESET_DEFS"});
+    EXPECT_EQ(csv.out,
+              "ID,var_name,isBitArray,abs_max,price,changed,note\r\n"
+              "1,\"Speed, \"\"max\"\"\",True,99.5,12.34,2024-02-29 12:00:00,\r\n"
+              "2,,False,,,,\r\n");
+    Outcome nulls =
+        run({"export", "--null", "NULL", "--no-header", database.string(), "PRESET_DEFS"});
+    EXPECT_EQ(nulls.out,
+              "1,\"Speed, \"\"max\"\"\",True,99.5,12.34,2024-02-29 12:00:00,\r\n"
+              "2,NULL,False,NULL,NULL,NULL,NULL\r\n");
+    Outcome json = run({"export", "--format=json", database.string(), "PRESET_DEFS"});
+    EXPECT_EQ(json.out,
+              "{\"ID\":1,\"var_name\":\"Speed, \\\"max\\\"\",\"isBitArray\":true,\"abs_max\":99.5,"
+              "\"price\":12.34,\"changed\":\"2024-02-29 12:00:00\",\"note\":\"\"}\n"
+              "{\"ID\":2,\"var_name\":null,\"isBitArray\":false,\"abs_max\":null,"
+              "\"price\":null,\"changed\":null,\"note\":null}\n");
+    Outcome sql = run({"schema", "--sql", database.string()});
+    EXPECT_EQ(sql.out,
+              "CREATE TABLE PRESET_DEFS (ID LONG, var_name VARCHAR(50), isBitArray BIT, "
+              "abs_max DOUBLE, price CURRENCY, changed DATETIME, note LONGTEXT);\n");
+}
+
+TEST_F(DalvonDb, MessagesNameHostPaths) {
+    makeWalDatabase();
+    struct Row {
+        std::vector<std::string> arguments;
+        std::string message;
+    } rows[] = {
+        {{"tables", (folder / "missing.mdb").string()},
+         "Could not find file '" + (folder / "missing.mdb").string() + "'."},
+        {{"tables", folder.string()}, "'" + folder.string() + "' is a directory"},
+        {{"export", database.string(), "NOPE"}, ""},
+        {{"convert", database.string(), database.string()},
+         "File already exists: '" + database.string() + "'"},
+    };
+    for (const Row& row : rows) {
+        Outcome outcome = run(row.arguments);
+        EXPECT_EQ(outcome.status, 1) << outcome.err;
+        EXPECT_EQ(outcome.err.rfind("dalvon-db: " + row.arguments[0] + ": ", 0), 0u) << outcome.err;
+        EXPECT_NE(outcome.err.find(row.message), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.err.find(":\\"), std::string::npos) << outcome.err;
+    }
+    fs::create_directories(folder / "sub");
+    fs::path text = folder / "sub" / "text.mdb";
+    std::ofstream(text) << "not a database at all, not even close to one";
+    Outcome foreign = run({"schema", text.string()});
+    EXPECT_EQ(foreign.status, 1);
+    EXPECT_NE(foreign.err.find(text.string()), std::string::npos) << foreign.err;
+}
+
+TEST_F(DalvonDb, CommandLine) {
+    struct Row {
+        std::vector<std::string> arguments;
+        int status;
+        std::string out;  // part of standard output
+        std::string err;  // part of standard error
+    } rows[] = {
+        {{"--version"}, 0, "dalvon-db 1.0.2\n", ""},
+        {{"--help"}, 0, "export [--format csv|json]", ""},
+        {{"export", "--help"}, 0, "--null TEXT", ""},
+        {{"schema", "x.mdb", "-h"}, 0, "--sql", ""},
+        {{}, 2, "", "usage: dalvon-db"},
+        {{"frobnicate"}, 2, "", "unknown command 'frobnicate'"},
+        {{"--frobnicate"}, 2, "", "unknown option '--frobnicate'"},
+        {{"tables", "--sql", "x.mdb"}, 2, "", "unknown option '--sql' for tables"},
+        {{"export", "--format", "xml", "x.mdb", "T"}, 2, "", "unknown export format 'xml'"},
+        {{"export", "x.mdb", "T", "--format"}, 2, "", "needs a value"},
+        {{"schema", "--sql=yes", "x.mdb"}, 2, "", "takes no value"},
+        {{"tables"}, 2, "", "wrong number of arguments"},
+    };
+    for (const Row& row : rows) {
+        Outcome outcome = run(row.arguments);
+        std::string label = row.arguments.empty() ? "(none)" : row.arguments[0];
+        EXPECT_EQ(outcome.status, row.status) << label << ": " << outcome.err;
+        EXPECT_NE(outcome.out.find(row.out), std::string::npos) << label << ": " << outcome.out;
+        EXPECT_NE(outcome.err.find(row.err), std::string::npos) << label << ": " << outcome.err;
+    }
+    // "--" ends the options: a file may start with a dash.
+    makeWalDatabase();
+    fs::copy_file(database, folder / "-odd.mdb");
+    fs::current_path(folder);
+    Outcome odd = run({"tables", "--", "-odd.mdb"});
+    EXPECT_EQ(odd.status, 0) << odd.err;
+    EXPECT_EQ(odd.out, "PRESET_DEFS\n");
+}
+
+}  // namespace

@@ -1,0 +1,88 @@
+#include "tools/dalvon-db/create_table_text.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace dalvon::db_tool {
+namespace {
+
+constexpr int kDecimal = 20;
+
+// Words that cannot stand unquoted as a name in the statements SQLite and Jet read.
+constexpr const char* kReserved[] = {
+    "ADD",    "ALL",    "ALTER",   "AND",        "AS",     "BETWEEN",  "BY",     "CASE",
+    "CHECK",  "COLUMN", "CREATE",  "DEFAULT",    "DELETE", "DISTINCT", "DROP",   "ELSE",
+    "EXISTS", "FROM",   "GROUP",   "HAVING",     "IN",     "INDEX",    "INSERT", "INTO",
+    "IS",     "JOIN",   "KEY",     "LIKE",       "LIMIT",  "NOT",      "NULL",   "ON",
+    "OR",     "ORDER",  "PRIMARY", "REFERENCES", "SELECT", "SET",      "TABLE",  "THEN",
+    "TO",     "UNION",  "UNIQUE",  "UPDATE",     "VALUES", "WHEN",     "WHERE",
+};
+
+bool isPlainName(const std::string& name) {
+    if (name.empty() || std::isdigit(static_cast<unsigned char>(name[0])))
+        return false;
+    bool plain = std::all_of(name.begin(), name.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+    });
+    std::string upper = name;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return plain && std::none_of(std::begin(kReserved), std::end(kReserved),
+                                 [&](const char* word) { return upper == word; });
+}
+
+std::string sqlName(const std::string& name) {
+    if (isPlainName(name))
+        return name;
+    std::string quoted = "\"";
+    for (char c : name) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    return quoted + "\"";
+}
+
+}  // namespace
+
+std::string declaredTypeName(const FieldDef& field) {
+    switch (static_cast<FieldType>(field.type)) {
+        case FieldType::Boolean:
+            return "BIT";
+        case FieldType::Byte:
+            return "BYTE";
+        case FieldType::Integer:
+            return "SHORT";
+        case FieldType::Long:
+            return "LONG";
+        case FieldType::Currency:
+            return "CURRENCY";
+        case FieldType::Single:
+            return "SINGLE";
+        case FieldType::Double:
+            return "DOUBLE";
+        case FieldType::Date:
+            return "DATETIME";
+        case FieldType::Binary:
+            return "VARBINARY(" + std::to_string(field.size) + ")";
+        case FieldType::Text:
+            return "VARCHAR(" + std::to_string(field.size) + ")";
+        case FieldType::LongBinary:
+            return "LONGBINARY";
+        case FieldType::Memo:
+            return "LONGTEXT";
+        case FieldType::Guid:
+            return "GUID";
+    }
+    return field.type == kDecimal ? "DOUBLE" : "LONGTEXT";
+}
+
+std::string createTableText(const std::string& table, const std::vector<FieldDef>& fields) {
+    std::string text = "CREATE TABLE " + sqlName(table) + " (";
+    for (size_t i = 0; i < fields.size(); ++i) {
+        text += (i > 0 ? ", " : "") + sqlName(fields[i].name) + " " + declaredTypeName(fields[i]);
+    }
+    return text + ");";
+}
+
+}  // namespace dalvon::db_tool
