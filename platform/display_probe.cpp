@@ -14,8 +14,29 @@
 namespace dalvon {
 namespace {
 
-// A remote server that does not answer within this time counts as unreachable.
-constexpr int kTcpTimeoutMs = 2000;
+// A server that does not answer within this time counts as unreachable.
+constexpr int kAnswerTimeoutMs = 2000;
+
+// What is done on a connected socket before it is closed: empty when the server is usable.
+using Talk = std::string (*)(int fd);
+
+std::string nothingToSay(int) {
+    return {};
+}
+
+// The X11 connection setup without authorisation data. Any reply counts, a refusal included:
+// the probe asks whether a server answers, and the window toolkit brings its own credentials.
+// A socket that accepts and then stays silent would hang the toolkit forever.
+std::string x11Handshake(int fd) {
+    const unsigned char setup[12] = {'l', 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    if (::send(fd, setup, sizeof setup, MSG_NOSIGNAL) != static_cast<ssize_t>(sizeof setup))
+        return std::strerror(errno);
+    pollfd waiting{fd, POLLIN, 0};
+    if (::poll(&waiting, 1, kAnswerTimeoutMs) <= 0)
+        return "no answer";
+    char reply = 0;
+    return ::recv(fd, &reply, 1, 0) == 1 ? std::string() : "connection closed";
+}
 
 // A socket descriptor that is closed however the probe ends.
 class Socket {
@@ -33,43 +54,51 @@ private:
     int m_fd;
 };
 
+// The outcome of one connection attempt: whether the socket accepted, and what failed.
+struct Attempt {
+    bool connected = false;
+    std::string failure;
+};
+
 // Connects to a local stream socket; `abstract` uses Linux's abstract namespace.
-std::string connectLocal(const std::string& path, bool abstract) {
+Attempt connectLocal(const std::string& path, bool abstract, Talk talk) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     size_t offset = abstract ? 1 : 0;
     if (path.size() + offset >= sizeof(address.sun_path))
-        return "socket path too long";
+        return {false, "socket path too long"};
     std::memcpy(address.sun_path + offset, path.data(), path.size());
     Socket socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (socket.fd() < 0)
-        return std::strerror(errno);
+        return {false, std::strerror(errno)};
     auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
     if (::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&address), length) != 0)
-        return std::strerror(errno);
-    return {};
+        return {false, std::strerror(errno)};
+    return {true, talk(socket.fd())};
 }
 
-std::string connectWithTimeout(const addrinfo& candidate) {
+std::string connectWithTimeout(const addrinfo& candidate, Talk talk) {
     Socket socket(::socket(candidate.ai_family,
                            candidate.ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
                            candidate.ai_protocol));
     if (socket.fd() < 0)
         return std::strerror(errno);
-    if (::connect(socket.fd(), candidate.ai_addr, candidate.ai_addrlen) == 0)
-        return {};
-    if (errno != EINPROGRESS)
-        return std::strerror(errno);
-    pollfd waiting{socket.fd(), POLLOUT, 0};
-    if (::poll(&waiting, 1, kTcpTimeoutMs) <= 0)
-        return "no answer";
-    int error = 0;
-    socklen_t size = sizeof(error);
-    ::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &error, &size);
-    return error == 0 ? std::string() : std::strerror(error);
+    if (::connect(socket.fd(), candidate.ai_addr, candidate.ai_addrlen) != 0) {
+        if (errno != EINPROGRESS)
+            return std::strerror(errno);
+        pollfd waiting{socket.fd(), POLLOUT, 0};
+        if (::poll(&waiting, 1, kAnswerTimeoutMs) <= 0)
+            return "no answer";
+        int error = 0;
+        socklen_t size = sizeof(error);
+        ::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &error, &size);
+        if (error != 0)
+            return std::strerror(error);
+    }
+    return talk(socket.fd());
 }
 
-std::string connectTcp(const std::string& host, int port) {
+std::string connectTcp(const std::string& host, int port, Talk talk) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -79,7 +108,7 @@ std::string connectTcp(const std::string& host, int port) {
         return ::gai_strerror(rc);
     std::string failure = "no address";
     for (addrinfo* candidate = found; candidate != nullptr; candidate = candidate->ai_next) {
-        failure = connectWithTimeout(*candidate);
+        failure = connectWithTimeout(*candidate, talk);
         if (failure.empty())
             break;
     }
@@ -125,19 +154,19 @@ std::string probeX11Display(const std::string& display) {
     if (!address)
         return "malformed DISPLAY value";
     if (!address->host.empty())
-        return connectTcp(address->host, address->port);
+        return connectTcp(address->host, address->port, x11Handshake);
     // The server listens in the abstract namespace, the file, or both.
-    std::string failure = connectLocal(address->socketPath, true);
-    if (!failure.empty())
-        failure = connectLocal(address->socketPath, false);
-    return failure;
+    Attempt attempt = connectLocal(address->socketPath, true, x11Handshake);
+    if (!attempt.connected)
+        attempt = connectLocal(address->socketPath, false, x11Handshake);
+    return attempt.failure;
 }
 
 std::string probeWaylandDisplay(const std::string& name, const std::string& runtimeDir) {
     std::string path = waylandSocketPath(name, runtimeDir);
     if (path.empty())
         return "XDG_RUNTIME_DIR is not set";
-    return connectLocal(path, false);
+    return connectLocal(path, false, nothingToSay).failure;
 }
 
 }  // namespace dalvon

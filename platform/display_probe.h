@@ -22,9 +22,10 @@ std::optional<X11Address> x11Address(const std::string& display);
 std::string waylandSocketPath(const std::string& name, const std::string& runtimeDir);
 
 // Cheap probes of a display server before a window toolkit is started (a toolkit that cannot
-// connect aborts the process). Each tries to connect to the server's socket and closes it at
-// once; the result is empty when the connection was accepted, else why not
-// ("connection refused", "malformed DISPLAY value", ...).
+// connect aborts the process, one that gets no answer waits forever). Each connects to the
+// server's socket; the X11 probe also sends the connection setup and waits up to two seconds
+// for any reply. The result is empty when the server is there, else why not ("connection
+// refused", "no answer", "malformed DISPLAY value", ...).
 std::string probeX11Display(const std::string& display);
 std::string probeWaylandDisplay(const std::string& name, const std::string& runtimeDir);
 

@@ -6,8 +6,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 namespace dalvon {
 namespace {
@@ -58,6 +60,45 @@ TEST(DisplayProbeTest, OnlyAListeningSocketCounts) {
 
     EXPECT_EQ(probeX11Display("garbage"), "malformed DISPLAY value");
     EXPECT_NE(probeX11Display(":97"), "");
+}
+
+// An X11 server socket in the abstract namespace (nothing on disk) for display `number`.
+int listenAsX11Display(int number) {
+    std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
+    int server = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path + 1, path.data(), path.size());
+    auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
+    EXPECT_EQ(bind(server, reinterpret_cast<sockaddr*>(&address), length), 0);
+    EXPECT_EQ(listen(server, 4), 0);
+    return server;
+}
+
+TEST(DisplayProbeTest, AnX11ServerMustAnswerItsSetup) {
+    int number = 7000 + getpid() % 1000;
+    std::string display = ":" + std::to_string(number);
+    int server = listenAsX11Display(number);
+    // Accepts (the backlog does) but never answers: a toolkit would wait forever.
+    EXPECT_EQ(probeX11Display(display), "no answer");
+
+    std::thread answering([server] {
+        for (int i = 0; i < 2; ++i) {
+            int client = accept(server, nullptr, nullptr);
+            if (client < 0)
+                return;
+            char setup[12];
+            EXPECT_EQ(recv(client, setup, sizeof setup, MSG_WAITALL), 12);
+            EXPECT_EQ(setup[0], 'l');
+            const char refused = 0;  // "Failed": still a server that answers
+            send(client, &refused, 1, MSG_NOSIGNAL);
+            close(client);
+        }
+    });
+    // The first, silent connection is still in the backlog; the second is answered.
+    EXPECT_EQ(probeX11Display(display), "");
+    answering.join();
+    close(server);
 }
 
 }  // namespace
