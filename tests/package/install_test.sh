@@ -36,6 +36,12 @@ run_on_example() {
   rows=$("$root/usr/bin/dalvon-db" export --no-header "$example/Dalvon/Dalvon.mdb" PRESET_DEFS | wc -l)
   [ "$rows" -gt 0 ] || fail "no PRESET_DEFS rows after the update"
   "$root/usr/bin/dalvon-db" --version | grep -q '^dalvon-db 1.0.2$' || fail "dalvon-db --version"
+  # Completion of export's TABLE from the FILE before it.
+  local completed
+  completed=$(PATH="$root/usr/bin:$PATH" bash -c \
+    'source "$1"; COMP_WORDS=(dalvon-db export "$2" ""); COMP_CWORD=3; _dalvon_db; echo "${COMPREPLY[*]}"' \
+    _ "$root/usr/share/bash-completion/completions/dalvon-db" "$example/Dalvon/Dalvon.mdb")
+  [[ "$completed" == *PRESET_DEFS* ]] || fail "completion of tables: $completed"
 }
 
 # 1. cmake --install into a temporary root.
