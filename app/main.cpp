@@ -1,7 +1,5 @@
 // The program: builds the platform services and the Runtime, picks a front end and hands
 // control to the window's load handler. Every way of ending arrives here as ProgramEnd.
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -15,6 +13,7 @@
 #include "app/window_front_end.h"
 #include "form/frm_dalvon_config_exe.h"
 #include "form/terminal/terminal_front_end.h"
+#include "platform/console.h"
 #include "platform/display_probe.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
@@ -44,7 +43,7 @@ std::unique_ptr<FrontEnd> chooseFrontEnd(bool silent, int& argc, char** argv) {
         if (std::unique_ptr<FrontEnd> window = makeWindowFrontEnd(argc, argv, choice.platform))
             return window;
     } else if (choice.kind == WindowChoice::Kind::Unreachable) {
-        if (!::isatty(STDIN_FILENO))
+        if (!standardInputIsTerminal())
             throw NoFrontEnd{choice.reason};
         std::fprintf(stderr, "Dalvon_Config: %s; using the terminal.\n", choice.reason.c_str());
     }
