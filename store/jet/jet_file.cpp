@@ -126,6 +126,23 @@ Bytes JetFile::row(RowPointer where, uint16_t* flags) const {
     return bytes.subspan(start, end - start);
 }
 
+uint8_t* JetFile::mutablePage(uint32_t number) {
+    page(number);
+    return m_bytes.data() + size_t{number} * m_pageSize;
+}
+
+uint32_t JetFile::appendPage() {
+    m_bytes.resize(m_bytes.size() + m_pageSize, 0);
+    return m_pageCount++;
+}
+
+void JetFile::truncatePages(uint32_t count) {
+    if (count < m_pageCount) {
+        m_pageCount = count;
+        m_bytes.resize(size_t{count} * m_pageSize);
+    }
+}
+
 void JetFile::damaged(const std::string& what) const {
     throw Fault(3343, "DAO.Workspace",
                 "Unrecognized database format '" + m_displayPath + "'. " + what);

@@ -48,6 +48,15 @@ public:
     // Fault 3343 "Unrecognized database format '<path>'. <what>".
     [[noreturn]] void damaged(const std::string& what) const;
 
+    // For the writer, which changes the image in place. A pointer or span into the image is
+    // invalidated by appendPage() and truncatePages().
+    uint8_t* mutablePage(uint32_t number);
+    // Adds a zero-filled page at the end and returns its number.
+    uint32_t appendPage();
+    // Drops the pages from `count` on (undoing appends).
+    void truncatePages(uint32_t count);
+    Bytes image() const { return m_bytes; }
+
 private:
     void readHeader();
 

@@ -24,7 +24,9 @@ JetColumn readDescriptor(const JetFile& file, Bytes d, const TdefLayout& at) {
     column.number = readU16(file, d, at.number);
     column.varIndex = readU16(file, d, at.varIndex);
     column.scale = readU8(file, d, at.scale);
-    column.fixed = (readU8(file, d, at.flags) & 0x01) != 0;
+    column.flags = readU8(file, d, at.flags);
+    column.fixed = (column.flags & 0x01) != 0;
+    column.compressible = file.isJet4() && (readU8(file, d, at.flags + 1) & 0x01) != 0;
     column.fixedOffset = readU16(file, d, at.fixedOffset);
     column.length = readU16(file, d, at.length);
     return column;
@@ -81,9 +83,10 @@ JetTableDef readTableDef(const JetFile& file, uint32_t page, const std::string& 
     table.maxColumns = readU16(file, def, at.maxColumns);
     table.varColumns = readU16(file, def, at.varColumns);
     table.ownedPages = readRowPointer(file, def, at.ownedMap);
+    table.freePages = readRowPointer(file, def, at.ownedMap + 4);
     const uint16_t liveColumns = readU16(file, def, at.liveColumns);
-    const uint32_t realIndexes = readU32(file, def, at.realIndexes);
-    size_t offset = at.headerLength + size_t{realIndexes} * at.realIndexEntry;
+    table.realIndexes = readU32(file, def, at.realIndexes);
+    size_t offset = at.headerLength + size_t{table.realIndexes} * at.realIndexEntry;
     for (uint16_t i = 0; i < liveColumns; ++i) {
         table.columns.push_back(
             readDescriptor(file, readRange(file, def, offset, at.descriptorLength), at));

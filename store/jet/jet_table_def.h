@@ -38,7 +38,9 @@ struct JetColumn {
     uint16_t fixedOffset = 0;  // start in the row's fixed area
     uint16_t length = 0;       // bytes
     bool fixed = false;
-    uint8_t scale = 0;  // Decimal only
+    uint8_t scale = 0;          // Decimal only
+    uint8_t flags = 0;          // descriptor flags (0x04 AutoNumber)
+    bool compressible = false;  // Jet 4 Text and Memo: compressed text allowed
 };
 
 struct JetTableDef {
@@ -47,6 +49,8 @@ struct JetTableDef {
     uint16_t maxColumns = 0;         // deleted columns included
     uint16_t varColumns = 0;         // deleted ones included
     RowPointer ownedPages;           // usage map of the pages holding the table's rows
+    RowPointer freePages;            // usage map of the owned pages with free space
+    uint32_t realIndexes = 0;        // physical indexes
     std::vector<JetColumn> columns;  // live columns, in column-number order
 };
 

@@ -1,0 +1,223 @@
+#include "store/jet/jet_catalog_writer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+
+#include "platform/fault.h"
+#include "store/jet/jet_index_leaf.h"
+#include "store/jet/jet_table_writer.h"
+
+namespace dalvon::jet {
+namespace {
+
+constexpr uint32_t kObjectsPage = 2;
+constexpr int32_t kTablesParent = 0x0F000000;
+constexpr int16_t kTableType = 1;
+constexpr int32_t kFullAccess = 1048575;
+constexpr uint8_t kUniqueIndex = 0x01;
+constexpr uint8_t kLeafPage = 0x04;
+
+[[noreturn]] void refuse(const std::string& why) {
+    throw Fault(3027, "DAO.Database",
+                "Cannot update. Database or object is read-only. (" + why + ")");
+}
+
+int column(const TableWriter& table, const std::string& name) {
+    const int index = table.columnIndex(name);
+    if (index < 0)
+        refuse("The catalog table " + table.def().name + " has no column " + name + ".");
+    return index;
+}
+
+int32_t longOf(const Variant& value) {
+    return value.isNull() || value.isEmpty() ? 0 : value.toLong();
+}
+
+std::string textOf(const Variant& value) {
+    return value.isString() ? value.asString() : std::string();
+}
+
+// Now as an OLE date in local time, as the classic engine stamps catalog rows.
+double oleNow() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+    localtime_r(&now, &local);
+    const auto days = std::chrono::sys_days{std::chrono::year{local.tm_year + 1900} /
+                                            (local.tm_mon + 1) / local.tm_mday} -
+                      std::chrono::sys_days{std::chrono::year{1899} / 12 / 30};
+    return days.count() + (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) / 86400.0;
+}
+
+// The key of a catalog row in an index of the given columns (Long and Text columns only).
+std::vector<uint8_t> keyOf(const TableWriter& table, const PhysicalIndex& index, const Row& row) {
+    std::vector<uint8_t> key;
+    for (uint16_t number : index.columns) {
+        const auto& columns = table.def().columns;
+        const auto at = std::find_if(columns.begin(), columns.end(),
+                                     [&](const JetColumn& c) { return c.number == number; });
+        if (at == columns.end())
+            refuse("An index of " + table.def().name + " names a missing column.");
+        const Variant& value = row[static_cast<size_t>(at - columns.begin())];
+        std::vector<uint8_t> part;
+        if (at->type == kLong)
+            part = longKey(longOf(value));
+        else if (at->type == kText)
+            part = textKey(textOf(value));
+        else
+            refuse("An index of " + table.def().name + " has a key type this program lacks.");
+        key.insert(key.end(), part.begin(), part.end());
+    }
+    return key;
+}
+
+void checkLeafRoot(const PageSpace& space, const TableWriter& table, const PhysicalIndex& index) {
+    if (space.read(index.root)[0] != kLeafPage)
+        refuse("An index of " + table.def().name + " spans more than one page.");
+}
+
+void insertEntry(PageSpace& space, const TableWriter& table, const PhysicalIndex& index,
+                 IndexEntry entry) {
+    checkLeafRoot(space, table, index);
+    std::vector<IndexEntry> entries = readLeafEntries(space.file(), index.root);
+    const auto at = std::lower_bound(entries.begin(), entries.end(), entry);
+    auto sameKey = [&](const IndexEntry& other) {
+        return other.size() == entry.size() &&
+               std::equal(other.begin(), other.end() - 4, entry.begin());
+    };
+    if ((index.flags & kUniqueIndex) &&
+        ((at != entries.end() && sameKey(*at)) || (at != entries.begin() && sameKey(*(at - 1)))))
+        throw Fault(3010, "DAO.Database", "An entry of that name exists already in the catalog.");
+    entries.insert(at, std::move(entry));
+    if (!writeLeafEntries(space, index.root, entries))
+        refuse("An index page of " + table.def().name + " has no room for another entry.");
+}
+
+void removeEntries(PageSpace& space, const TableWriter& table, const PhysicalIndex& index,
+                   RowPointer row) {
+    checkLeafRoot(space, table, index);
+    std::vector<IndexEntry> entries = readLeafEntries(space.file(), index.root);
+    std::erase_if(entries, [&](const IndexEntry& entry) { return entryRow(entry) == row; });
+    writeLeafEntries(space, index.root, entries);
+}
+
+// Appends a row to a catalog table and enters it in every index of that table.
+void addIndexedRow(PageSpace& space, TableWriter& table, const std::vector<Variant>& values) {
+    const RowPointer place = table.append(values);
+    const Row stored = table.read(place);
+    for (const auto& index : table.parts().indexes)
+        insertEntry(space, table, index, leafEntry(keyOf(table, index, stored), place));
+}
+
+void removeIndexedRow(PageSpace& space, TableWriter& table, RowPointer place) {
+    for (const auto& index : table.parts().indexes)
+        removeEntries(space, table, index, place);
+    table.remove(place);
+}
+
+struct CatalogFacts {
+    int32_t tablesId = 0;
+    uint32_t acesPage = 0;
+    uint32_t relationshipsPage = 0;
+    Variant owner = Variant::null();
+};
+
+CatalogFacts factsOf(const TableWriter& objects) {
+    const size_t id = column(objects, "Id"), parent = column(objects, "ParentId");
+    const size_t name = column(objects, "Name"), type = column(objects, "Type");
+    const size_t owner = column(objects, "Owner");
+    CatalogFacts facts;
+    const auto rows = objects.scan();
+    for (const auto& [place, row] : rows) {
+        if (longOf(row[parent]) == kTablesParent && textOf(row[name]) == "Tables")
+            facts.tablesId = longOf(row[id]);
+    }
+    for (const auto& [place, row] : rows) {
+        const std::string text = textOf(row[name]);
+        if (text == "MSysDb")
+            facts.owner = row[owner];
+        if (longOf(row[type]) == kTableType && longOf(row[parent]) == facts.tablesId) {
+            if (text == "MSysACEs")
+                facts.acesPage = static_cast<uint32_t>(longOf(row[id]));
+            if (text == "MSysRelationships")
+                facts.relationshipsPage = static_cast<uint32_t>(longOf(row[id]));
+        }
+    }
+    if (facts.tablesId == 0 || facts.acesPage == 0)
+        refuse("The catalog lacks the Tables container or MSysACEs.");
+    return facts;
+}
+
+// The classic engine's catalog sorts names in the General order of 1033, version 0; its keys
+// are the only ones this program writes.
+void checkSortOrder(const TableWriter& objects) {
+    const JetColumn& name = objects.def().columns[column(objects, "Name")];
+    const auto order = objects.parts().sortOrders.find(name.number);
+    if (order == objects.parts().sortOrders.end() || (order->second & 0xFFFF) != 0x0409 ||
+        (order->second >> 24) != 0)
+        refuse("The catalog sorts names in an order this program does not write.");
+}
+
+}  // namespace
+
+CatalogWriter::CatalogWriter(PageSpace& space) : m_space(space) {}
+
+void CatalogWriter::addTable(const std::string& name, uint32_t definitionPage) {
+    if (!textKeyKnows(name))
+        textKey(name);  // throws the refusal
+    TableWriter objects(m_space, kObjectsPage, "MSysObjects");
+    checkSortOrder(objects);
+    const CatalogFacts facts = factsOf(objects);
+    std::vector<Variant> values(objects.def().columns.size(), Variant::null());
+    const double now = oleNow();
+    values[column(objects, "Id")] = Variant::longValue(static_cast<int32_t>(definitionPage));
+    values[column(objects, "ParentId")] = Variant::longValue(facts.tablesId);
+    values[column(objects, "Name")] = Variant::string(name);
+    values[column(objects, "Type")] = Variant::integer(kTableType);
+    values[column(objects, "DateCreate")] = Variant::date(now);
+    values[column(objects, "DateUpdate")] = Variant::date(now);
+    values[column(objects, "Owner")] = facts.owner;
+    values[column(objects, "Flags")] = Variant::longValue(0);
+    addIndexedRow(m_space, objects, values);
+
+    TableWriter aces(m_space, facts.acesPage, "MSysACEs");
+    const size_t objectId = column(aces, "ObjectId"), sid = column(aces, "SID");
+    const size_t acm = column(aces, "ACM"), inheritable = column(aces, "FInheritable");
+    for (const auto& [place, row] : aces.scan()) {
+        if (longOf(row[objectId]) != facts.tablesId)
+            continue;
+        std::vector<Variant> ace(aces.def().columns.size(), Variant::null());
+        ace[objectId] = Variant::longValue(static_cast<int32_t>(definitionPage));
+        ace[sid] = row[sid];
+        ace[acm] = Variant::longValue(kFullAccess);
+        ace[inheritable] = Variant::boolean(false);
+        addIndexedRow(m_space, aces, ace);
+    }
+}
+
+void CatalogWriter::removeTable(const std::string& name, uint32_t definitionPage) {
+    TableWriter objects(m_space, kObjectsPage, "MSysObjects");
+    const CatalogFacts facts = factsOf(objects);
+    if (facts.relationshipsPage != 0) {
+        TableWriter relations(m_space, facts.relationshipsPage, "MSysRelationships");
+        const int from = relations.columnIndex("szObject");
+        const int to = relations.columnIndex("szReferencedObject");
+        for (const auto& [place, row] : relations.scan()) {
+            if ((from >= 0 && textOf(row[from]) == name) || (to >= 0 && textOf(row[to]) == name))
+                refuse("A relationship names table '" + name + "'.");
+        }
+    }
+    const size_t id = column(objects, "Id");
+    for (const auto& [place, row] : objects.scan()) {
+        if (longOf(row[id]) == static_cast<int32_t>(definitionPage))
+            removeIndexedRow(m_space, objects, place);
+    }
+    TableWriter aces(m_space, facts.acesPage, "MSysACEs");
+    const size_t objectId = column(aces, "ObjectId");
+    for (const auto& [place, row] : aces.scan()) {
+        if (longOf(row[objectId]) == static_cast<int32_t>(definitionPage))
+            removeIndexedRow(m_space, aces, place);
+    }
+}
+
+}  // namespace dalvon::jet

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "store/jet/jet_page_space.h"
+
+namespace dalvon::jet {
+
+// The catalog entries of a user table: its MSysObjects row with the entries of the catalog's
+// two indexes (Id, ParentIdName), and its MSysACEs rows (one per access-control entry of the
+// "Tables" container) with their ObjectId index entries. Index entries go into the index root
+// pages, which must be single leaf pages with room: otherwise Fault 3027 (the caller rolls back).
+class CatalogWriter {
+public:
+    explicit CatalogWriter(PageSpace& space);
+
+    // Adds the entries of a new table whose definition starts at `definitionPage`.
+    void addTable(const std::string& name, uint32_t definitionPage);
+    // Removes the entries of the table whose definition starts at `definitionPage`. Fault 3027
+    // when a relationship names the table.
+    void removeTable(const std::string& name, uint32_t definitionPage);
+
+private:
+    PageSpace& m_space;
+};
+
+}  // namespace dalvon::jet

@@ -1,0 +1,135 @@
+#include "store/jet/jet_index_leaf.h"
+
+#include <cstring>
+
+#include "platform/fault.h"
+
+namespace dalvon::jet {
+namespace {
+
+constexpr size_t kPageSize = 4096;
+constexpr size_t kBitmapStart = 0x1B;
+constexpr size_t kEntriesStart = 0x1E0;
+constexpr size_t kEntryRoom = kPageSize - kEntriesStart;
+constexpr uint8_t kLeafPage = 0x04;
+constexpr uint8_t kAscending = 0x7F;
+
+// General (legacy) sort codes of the characters our names use.
+std::vector<uint8_t> sortCode(char c) {
+    static const uint8_t kLetters[26] = {0x4A, 0x4C, 0x4D, 0x4F, 0x51, 0x53, 0x55, 0x57, 0x59,
+                                         0x5B, 0x5C, 0x5E, 0x60, 0x62, 0x64, 0x66, 0x68, 0x69,
+                                         0x6B, 0x6D, 0x6F, 0x71, 0x73, 0x75, 0x76, 0x78};
+    if (c >= 'a' && c <= 'z')
+        return {kLetters[c - 'a']};
+    if (c >= 'A' && c <= 'Z')
+        return {kLetters[c - 'A']};
+    if (c >= '0' && c <= '9')
+        return {static_cast<uint8_t>(0x36 + 2 * (c - '0'))};
+    if (c == ' ')
+        return {0x07};
+    if (c == '.')
+        return {0x1C};
+    if (c == '_')
+        return {0x2B, 0x03};
+    return {};
+}
+
+}  // namespace
+
+std::vector<IndexEntry> readLeafEntries(const JetFile& file, uint32_t page) {
+    Bytes bytes = file.page(page, kLeafPage, "an index leaf");
+    const size_t prefixLength = readU16(file, bytes, 24);
+    std::vector<IndexEntry> entries;
+    size_t start = 0;
+    for (size_t bit = 0; bit < kEntryRoom; ++bit) {
+        if ((bytes[kBitmapStart + bit / 8] >> bit % 8 & 1) == 0)
+            continue;
+        if (bit <= start)
+            file.damaged("An index page has an empty entry.");
+        IndexEntry entry;
+        if (!entries.empty()) {
+            if (prefixLength > entries.front().size())
+                file.damaged("An index page's shared prefix is longer than its first entry.");
+            entry.assign(entries.front().begin(),
+                         entries.front().begin() + static_cast<long>(prefixLength));
+        }
+        entry.insert(entry.end(), bytes.begin() + static_cast<long>(kEntriesStart + start),
+                     bytes.begin() + static_cast<long>(kEntriesStart + bit));
+        entries.push_back(std::move(entry));
+        start = bit;
+    }
+    return entries;
+}
+
+bool writeLeafEntries(PageSpace& space, uint32_t page, const std::vector<IndexEntry>& entries) {
+    size_t total = 0;
+    for (const auto& entry : entries)
+        total += entry.size();
+    if (total > kEntryRoom)
+        return false;
+    uint8_t* bytes = space.write(page);
+    std::memset(bytes + kBitmapStart, 0, kPageSize - kBitmapStart);
+    bytes[24] = 0;
+    bytes[25] = 0;
+    size_t at = 0;
+    for (const auto& entry : entries) {
+        std::memcpy(bytes + kEntriesStart + at, entry.data(), entry.size());
+        at += entry.size();
+        bytes[kBitmapStart + at / 8] |= static_cast<uint8_t>(1 << at % 8);
+    }
+    const size_t free = kEntryRoom - at;
+    bytes[2] = static_cast<uint8_t>(free);
+    bytes[3] = static_cast<uint8_t>(free >> 8);
+    return true;
+}
+
+std::vector<uint8_t> longKey(int32_t value) {
+    const uint32_t flipped = static_cast<uint32_t>(value) ^ 0x80000000u;
+    return {kAscending, static_cast<uint8_t>(flipped >> 24), static_cast<uint8_t>(flipped >> 16),
+            static_cast<uint8_t>(flipped >> 8), static_cast<uint8_t>(flipped)};
+}
+
+bool textKeyKnows(std::string_view text) {
+    for (char c : text) {
+        if (sortCode(c).empty())
+            return false;
+    }
+    return true;
+}
+
+std::vector<uint8_t> textKey(std::string_view text) {
+    if (!textKeyKnows(text)) {
+        throw Fault(3027, "DAO.Database",
+                    "Cannot update. Database or object is read-only. (The name '" +
+                        std::string(text) +
+                        "' has characters whose catalog sort codes this program does not write.)");
+    }
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    std::vector<uint8_t> key{kAscending};
+    for (char c : text) {
+        const auto code = sortCode(c);
+        key.insert(key.end(), code.begin(), code.end());
+    }
+    key.push_back(0x01);
+    key.push_back(0x00);
+    return key;
+}
+
+IndexEntry leafEntry(std::vector<uint8_t> key, RowPointer row) {
+    key.push_back(static_cast<uint8_t>(row.page >> 16));
+    key.push_back(static_cast<uint8_t>(row.page >> 8));
+    key.push_back(static_cast<uint8_t>(row.page));
+    key.push_back(row.row);
+    return key;
+}
+
+RowPointer entryRow(const IndexEntry& entry) {
+    const size_t n = entry.size();
+    if (n < 4)
+        return {};
+    return {uint32_t{entry[n - 4]} << 16 | uint32_t{entry[n - 3]} << 8 | entry[n - 2],
+            entry[n - 1]};
+}
+
+}  // namespace dalvon::jet

@@ -1,0 +1,286 @@
+#include "store/jet/jet_writer.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/fault.h"
+#include "platform/temp_copy.h"
+#include "platform/text.h"
+#include "store/jet/jet_catalog_writer.h"
+#include "store/jet/jet_data_page.h"
+#include "store/jet/jet_definition.h"
+#include "store/jet/jet_map_writer.h"
+#include "store/jet/jet_table_writer.h"
+#include "store/jet/jet_value_codec.h"
+
+namespace dalvon::jet {
+namespace {
+
+constexpr size_t kPageSize = 4096;
+constexpr size_t kVersionOffset = 0x14;
+
+[[noreturn]] void refuse(const std::string& path, const std::string& why) {
+    throw Fault(3027, "DAO.Database",
+                "Cannot update. Database or object is read-only. ('" + path + "': " + why + ")");
+}
+
+std::vector<uint8_t> readWhole(const std::string& host, const std::string& display) {
+    std::ifstream in(host, std::ios::binary);
+    if (!std::filesystem::is_regular_file(host) || !in) {
+        throw Fault(3051, "DAO.Workspace",
+                    "The Microsoft Jet database engine cannot open the file '" + display +
+                        "'. It is already opened exclusively by another user, or you need "
+                        "permission to view its data.");
+    }
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void checkWritable(const std::vector<uint8_t>& bytes, const std::string& display) {
+    const std::string_view header(reinterpret_cast<const char*>(bytes.data()),
+                                  std::min<size_t>(bytes.size(), 128));
+    if (!JetFile::recognises(header))
+        refuse(display, "it is no Jet database");
+    if (bytes[kVersionOffset] != 1)
+        refuse(display, "Jet 3 files are read, not written");
+    if (bytes.size() % kPageSize != 0)
+        refuse(display, "its size is not a whole number of pages");
+}
+
+uint32_t idOf(RowPointer place) {
+    return place.page << 8 | place.row;
+}
+
+RowPointer placeOf(uint32_t id) {
+    return {id >> 8, static_cast<uint8_t>(id & 0xFF)};
+}
+
+Fault tableNotFound(const std::string& name, int number) {
+    if (number == 3078) {
+        return Fault(3078, "DAO.Database",
+                     "The Microsoft Jet database engine cannot find the input table or query '" +
+                         name + "'. Make sure it exists and that its name is spelled correctly.");
+    }
+    return Fault(3265, "DAO.TableDefs", "Item not found in this collection. (" + name + ")");
+}
+
+}  // namespace
+
+JetWriter::JetWriter(std::string hostPath, std::string displayPath)
+    : m_host(std::move(hostPath)), m_display(std::move(displayPath)) {
+    checkNotLocked();
+    std::vector<uint8_t> bytes = readWhole(m_host, m_display);
+    checkWritable(bytes, m_display);
+    try {
+        m_file = std::make_unique<JetFile>(std::move(bytes), m_display);
+    } catch (const Fault& fault) {
+        refuse(m_display, fault.description());
+    }
+    m_space = std::make_unique<PageSpace>(*m_file);
+}
+
+JetWriter::~JetWriter() = default;
+
+void JetWriter::checkNotLocked() const {
+    std::filesystem::path lock(m_host);
+    for (const char* extension : {".ldb", ".LDB"}) {
+        lock.replace_extension(extension);
+        if (std::filesystem::exists(lock)) {
+            throw Fault(3045, "DAO.Workspace",
+                        "Could not use '" + m_display + "'; file already in use.");
+        }
+    }
+}
+
+template <typename Work>
+auto JetWriter::change(Work&& work) {
+    m_space->begin();
+    try {
+        return work();
+    } catch (...) {
+        m_space->rollback();
+        m_writers.clear();
+        m_tables.reset();
+        throw;
+    }
+}
+
+const CatalogTable* JetWriter::findTable(const std::string& name) {
+    if (!m_tables)
+        m_tables = readUserTables(*m_file);
+    for (const auto& table : *m_tables) {
+        if (table.name == name)
+            return &table;
+    }
+    for (const auto& table : *m_tables) {
+        if (equalsIgnoreCase(table.name, name))
+            return &table;
+    }
+    return nullptr;
+}
+
+const CatalogTable& JetWriter::requireTable(const std::string& name, int faultNumber) {
+    const CatalogTable* table = findTable(name);
+    if (!table)
+        throw tableNotFound(name, faultNumber);
+    return *table;
+}
+
+TableWriter& JetWriter::tableWriter(const CatalogTable& table) {
+    auto& writer = m_writers[table.definitionPage];
+    if (!writer)
+        writer = std::make_unique<TableWriter>(*m_space, table.definitionPage, table.name);
+    return *writer;
+}
+
+std::vector<std::string> JetWriter::tableNames() {
+    findTable({});
+    std::vector<std::string> names;
+    for (const auto& table : *m_tables)
+        names.push_back(table.name);
+    return names;
+}
+
+std::vector<FieldDef> JetWriter::tableFields(const std::string& name) {
+    std::vector<FieldDef> fields;
+    for (const auto& column : tableWriter(requireTable(name, 3265)).def().columns)
+        fields.push_back(fieldDefOf(*m_file, column));
+    return fields;
+}
+
+std::vector<std::pair<uint32_t, Row>> JetWriter::rows(const std::string& name) {
+    std::vector<std::pair<uint32_t, Row>> rows;
+    for (auto& [place, row] : tableWriter(requireTable(name, 3078)).scan())
+        rows.emplace_back(idOf(place), std::move(row));
+    return rows;
+}
+
+Row JetWriter::row(const std::string& name, uint32_t id) {
+    return tableWriter(requireTable(name, 3078)).read(placeOf(id));
+}
+
+void JetWriter::createTable(const std::string& name, const std::vector<FieldDef>& fields) {
+    if (findTable(name))
+        throw Fault(3010, "DAO.Database", "Table '" + name + "' already exists.");
+    change([&] {
+        const uint32_t definitionPage = m_space->allocate();
+        const uint32_t mapPage = m_space->allocate();
+        datapage::initialise(m_space->write(mapPage), 0);
+        std::vector<RowPointer> maps;
+        size_t mapCount = 2;
+        for (const auto& field : fields)
+            mapCount += isLongValueType(field.type) ? 2 : 0;
+        for (size_t i = 0; i < mapCount; ++i) {
+            const auto row = emptyInlineMap(definitionPage);
+            maps.push_back({mapPage, datapage::append(m_space->write(mapPage), row)});
+        }
+        Definition definition{buildDefinition(fields, maps), {definitionPage}};
+        storeDefinition(*m_space, definition);
+        CatalogWriter(*m_space).addTable(name, definitionPage);
+        m_tables.reset();
+    });
+}
+
+void JetWriter::deleteTable(const std::string& name) {
+    const CatalogTable table = requireTable(name, 3265);
+    change([&] {
+        TableWriter& writer = tableWriter(table);
+        const std::vector<uint32_t> pages = writer.ownedPages();
+        const Definition definition = loadDefinition(*m_file, table.definitionPage);
+        CatalogWriter(*m_space).removeTable(table.name, table.definitionPage);
+        m_writers.erase(table.definitionPage);
+        for (uint32_t page : pages)
+            m_space->release(page);
+        for (uint32_t page : definition.pages)
+            m_space->release(page);
+        m_tables.reset();
+    });
+}
+
+void JetWriter::renameField(const std::string& tableName, const std::string& oldName,
+                            const std::string& newName) {
+    const CatalogTable& table = requireTable(tableName, 3265);
+    change([&] {
+        Definition definition = loadDefinition(*m_file, table.definitionPage);
+        const DefinitionParts parts = parseDefinition(*m_file, definition.bytes);
+        const JetTableDef def = readTableDef(*m_file, table.definitionPage, table.name);
+        std::optional<uint16_t> number;
+        for (const auto& column : def.columns) {
+            if (equalsIgnoreCase(column.name, newName) && !equalsIgnoreCase(oldName, newName))
+                throw Fault(3191, "DAO.Field",
+                            "Cannot define field more than once. (" + newName + ")");
+            if (equalsIgnoreCase(column.name, oldName))
+                number = column.number;
+        }
+        if (!number)
+            throw Fault(3265, "DAO.Fields", "Item not found in this collection. (" + oldName + ")");
+        buildDefinition({FieldDef{newName, 4, 4}},
+                        {RowPointer{}, RowPointer{}});  // checks the name
+        for (size_t i = 0; i < parts.nameColumns.size(); ++i) {
+            if (parts.nameColumns[i] != *number)
+                continue;
+            const size_t at = parts.nameOffsets[i];
+            const size_t oldLength = 2 + size_t{readU16(*m_file, definition.bytes, at)};
+            std::vector<uint8_t> entry = ucs2Bytes(newName);
+            entry.insert(entry.begin(), {static_cast<uint8_t>(entry.size()),
+                                         static_cast<uint8_t>(entry.size() >> 8)});
+            definition.bytes.erase(definition.bytes.begin() + static_cast<long>(at),
+                                   definition.bytes.begin() + static_cast<long>(at + oldLength));
+            definition.bytes.insert(definition.bytes.begin() + static_cast<long>(at), entry.begin(),
+                                    entry.end());
+        }
+        storeDefinition(*m_space, definition);
+        m_writers.erase(table.definitionPage);
+    });
+}
+
+uint32_t JetWriter::appendRow(const std::string& name, const std::vector<Variant>& values) {
+    const CatalogTable& table = requireTable(name, 3078);
+    return change([&] {
+        TableWriter& writer = tableWriter(table);
+        if (!writer.parts().indexes.empty())
+            refuse(m_display, "table '" + table.name +
+                                  "' has indexes, which this program "
+                                  "does not maintain");
+        return idOf(writer.append(values));
+    });
+}
+
+void JetWriter::updateRow(const std::string& name, uint32_t id,
+                          const std::vector<std::pair<size_t, Variant>>& changes) {
+    const CatalogTable& table = requireTable(name, 3078);
+    change([&] {
+        TableWriter& writer = tableWriter(table);
+        for (const auto& index : writer.parts().indexes) {
+            for (const auto& [position, value] : changes) {
+                if (position < writer.def().columns.size() &&
+                    std::count(index.columns.begin(), index.columns.end(),
+                               writer.def().columns[position].number) > 0)
+                    refuse(m_display, "field '" + writer.def().columns[position].name +
+                                          "' is indexed, and this program does not maintain "
+                                          "indexes");
+            }
+        }
+        writer.update(placeOf(id), changes);
+    });
+}
+
+bool JetWriter::hasChanges() const {
+    return !m_space->dirtyPages().empty();
+}
+
+void JetWriter::commit() {
+    if (!hasChanges())
+        return;
+    checkNotLocked();
+    TempCopy copy(m_host, m_display);
+    for (uint32_t page : m_space->dirtyPages()) {
+        if (page < m_file->pageCount())
+            copy.write(uint64_t{page} * kPageSize, m_file->page(page));
+    }
+    copy.resize(uint64_t{m_file->pageCount()} * kPageSize);
+    copy.commit();
+    m_space->markClean();
+}
+
+}  // namespace dalvon::jet

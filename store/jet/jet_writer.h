@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "store/database.h"
+#include "store/jet/jet_catalog.h"
+#include "store/jet/jet_file.h"
+#include "store/jet/jet_page_space.h"
+#include "store/jet/jet_row.h"
+
+namespace dalvon::jet {
+
+class TableWriter;
+
+// Writes a Jet 4 database (version byte 1, 4096-byte pages, pages not encoded) natively: the
+// storage operations the store issues. The file is read whole into memory; each operation
+// changes pages there and either completes or, on a Fault, leaves the image as it was. commit()
+// puts the changed pages into a temporary copy beside the file and renames it over the file,
+// so the file on disk is always the old one or the new one. Nothing is written without
+// commit(); destroying the writer drops uncommitted changes.
+//
+// A row id is page << 8 | row number of the row's first slot; it stays when the row moves.
+// Tables are matched by exact name first, then without regard to case.
+class JetWriter {
+public:
+    // Fault 3045 when a lock file <name>.ldb lies beside the file (someone has it open),
+    // Fault 3027 for a Jet 3 file, encoded pages, a size that is not a whole number of pages or
+    // a global page map of another kind, Fault 3051 when the file cannot be read.
+    JetWriter(std::string hostPath, std::string displayPath);
+    ~JetWriter();
+    JetWriter(const JetWriter&) = delete;
+    JetWriter& operator=(const JetWriter&) = delete;
+
+    // The current image, with uncommitted changes (for the reader's functions).
+    const JetFile& file() const { return *m_file; }
+
+    std::vector<std::string> tableNames();
+    // Fault 3265 when the table does not exist.
+    std::vector<FieldDef> tableFields(const std::string& table);
+    // Every row with its id, in storage order (Fault 3078 when the table does not exist).
+    std::vector<std::pair<uint32_t, Row>> rows(const std::string& table);
+    // One row by id; Fault 3167 when there is no such row.
+    Row row(const std::string& table, uint32_t id);
+
+    // Creates a table with these fields and no index. Fault 3010 when the name is taken,
+    // 3027 when the catalog's indexes are not single leaf pages with room.
+    void createTable(const std::string& name, const std::vector<FieldDef>& fields);
+    // Removes the table, its catalog and access-control entries, and releases its pages.
+    // Fault 3265 when it does not exist.
+    void deleteTable(const std::string& name);
+    // Fault 3265 for a missing table or field (the old name matched without regard to case),
+    // 3191 when the new name is taken, 3125 when it is not a valid name.
+    void renameField(const std::string& table, const std::string& oldName,
+                     const std::string& newName);
+
+    // Adds a row: one value per field in field order, each of the field's type or Null.
+    // Fault 3047 when the row is longer than 4060 bytes, 3027 when the table has indexes.
+    uint32_t appendRow(const std::string& table, const std::vector<Variant>& values);
+    // Changes values of a row (field position, value). Fault 3027 when an indexed field changes.
+    void updateRow(const std::string& table, uint32_t id,
+                   const std::vector<std::pair<size_t, Variant>>& changes);
+
+    // True when there are uncommitted changes.
+    bool hasChanges() const;
+    // Puts the changes in place (see above). Fault 75 when the copy cannot be written or
+    // renamed; the file is then unchanged and the changes stay pending.
+    void commit();
+
+private:
+    const CatalogTable* findTable(const std::string& name);
+    const CatalogTable& requireTable(const std::string& name, int faultNumber);
+    TableWriter& tableWriter(const CatalogTable& table);
+    template <typename Work>
+    auto change(Work&& work);
+    void checkNotLocked() const;
+
+    std::string m_host;
+    std::string m_display;
+    std::unique_ptr<JetFile> m_file;
+    std::unique_ptr<PageSpace> m_space;
+    std::optional<std::vector<CatalogTable>> m_tables;
+    std::map<uint32_t, std::unique_ptr<TableWriter>> m_writers;
+};
+
+}  // namespace dalvon::jet

@@ -1,0 +1,277 @@
+// Compares every sample file as our engine reads it with what Debian's mdbtools print.
+// Normalisations: mdb-export prints Booleans as 0/1, Currency with four decimals, binary data
+// as upper-case hex, dates through the -T format "%Y-%m-%d %H:%M:%S" (so ours are rounded to the
+// second), and floating-point numbers with fewer digits than a double has (so Single and Double
+// values, and Decimal values, which we return as Double, are compared with a relative
+// tolerance). mdb-schema prints type words; they are mapped to the classic field types.
+#include "tests/jet/jet_mdbtools.h"
+
+#include <cmath>
+#include <map>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "tests/jet/jet_samples.h"
+
+namespace dalvon::jet_test {
+namespace {
+
+constexpr const char* kNullMark = "<NULL>";
+
+struct Cell {
+    std::string text;
+    bool quoted = false;
+};
+
+std::string unescape(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char next = text[++i];
+        out += next == 'n' ? '\n' : next == 'r' ? '\r' : next == 't' ? '\t' : next;
+    }
+    return out;
+}
+
+// Parses mdb-export CSV written with -e (so every row is one line).
+std::vector<std::vector<Cell>> parseCsv(const std::string& csv) {
+    std::vector<std::vector<Cell>> rows;
+    std::vector<Cell> row;
+    Cell cell;
+    bool inQuotes = false;
+    for (size_t i = 0; i < csv.size(); ++i) {
+        const char c = csv[i];
+        if (inQuotes) {
+            if (c == '"' && i + 1 < csv.size() && csv[i + 1] == '"') {
+                cell.text += '"';
+                ++i;
+            } else if (c == '"') {
+                inQuotes = false;
+            } else {
+                cell.text += c;
+            }
+        } else if (c == '"') {
+            inQuotes = cell.quoted = true;
+        } else if (c == ',' || c == '\n') {
+            if (cell.quoted)
+                cell.text = unescape(cell.text);
+            row.push_back(std::move(cell));
+            cell = {};
+            if (c == '\n')
+                rows.push_back(std::exchange(row, {}));
+        } else {
+            cell.text += c;
+        }
+    }
+    return rows;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty())
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string toHex(const std::vector<uint8_t>& bytes) {
+    static const char* const kDigits = "0123456789ABCDEF";
+    std::string hex;
+    for (uint8_t b : bytes) {
+        hex += kDigits[b >> 4];
+        hex += kDigits[b & 15];
+    }
+    return hex;
+}
+
+int64_t scaledCurrency(const std::string& text) {
+    const bool negative = !text.empty() && text[0] == '-';
+    int64_t whole = 0;
+    int64_t fraction = 0;
+    int digits = 0;
+    bool afterPoint = false;
+    for (char c : text) {
+        if (c == '.')
+            afterPoint = true;
+        if (c < '0' || c > '9')
+            continue;
+        if (!afterPoint)
+            whole = whole * 10 + (c - '0');
+        if (afterPoint && digits < 4)
+            fraction = fraction * 10 + (c - '0'), ++digits;
+    }
+    for (; digits < 4; ++digits)
+        fraction *= 10;
+    const int64_t value = whole * 10000 + fraction;
+    return negative ? -value : value;
+}
+
+bool closeEnough(double ours, const std::string& theirs) {
+    const double other = std::strtod(theirs.c_str(), nullptr);
+    return std::fabs(ours - other) <= 1e-6 * std::max(1.0, std::fabs(ours));
+}
+
+// Why `ours` and mdb-export's cell differ, or empty when they agree.
+std::string difference(const Variant& ours, const Cell& theirs) {
+    bool same = false;
+    switch (ours.kind()) {
+        case VariantKind::Null:
+            same = !theirs.quoted && theirs.text == kNullMark;
+            break;
+        case VariantKind::Boolean:
+            same = theirs.text == (ours.asBoolean() ? "1" : "0");
+            break;
+        case VariantKind::Currency:
+            same = scaledCurrency(theirs.text) == ours.asCurrency().scaled;
+            break;
+        case VariantKind::Single:
+        case VariantKind::Double:
+            same = closeEnough(ours.toDouble(), theirs.text);
+            break;
+        case VariantKind::Date:
+            same = formatOleDate(ours.asDate().oleDays) == theirs.text;
+            break;
+        case VariantKind::String: {
+            // mdb-export -b hex shows a GUID's text as hex too, and without its last dash.
+            const std::string& text = ours.asString();
+            std::vector<uint8_t> bytes(text.begin(), text.end());
+            if (text.starts_with('{') && text.size() == 38)
+                bytes.erase(bytes.begin() + 24);
+            same = theirs.quoted &&
+                   (text == theirs.text || (text.starts_with('{') && toHex(bytes) == theirs.text));
+            break;
+        }
+        case VariantKind::Binary:
+            same = toHex(ours.asBinary()) == theirs.text;
+            break;
+        default:
+            same = ours.toText() == theirs.text;
+            break;
+    }
+    return same ? std::string()
+                : "ours " + ours.typeName() + " '" + ours.toTextOrEmpty() + "', mdb-export '" +
+                      theirs.text + "'";
+}
+
+struct SchemaField {
+    std::string name;
+    std::string type;
+};
+
+std::vector<SchemaField> schemaOf(const std::string& file, const std::string& table) {
+    std::vector<SchemaField> fields;
+    const std::string text =
+        runCommand("mdb-schema -T " + shellQuote(table) + " " + shellQuote(file) + " 2>/dev/null");
+    for (const auto& line : splitLines(text)) {
+        if (line.size() < 2 || line[0] != '\t' || line[1] != '[')
+            continue;
+        const size_t close = line.find(']');
+        const size_t typeStart = line.find_first_not_of('\t', close + 1);
+        std::string type = line.substr(typeStart);
+        while (!type.empty() && (type.back() == ',' || type.back() == ' '))
+            type.pop_back();
+        fields.push_back({line.substr(2, close - 2), type});
+    }
+    return fields;
+}
+
+// The classic field type that an mdb-schema type word stands for, and the size it shows.
+std::pair<int, int> typeOfSchemaWord(const std::string& word) {
+    static const std::vector<std::pair<std::string, int>> kWords = {
+        {"Boolean", 1},         {"Byte", 2},     {"Integer", 3}, {"Long Integer", 4},
+        {"Currency", 5},        {"Single", 6},   {"Double", 7},  {"DateTime", 8},
+        {"Binary", 9},          {"Text", 10},    {"OLE", 11},    {"Memo/Hyperlink", 12},
+        {"Replication ID", 15}, {"Numeric", 20},
+    };
+    int type = 0;
+    size_t best = 0;
+    for (const auto& [text, code] : kWords) {
+        if (word.rfind(text, 0) == 0 && text.size() > best)
+            type = code, best = text.size();
+    }
+    const size_t paren = word.find('(');
+    const int size = paren == std::string::npos ? -1 : std::atoi(word.c_str() + paren + 1);
+    return {type, size};
+}
+
+bool sameRow(const std::vector<Variant>& ours, const std::vector<Cell>& theirs) {
+    if (ours.size() != theirs.size())
+        return false;
+    for (size_t c = 0; c < ours.size(); ++c) {
+        if (!difference(ours[c], theirs[c]).empty())
+            return false;
+    }
+    return true;
+}
+
+// The first unused data line of mdb-export's output equal to `row`, or 0. Rows are matched
+// rather than compared in order: mdbtools lists a row that moved (overflow) at its new place,
+// we keep it at its original slot, which is its insertion order.
+size_t matchingLine(const std::vector<Variant>& row, const std::vector<std::vector<Cell>>& csv,
+                    const std::vector<bool>& used) {
+    for (size_t line = 1; line < csv.size(); ++line) {
+        if (!used[line] && sameRow(row, csv[line]))
+            return line;
+    }
+    return 0;
+}
+
+std::string rowText(const std::vector<Variant>& row) {
+    std::string text;
+    for (const auto& value : row) {
+        text +=
+            (text.empty() ? "" : ", ") +
+            (value.kind() == VariantKind::Binary ? toHex(value.asBinary()) : value.toTextOrEmpty());
+    }
+    return text.substr(0, 300);
+}
+
+}  // namespace
+
+std::string mdbToolsDisagreement(const std::filesystem::path& path) {
+    const std::string file = path.string();
+    auto db = openJet(file);
+    const auto tables = splitLines(runCommand("mdb-tables -1 " + shellQuote(file)));
+    if (db->tableNames() != tables)
+        return "the table lists differ";
+    for (const auto& table : tables) {
+        const auto fields = db->tableFields(table);
+        const auto schema = schemaOf(file, table);
+        if (fields.size() != schema.size())
+            return "table " + table + ": the field counts differ";
+        for (size_t i = 0; i < fields.size(); ++i) {
+            const auto [type, size] = typeOfSchemaWord(schema[i].type);
+            if (fields[i].name != schema[i].name || fields[i].type != type ||
+                (type == 10 && fields[i].size != size)) {
+                return "table " + table + ": field " + fields[i].name + " reads as " +
+                       schema[i].name + " " + schema[i].type;
+            }
+        }
+        const auto csv = parseCsv(runCommand("mdb-export -e -b hex -0 '" + std::string(kNullMark) +
+                                             "' -T '%Y-%m-%d %H:%M:%S' " + shellQuote(file) + " " +
+                                             shellQuote(table)));
+        const auto rows = readAll(*db, table);
+        if (rows.size() + 1 != csv.size()) {
+            return "table " + table + ": " + std::to_string(rows.size()) + " rows, mdb-export " +
+                   std::to_string(csv.size()) + " lines";
+        }
+        std::vector<bool> used(csv.size(), false);
+        for (size_t r = 0; r < rows.size(); ++r) {
+            const size_t match = matchingLine(rows[r], csv, used);
+            if (match == 0) {
+                return "table " + table + ": row " + std::to_string(r) + " (" + rowText(rows[r]) +
+                       ") is not in mdb-export's output";
+            }
+            used[match] = true;
+        }
+    }
+    return {};
+}
+
+}  // namespace dalvon::jet_test
