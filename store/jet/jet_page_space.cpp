@@ -27,7 +27,8 @@ uint8_t* PageSpace::write(uint32_t page) {
     uint8_t* bytes = m_file.mutablePage(page);
     if (page < m_pagesAtBegin && !m_journal.contains(page))
         m_journal.emplace(page, std::vector<uint8_t>(bytes, bytes + m_file.pageSize()));
-    m_dirty.insert(page);
+    if (m_dirty.insert(page).second)
+        m_dirtiedSinceBegin.push_back(page);
     return bytes;
 }
 
@@ -90,7 +91,7 @@ void PageSpace::growGlobalMap(uint32_t page) {
 
 void PageSpace::begin() {
     m_journal.clear();
-    m_dirtyAtBegin = m_dirty;
+    m_dirtiedSinceBegin.clear();
     m_pagesAtBegin = m_file.pageCount();
 }
 
@@ -99,7 +100,9 @@ void PageSpace::rollback() {
         std::memcpy(m_file.mutablePage(page), bytes.data(), bytes.size());
     m_file.truncatePages(m_pagesAtBegin);
     m_journal.clear();
-    m_dirty = m_dirtyAtBegin;
+    for (uint32_t page : m_dirtiedSinceBegin)
+        m_dirty.erase(page);
+    m_dirtiedSinceBegin.clear();
     m_searchFrom = 3;
 }
 

@@ -45,7 +45,7 @@ private:
     JetFile& m_file;
     std::set<uint32_t> m_dirty;
     std::map<uint32_t, std::vector<uint8_t>> m_journal;
-    std::set<uint32_t> m_dirtyAtBegin;
+    std::vector<uint32_t> m_dirtiedSinceBegin;
     uint32_t m_pagesAtBegin = 0;
     uint32_t m_searchFrom = 3;
 };

@@ -8,8 +8,11 @@
 
 #include <csignal>
 #include <fstream>
+#include <functional>
+#include <map>
 
 #include "platform/fault.h"
+#include "store/jet/jet_catalog.h"
 #include "store/jet/jet_definition.h"
 #include "store/jet/jet_page_space.h"
 #include "tests/jet/jet_mdbtools.h"
@@ -153,6 +156,123 @@ TEST(JetWriter, CreateAddEditRenameDeleteCycle) {
         writer.commit();
     }
     EXPECT_TRUE(openJet(file)->tableNames().empty());
+    expectReadersAgree(file);
+}
+
+// Every Jet 4 sample takes a new table of several pages (the 255-row limit reached), reads back
+// with its own tables unchanged, and gives the table up again.
+class JetWriterSamples : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(JetWriterSamples, AddsFillsAndDropsATable) {
+    DALVON_REQUIRE_SAMPLES();
+    TempDir dir;
+    const fs::path file = copySample(dir, GetParam());
+    auto original = openJet(file);
+    const auto tables = original->tableNames();
+    std::map<std::string, std::vector<std::vector<Variant>>> contents;
+    for (const auto& table : tables)
+        contents[table] = readAll(*original, table);
+    original.reset();
+    const std::vector<FieldDef> fields = {{"Nr", 4, 4}, {"Text", 10, 20}, {"On", 1, 1}};
+    std::vector<std::vector<Variant>> expected;
+    {
+        JetWriter writer(file.string(), file.string());
+        writer.createTable("Added_1", fields);
+        for (int32_t n = 0; n < 600; ++n) {
+            expected.push_back({Variant::longValue(n), Variant::string("t" + std::to_string(n)),
+                                Variant::boolean(n % 3 == 0)});
+            writer.appendRow("Added_1", expected.back());
+        }
+        writer.commit();
+    }
+    auto db = openJet(file);
+    auto names = tables;
+    names.push_back("Added_1");
+    EXPECT_EQ(db->tableNames(), names);
+    EXPECT_EQ(readAll(*db, "Added_1"), expected);
+    for (const auto& table : tables)
+        EXPECT_EQ(readAll(*db, table), contents[table]) << table;
+    db.reset();
+    expectReadersAgree(file);
+    {
+        JetWriter writer(file.string(), file.string());
+        writer.deleteTable("Added_1");
+        writer.commit();
+    }
+    EXPECT_EQ(openJet(file)->tableNames(), tables);
+    expectReadersAgree(file);
+}
+
+INSTANTIATE_TEST_SUITE_P(Jet4, JetWriterSamples,
+                         ::testing::Values("V2003_with-password.mdb", "compIndexTestV2000.mdb",
+                                           "delColTestV2000.mdb", "delTestV2000.mdb",
+                                           "fixedNumericTestV2000.mdb", "indexTestV2000.mdb",
+                                           "overflowTestV2003.mdb", "test2V2000.mdb",
+                                           "testIndexPropertiesV2003.mdb",
+                                           "testUnicodeCompV2003.mdb", "testV2000.mdb"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             name = name.substr(0, name.find('.'));
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+// Rows that Access moved, deleted rows and rows storing fewer columns than the table has:
+// changes keep every row where it is, grown rows move again.
+TEST(JetWriter, ChangesRowsAccessWrote) {
+    DALVON_REQUIRE_SAMPLES();
+    TempDir dir;
+    const fs::path file = copySample(dir, "overflowTestV2003.mdb");
+    std::vector<std::vector<Variant>> expected = readBack(file, "Table1");
+    {
+        JetWriter writer(file.string(), file.string());
+        const auto rows = writer.rows("Table1");
+        ASSERT_EQ(rows.size(), expected.size());
+        for (size_t r = 0; r < rows.size(); ++r) {
+            const std::string grown = repeated("g", 40 + r);
+            writer.updateRow("Table1", rows[r].first,
+                             {{r % 9, Variant::string(grown)}, {8, Variant::string("z")}});
+            expected[r][r % 9] = Variant::string(grown);
+            expected[r][8] = Variant::string("z");
+        }
+        writer.updateRow("Table1", rows[0].first, {{1, Variant::null()}});
+        expected[0][1] = Variant::null();
+        expected.push_back(std::vector<Variant>(9, Variant::string("new")));
+        writer.appendRow("Table1", expected.back());
+        writer.commit();
+    }
+    EXPECT_EQ(readBack(file, "Table1"), expected);
+    expectReadersAgree(file);
+}
+
+// A definition just under one page grows onto a second page and shrinks back.
+TEST(JetWriter, RenameMovesTheDefinitionOverPages) {
+    DALVON_REQUIRE_SAMPLES();
+    TempDir dir;
+    const fs::path file = copySample(dir, "empty2003.mdb");
+    std::vector<FieldDef> fields;
+    for (int i = 0; i < 27; ++i)
+        fields.push_back({"Field_" + std::to_string(i) + std::string(52, 'x'), 10, 10});
+    fields.push_back({"x", 4, 4});
+    JetWriter writer(file.string(), file.string());
+    writer.createTable("Wide", fields);
+    writer.appendRow("Wide", std::vector<Variant>(28, Variant::string("7")));
+    auto definitionPages = [&] {
+        for (const auto& table : jet::readUserTables(writer.file()))
+            return jet::loadDefinition(writer.file(), table.definitionPage).pages.size();
+        return size_t{0};
+    };
+    ASSERT_EQ(definitionPages(), 1u);
+    writer.renameField("Wide", "X", std::string(40, 'L'));
+    EXPECT_EQ(definitionPages(), 2u);
+    EXPECT_EQ(writer.tableFields("Wide").back().name, std::string(40, 'L'));
+    writer.renameField("Wide", std::string(40, 'L'), "y");
+    EXPECT_EQ(definitionPages(), 1u);
+    writer.commit();
+    auto db = openJet(file);
+    EXPECT_EQ(db->tableFields("Wide").back(), (FieldDef{"y", 4, 4}));
+    EXPECT_EQ(readAll(*db, "Wide").front().back(), Variant::longValue(7));
+    db.reset();
     expectReadersAgree(file);
 }
 
