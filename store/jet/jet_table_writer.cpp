@@ -236,15 +236,21 @@ void TableWriter::remove(RowPointer place) {
     addToHeader(kRowCountOffset, -1);
 }
 
-std::vector<uint32_t> TableWriter::ownedPages() const {
-    const JetFile& file = m_space.file();
-    std::vector<RowPointer> maps{m_def.ownedPages};
-    for (const auto& [column, lv] : m_parts.longValueMaps)
+std::vector<RowPointer> TableWriter::mapRows() const {
+    std::vector<RowPointer> maps{m_def.ownedPages, m_def.freePages};
+    for (const auto& [column, lv] : m_parts.longValueMaps) {
         maps.push_back(lv.owned);
+        maps.push_back(lv.free);
+    }
     for (const auto& index : m_parts.indexes)
         maps.push_back(index.map);
+    return maps;
+}
+
+std::vector<uint32_t> TableWriter::ownedPages() const {
+    const JetFile& file = m_space.file();
     std::vector<uint32_t> pages;
-    for (RowPointer map : maps) {
+    for (RowPointer map : mapRows()) {
         if (map.page == 0)
             continue;
         for (uint32_t page : usageMapPages(file, map, "table '" + m_def.name + "'"))

@@ -40,6 +40,8 @@ public:
 
     // The pages the table owns (data, long values, indexes, bitmap pages of its maps).
     std::vector<uint32_t> ownedPages() const;
+    // The rows of its usage maps (table, long-value columns, indexes).
+    std::vector<RowPointer> mapRows() const;
 
 private:
     StoredValue storeValue(size_t column, const Variant& value, bool inlineAllowed);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "platform/fault.h"
 #include "platform/temp_copy.h"
@@ -53,6 +54,29 @@ uint32_t idOf(RowPointer place) {
 
 RowPointer placeOf(uint32_t id) {
     return {id >> 8, static_cast<uint8_t>(id & 0xFF)};
+}
+
+// The pages holding map rows of one table only (as the pages of tables this program created do);
+// pages shared with other tables' maps stay.
+std::vector<uint32_t> onlyMapPages(const JetFile& file, const std::vector<RowPointer>& maps) {
+    std::set<uint32_t> candidates;
+    for (RowPointer map : maps) {
+        if (map.page != 0)
+            candidates.insert(map.page);
+    }
+    std::vector<uint32_t> pages;
+    for (uint32_t page : candidates) {
+        Bytes bytes = file.page(page);
+        bool mine = bytes[0] == 0x01 && datapage::owner(bytes.data()) == 0;
+        for (uint16_t slot = 0; mine && slot < file.rowCount(bytes); ++slot) {
+            const RowPointer row{page, static_cast<uint8_t>(slot)};
+            mine = (datapage::flags(bytes.data(), slot) & datapage::kDeleted) ||
+                   std::find(maps.begin(), maps.end(), row) != maps.end();
+        }
+        if (mine)
+            pages.push_back(page);
+    }
+    return pages;
 }
 
 Fault tableNotFound(const std::string& name, int number) {
@@ -185,7 +209,9 @@ void JetWriter::deleteTable(const std::string& name) {
     const CatalogTable table = requireTable(name, 3265);
     change([&] {
         TableWriter& writer = tableWriter(table);
-        const std::vector<uint32_t> pages = writer.ownedPages();
+        std::vector<uint32_t> pages = writer.ownedPages();
+        for (uint32_t page : onlyMapPages(*m_file, writer.mapRows()))
+            pages.push_back(page);
         const Definition definition = loadDefinition(*m_file, table.definitionPage);
         CatalogWriter(*m_space).removeTable(table.name, table.definitionPage);
         m_writers.erase(table.definitionPage);
