@@ -276,5 +276,95 @@ TEST(JetWriter, RenameMovesTheDefinitionOverPages) {
     expectReadersAgree(file);
 }
 
+// Every refusal comes before any change, and a refused operation leaves the writer usable.
+TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
+    DALVON_REQUIRE_SAMPLES();
+    TempDir dir;
+    const fs::path file = copySample(dir, "empty2003.mdb");
+    const auto before = fileBytes(file);
+    std::ofstream(dir.path() / "empty2003.ldb") << "";
+    EXPECT_EQ(faultNumber([&] { JetWriter(file.string(), file.string()); }), 3045);
+    fs::remove(dir.path() / "empty2003.ldb");
+
+    const fs::path jet3 = copySample(dir, "testV1997.mdb");
+    EXPECT_EQ(faultNumber([&] { JetWriter(jet3.string(), jet3.string()); }), 3027);
+    const fs::path cut = dir.path() / "cut.mdb";
+    fs::copy_file(file, cut);
+    fs::resize_file(cut, before.size() - 100);
+    EXPECT_EQ(faultNumber([&] { JetWriter(cut.string(), cut.string()); }), 3027);
+
+    const fs::path indexed = copySample(dir, "testV2000.mdb");
+    const auto indexedBefore = fileBytes(indexed);
+    {
+        JetWriter writer(indexed.string(), indexed.string());
+        const auto row = writer.rows("Table1").front();
+        EXPECT_EQ(faultNumber([&] { writer.appendRow("Table1", row.second); }), 3027);
+        EXPECT_EQ(faultNumber([&] {
+                      writer.updateRow("Table1", row.first, {{0, Variant::string("k")}});
+                  }),
+                  3027);
+        EXPECT_FALSE(writer.hasChanges());
+        writer.commit();
+    }
+    EXPECT_EQ(fileBytes(indexed), indexedBefore);
+
+    {
+        JetWriter writer(file.string(), file.string());
+        std::vector<FieldDef> wide;
+        for (int i = 0; i < 20; ++i)
+            wide.push_back({"F" + std::to_string(i), 10, 255});
+        writer.createTable("Wide", wide);
+        writer.commit();
+        const auto created = fileBytes(file);
+        const std::vector<Variant> tooLong(20, Variant::string(repeated("\xE2\x82\xAC", 255)));
+        EXPECT_EQ(faultNumber([&] { writer.appendRow("Wide", tooLong); }), 3047);
+        EXPECT_EQ(faultNumber([&] { writer.createTable("wide", {{"a", 4, 4}}); }), 3010);
+        EXPECT_EQ(faultNumber([&] { writer.createTable("Bad-Name", {{"a", 4, 4}}); }), 3027);
+        EXPECT_EQ(faultNumber([&] { writer.deleteTable("Missing"); }), 3265);
+        EXPECT_EQ(faultNumber([&] { writer.appendRow("Missing", {}); }), 3078);
+        EXPECT_EQ(faultNumber([&] { writer.renameField("Wide", "F1", "f2"); }), 3191);
+        EXPECT_EQ(faultNumber([&] { writer.renameField("Wide", "Nope", "x"); }), 3265);
+        EXPECT_EQ(faultNumber(
+                      [&] { writer.appendRow("Wide", {Variant::string(std::string(256, 'a'))}); }),
+                  5);
+        EXPECT_FALSE(writer.hasChanges());
+        EXPECT_EQ(fileBytes(file), created);
+        writer.appendRow("Wide", std::vector<Variant>(20, Variant::string("ok")));
+        // Dropped without commit: nothing reaches the file.
+    }
+    EXPECT_EQ(readBack(file, "Wide").size(), 0u);
+}
+
+// Fills a new table and commits with files limited to `limit` bytes: exits 0 when the commit
+// fails with Fault 75.
+[[noreturn]] void commitUnderSizeLimit(const fs::path& file, rlim_t limit) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    JetWriter writer(file.string(), file.string());
+    writer.createTable("Big", {{"Notes", 12, 0}});
+    for (int i = 0; i < 100; ++i)
+        writer.appendRow("Big", {Variant::string(repeated("big ", 2000))});
+    const rlimit size{limit, limit};
+    setrlimit(RLIMIT_FSIZE, &size);
+    try {
+        writer.commit();
+    } catch (const Fault& fault) {
+        _exit(fault.number() == 75 ? 0 : 2);
+    }
+    _exit(1);
+}
+
+// A commit that cannot write its copy (here the file-size limit stands in for a full disk)
+// leaves the original byte for byte and no copy behind.
+TEST(JetWriterDeathTest, AFailedCommitLeavesTheOriginal) {
+    DALVON_REQUIRE_SAMPLES();
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TempDir dir;
+    const fs::path file = copySample(dir, "empty2003.mdb");
+    const auto before = fileBytes(file);
+    EXPECT_EXIT(commitUnderSizeLimit(file, before.size() + 4096), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(fileBytes(file), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
 }  // namespace
 }  // namespace dalvon::jet_test
