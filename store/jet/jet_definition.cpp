@@ -112,13 +112,7 @@ NewColumn columnFor(const FieldDef& field) {
 void checkNames(const std::vector<FieldDef>& fields) {
     std::set<std::string> seen;
     for (const auto& field : fields) {
-        if (field.name.empty() || characterCount(field.name) > kMaxNameCharacters) {
-            throw Fault(
-                3125, "DAO.TableDef",
-                "'" + field.name +
-                    "' is not a valid name. Make sure that it does not "
-                    "include invalid characters or punctuation and that it is not too long.");
-        }
+        checkFieldName(field.name);
         if (!seen.insert(upperCase(field.name)).second) {
             throw Fault(3191, "DAO.TableDef",
                         "Cannot define field more than once. (" + field.name + ")");
@@ -146,6 +140,33 @@ std::vector<uint8_t> descriptor(const NewColumn& column, uint16_t number, uint16
 }
 
 }  // namespace
+
+void checkFieldName(const std::string& name) {
+    if (name.empty() || characterCount(name) > kMaxNameCharacters) {
+        throw Fault(3125, "DAO.TableDef",
+                    "'" + name +
+                        "' is not a valid name. Make sure that it does not include invalid "
+                        "characters or punctuation and that it is not too long.");
+    }
+}
+
+void replaceColumnName(const JetFile& file, Definition& definition, uint16_t column,
+                       const std::string& name) {
+    const DefinitionParts parts = parseDefinition(file, definition.bytes);
+    for (size_t i = 0; i < parts.nameColumns.size(); ++i) {
+        if (parts.nameColumns[i] != column)
+            continue;
+        const auto at = static_cast<long>(parts.nameOffsets[i]);
+        const long oldLength = 2 + readU16(file, definition.bytes, parts.nameOffsets[i]);
+        std::vector<uint8_t> entry = ucs2Bytes(name);
+        entry.insert(entry.begin(),
+                     {static_cast<uint8_t>(entry.size()), static_cast<uint8_t>(entry.size() >> 8)});
+        definition.bytes.erase(definition.bytes.begin() + at,
+                               definition.bytes.begin() + at + oldLength);
+        definition.bytes.insert(definition.bytes.begin() + at, entry.begin(), entry.end());
+        return;
+    }
+}
 
 bool isLongValueType(int fieldType) {
     return fieldType == static_cast<int>(FieldType::Memo) ||

@@ -56,6 +56,13 @@ void storeDefinition(PageSpace& space, Definition& definition);
 std::vector<uint8_t> buildDefinition(const std::vector<FieldDef>& fields,
                                      const std::vector<RowPointer>& maps);
 
+// Fault 3125 when `name` is no valid field name (empty, or longer than 64 characters).
+void checkFieldName(const std::string& name);
+
+// Replaces the name of column number `column` in the definition's bytes (its length may change).
+void replaceColumnName(const JetFile& file, Definition& definition, uint16_t column,
+                       const std::string& name);
+
 // True for the field types whose values live in long values (Memo, OLE).
 bool isLongValueType(int fieldType);
 

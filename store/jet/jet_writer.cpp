@@ -79,6 +79,23 @@ std::vector<uint32_t> onlyMapPages(const JetFile& file, const std::vector<RowPoi
     return pages;
 }
 
+// A page holding a new table's usage maps, all inline and empty: owned pages, pages with free
+// space, then two for each long-value field.
+std::vector<RowPointer> newMapRows(PageSpace& space, uint32_t definitionPage,
+                                   const std::vector<FieldDef>& fields) {
+    const uint32_t mapPage = space.allocate();
+    datapage::initialise(space.write(mapPage), 0);
+    size_t count = 2;
+    for (const auto& field : fields)
+        count += isLongValueType(field.type) ? 2 : 0;
+    std::vector<RowPointer> maps;
+    for (size_t i = 0; i < count; ++i) {
+        const auto row = emptyInlineMap(definitionPage);
+        maps.push_back({mapPage, datapage::append(space.write(mapPage), row)});
+    }
+    return maps;
+}
+
 Fault tableNotFound(const std::string& name, int number) {
     if (number == 3078) {
         return Fault(3078, "DAO.Database",
@@ -188,16 +205,7 @@ void JetWriter::createTable(const std::string& name, const std::vector<FieldDef>
         throw Fault(3010, "DAO.Database", "Table '" + name + "' already exists.");
     change([&] {
         const uint32_t definitionPage = m_space->allocate();
-        const uint32_t mapPage = m_space->allocate();
-        datapage::initialise(m_space->write(mapPage), 0);
-        std::vector<RowPointer> maps;
-        size_t mapCount = 2;
-        for (const auto& field : fields)
-            mapCount += isLongValueType(field.type) ? 2 : 0;
-        for (size_t i = 0; i < mapCount; ++i) {
-            const auto row = emptyInlineMap(definitionPage);
-            maps.push_back({mapPage, datapage::append(m_space->write(mapPage), row)});
-        }
+        const auto maps = newMapRows(*m_space, definitionPage, fields);
         Definition definition{buildDefinition(fields, maps), {definitionPage}};
         storeDefinition(*m_space, definition);
         CatalogWriter(*m_space).addTable(name, definitionPage);
@@ -226,12 +234,10 @@ void JetWriter::deleteTable(const std::string& name) {
 void JetWriter::renameField(const std::string& tableName, const std::string& oldName,
                             const std::string& newName) {
     const CatalogTable& table = requireTable(tableName, 3265);
+    checkFieldName(newName);
     change([&] {
-        Definition definition = loadDefinition(*m_file, table.definitionPage);
-        const DefinitionParts parts = parseDefinition(*m_file, definition.bytes);
-        const JetTableDef def = readTableDef(*m_file, table.definitionPage, table.name);
         std::optional<uint16_t> number;
-        for (const auto& column : def.columns) {
+        for (const auto& column : tableWriter(table).def().columns) {
             if (equalsIgnoreCase(column.name, newName) && !equalsIgnoreCase(oldName, newName))
                 throw Fault(3191, "DAO.Field",
                             "Cannot define field more than once. (" + newName + ")");
@@ -240,21 +246,8 @@ void JetWriter::renameField(const std::string& tableName, const std::string& old
         }
         if (!number)
             throw Fault(3265, "DAO.Fields", "Item not found in this collection. (" + oldName + ")");
-        buildDefinition({FieldDef{newName, 4, 4}},
-                        {RowPointer{}, RowPointer{}});  // checks the name
-        for (size_t i = 0; i < parts.nameColumns.size(); ++i) {
-            if (parts.nameColumns[i] != *number)
-                continue;
-            const size_t at = parts.nameOffsets[i];
-            const size_t oldLength = 2 + size_t{readU16(*m_file, definition.bytes, at)};
-            std::vector<uint8_t> entry = ucs2Bytes(newName);
-            entry.insert(entry.begin(), {static_cast<uint8_t>(entry.size()),
-                                         static_cast<uint8_t>(entry.size() >> 8)});
-            definition.bytes.erase(definition.bytes.begin() + static_cast<long>(at),
-                                   definition.bytes.begin() + static_cast<long>(at + oldLength));
-            definition.bytes.insert(definition.bytes.begin() + static_cast<long>(at), entry.begin(),
-                                    entry.end());
-        }
+        Definition definition = loadDefinition(*m_file, table.definitionPage);
+        replaceColumnName(*m_file, definition, *number, newName);
         storeDefinition(*m_space, definition);
         m_writers.erase(table.definitionPage);
     });
