@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <thread>
 
 #include "platform/fault.h"
 #include "store/jet/jet_catalog.h"
@@ -364,6 +367,53 @@ TEST(JetWriterDeathTest, AFailedCommitLeavesTheOriginal) {
     EXPECT_EXIT(commitUnderSizeLimit(file, before.size() + 4096), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(fileBytes(file), before);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+}
+
+// Replaces the table "Big" with 2000 rows holding `generation` and commits, in a child process;
+// returns its id.
+pid_t startRewrite(const fs::path& file, int32_t generation) {
+    const pid_t child = fork();
+    if (child != 0)
+        return child;
+    JetWriter writer(file.string(), file.string());
+    const auto names = writer.tableNames();
+    if (!names.empty())
+        writer.deleteTable(names.front());
+    writer.createTable("Big", {{"Nr", 4, 4}, {"Notes", 12, 0}});
+    for (int32_t n = 0; n < 2000; ++n)
+        writer.appendRow("Big",
+                         {Variant::longValue(generation), Variant::string(repeated("k", 900))});
+    writer.commit();
+    _exit(0);
+}
+
+// A writer killed at any moment leaves the old file or the new one: the file always reads, with
+// the rows of one generation only, the one before or the one being written.
+TEST(JetWriter, AKillLeavesTheOldFileOrTheNew) {
+    DALVON_REQUIRE_SAMPLES();
+    TempDir dir;
+    const fs::path file = copySample(dir, "empty2003.mdb");
+    const auto start = std::chrono::steady_clock::now();
+    int status = 0;
+    waitpid(startRewrite(file, 0), &status, 0);
+    const auto whole = std::chrono::steady_clock::now() - start;
+    int32_t committed = 0;
+    for (int32_t round = 1; round <= 8; ++round) {
+        const pid_t child = startRewrite(file, round);
+        ASSERT_GE(child, 0);
+        std::this_thread::sleep_for(whole * round / 7);
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+        auto db = openJet(file);
+        ASSERT_EQ(db->tableNames(), std::vector<std::string>{"Big"});
+        const auto rows = readAll(*db, "Big");
+        ASSERT_EQ(rows.size(), 2000u);
+        const int32_t generation = rows.front()[0].toLong();
+        EXPECT_TRUE(generation == committed || generation == round) << generation;
+        for (const auto& row : rows)
+            ASSERT_EQ(row[0].toLong(), generation);
+        committed = generation;
+    }
 }
 
 }  // namespace
