@@ -18,6 +18,7 @@
 #include "store/jet/jet_catalog.h"
 #include "store/jet/jet_definition.h"
 #include "store/jet/jet_page_space.h"
+#include "store/jet/jet_table_writer.h"
 #include "tests/jet/jet_mdbtools.h"
 #include "tests/jet/jet_samples.h"
 
@@ -414,6 +415,28 @@ TEST(JetWriter, AKillLeavesTheOldFileOrTheNew) {
             ASSERT_EQ(row[0].toLong(), generation);
         committed = generation;
     }
+}
+
+// A table Access keeps hidden (all its columns variable, Id an AutoNumber): a row left without
+// an Id gets the next number, a larger given number becomes the last one handed out.
+TEST(JetWriter, AutoNumbersCountOn) {
+    DALVON_REQUIRE_SAMPLES();
+    jet::JetFile file(fileBytes(sample("indexTestV2000.mdb")), "indexTestV2000.mdb");
+    jet::PageSpace space(file);
+    jet::TableWriter table(space, 63, "hidden");
+    auto lastNumber = [&] { return jet::readU32(file, file.page(63), jet::kAutoNumberOffset); };
+    ASSERT_EQ(lastNumber(), 1u);
+    const auto first =
+        table.append({Variant::null(), Variant::string("a"), Variant::longValue(3),
+                      Variant::string("{00000000-0000-0000-0000-000000000001}"), Variant::null()});
+    EXPECT_EQ(table.read(first)[0], Variant::longValue(2));
+    table.append({Variant::longValue(40), Variant::null(), Variant::null(), Variant::null(),
+                  Variant::binary(pattern(5000, 9))});
+    EXPECT_EQ(lastNumber(), 40u);
+    const auto third = table.append(std::vector<Variant>(5, Variant::null()));
+    EXPECT_EQ(table.read(third)[0], Variant::longValue(41));
+    EXPECT_EQ(table.scan().size(), 4u);
+    EXPECT_EQ(table.scan()[2].second[4], Variant::binary(pattern(5000, 9)));
 }
 
 }  // namespace
