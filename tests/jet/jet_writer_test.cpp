@@ -296,6 +296,14 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
     fs::copy_file(file, cut);
     fs::resize_file(cut, before.size() - 100);
     EXPECT_EQ(faultNumber([&] { JetWriter(cut.string(), cut.string()); }), 3027);
+    const fs::path encoded = dir.path() / "encoded.mdb";
+    fs::copy_file(file, encoded);
+    {
+        std::fstream out(encoded, std::ios::in | std::ios::out | std::ios::binary);
+        out.seekp(0x3E);
+        out.put(static_cast<char>(before[0x3E] ^ 0x5A));  // a page key that is not 0
+    }
+    EXPECT_EQ(faultNumber([&] { JetWriter(encoded.string(), encoded.string()); }), 3027);
 
     const fs::path indexed = copySample(dir, "testV2000.mdb");
     const auto indexedBefore = fileBytes(indexed);
