@@ -447,5 +447,38 @@ TEST(JetWriter, AutoNumbersCountOn) {
     EXPECT_EQ(table.scan()[2].second[4], Variant::binary(pattern(5000, 9)));
 }
 
+// A table with indexes takes changes to fields outside its keys (its entries point at rows
+// that keep their place), a new field name, and can be deleted with its index pages.
+TEST(JetWriter, IndexedTablesTakeWhatLeavesTheirKeysAlone) {
+    DALVON_REQUIRE_SAMPLES();
+    TempDir dir;
+    const fs::path file = copySample(dir, "testV2000.mdb");
+    auto expected = readBack(file, "Table1");
+    {
+        JetWriter writer(file.string(), file.string());
+        for (const auto& [id, row] : writer.rows("Table1")) {
+            writer.updateRow("Table1", id,
+                             {{4, Variant::longValue(-123456)}, {7, Variant::currency(99990000)}});
+        }
+        writer.renameField("Table1", "g", "When");
+        writer.commit();
+    }
+    for (auto& row : expected) {
+        row[4] = Variant::longValue(-123456);
+        row[7] = Variant::currency(99990000);
+    }
+    EXPECT_EQ(readBack(file, "Table1"), expected);
+    EXPECT_EQ(openJet(file)->tableFields("Table1")[6].name, "When");
+    expectReadersAgree(file);
+    {
+        JetWriter writer(file.string(), file.string());
+        writer.deleteTable("Table1");
+        writer.commit();
+    }
+    EXPECT_EQ(openJet(file)->tableNames(),
+              (std::vector<std::string>{"Table2", "Table3", "Table4"}));
+    expectReadersAgree(file);
+}
+
 }  // namespace
 }  // namespace dalvon::jet_test
