@@ -203,6 +203,9 @@ Row JetWriter::row(const std::string& name, uint32_t id) {
 void JetWriter::createTable(const std::string& name, const std::vector<FieldDef>& fields) {
     if (findTable(name))
         throw Fault(3010, "DAO.Database", "Table '" + name + "' already exists.");
+    checkFieldName(name);
+    if (fields.empty())
+        throw Fault(3264, "DAO.TableDefs", "No field defined--cannot append TableDef or Index.");
     change([&] {
         const uint32_t definitionPage = m_space->allocate();
         const auto maps = newMapRows(*m_space, definitionPage, fields);

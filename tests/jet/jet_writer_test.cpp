@@ -332,6 +332,11 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
         EXPECT_EQ(faultNumber([&] { writer.appendRow("Wide", tooLong); }), 3047);
         EXPECT_EQ(faultNumber([&] { writer.createTable("wide", {{"a", 4, 4}}); }), 3010);
         EXPECT_EQ(faultNumber([&] { writer.createTable("Bad-Name", {{"a", 4, 4}}); }), 3027);
+        EXPECT_EQ(faultNumber([&] { writer.createTable("Empty", {}); }), 3264);
+        EXPECT_EQ(faultNumber([&] {
+                      writer.createTable(std::string(65, 'n'), {{"a", 4, 4}});
+                  }),
+                  3125);
         EXPECT_EQ(faultNumber([&] { writer.deleteTable("Missing"); }), 3265);
         EXPECT_EQ(faultNumber([&] { writer.appendRow("Missing", {}); }), 3078);
         EXPECT_EQ(faultNumber([&] { writer.renameField("Wide", "F1", "f2"); }), 3191);
