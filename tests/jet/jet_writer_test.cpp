@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -305,6 +306,23 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
     }
     EXPECT_EQ(faultNumber([&] { JetWriter(encoded.string(), encoded.string()); }), 3027);
 
+    // A catalog index of more than one page (its root made a node page here): refused after
+    // the catalog row and its first index entry went in, and all of it undone.
+    const fs::path deep = dir.path() / "deep.mdb";
+    fs::copy_file(file, deep);
+    {
+        std::fstream out(deep, std::ios::in | std::ios::out | std::ios::binary);
+        out.seekp(8 * 4096);  // the root of the catalog's Id index
+        out.put(0x03);
+    }
+    {
+        const auto deepBefore = fileBytes(deep);
+        JetWriter writer(deep.string(), deep.string());
+        EXPECT_EQ(faultNumber([&] { writer.createTable("T", {{"a", 4, 4}}); }), 3027);
+        EXPECT_FALSE(writer.hasChanges());
+        const auto image = writer.file().image();
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), deepBefore.begin(), deepBefore.end()));
+    }
     const fs::path indexed = copySample(dir, "testV2000.mdb");
     const auto indexedBefore = fileBytes(indexed);
     {
