@@ -175,19 +175,10 @@ bool isLongValueType(int fieldType) {
 
 Definition loadDefinition(const JetFile& file, uint32_t firstPage) {
     Definition def;
-    std::set<uint32_t> seen;
-    for (uint32_t page = firstPage; page != 0;) {
-        if (!seen.insert(page).second)
-            file.damaged("A table definition loops over its pages.");
-        Bytes bytes = file.page(page, 0x02, "a table definition");
-        def.bytes.insert(def.bytes.end(), bytes.begin() + (def.pages.empty() ? 0 : 8), bytes.end());
-        def.pages.push_back(page);
-        page = readU32(file, bytes, 4);
-    }
-    const uint32_t length = readU32(file, def.bytes, 8);
-    if (length > def.bytes.size() || length < kHeaderLength)
-        file.damaged("A table definition is longer than its pages.");
-    def.bytes.resize(length);
+    def.bytes =
+        readDefinitionBytes(file, firstPage, "at page " + std::to_string(firstPage), &def.pages);
+    if (def.bytes.size() < kHeaderLength)
+        file.damaged("A table definition is shorter than its header.");
     return def;
 }
 

@@ -17,6 +17,7 @@
 
 #include "platform/fault.h"
 #include "store/jet/jet_catalog.h"
+#include "store/jet/jet_check.h"
 #include "store/jet/jet_definition.h"
 #include "store/jet/jet_page_space.h"
 #include "store/jet/jet_table_writer.h"
@@ -42,8 +43,9 @@ fs::path copySample(const TempDir& dir, const std::string& name) {
     return target;
 }
 
-// What our reader and mdbtools see in a written file must agree.
-void expectReadersAgree(const fs::path& file) {
+// A written file checks clean, and what our reader and mdbtools see in it agrees.
+void expectSound(const fs::path& file) {
+    EXPECT_EQ(jet::checkJetFile(file.string()), std::vector<std::string>{}) << file;
     if (haveMdbTools()) {
         EXPECT_EQ(mdbToolsDisagreement(file), "") << file;
     }
@@ -130,7 +132,7 @@ TEST(JetWriter, CreateAddEditRenameDeleteCycle) {
     auto db = openJet(file);
     EXPECT_EQ(db->tableFields("PRESET_DEFS")[8], (FieldDef{"Name", 10, 50}));
     db.reset();
-    expectReadersAgree(file);
+    expectSound(file);
 
     {
         JetWriter writer(file.string(), file.string());
@@ -153,7 +155,7 @@ TEST(JetWriter, CreateAddEditRenameDeleteCycle) {
     }
     EXPECT_EQ(readBack(file, "PRESET_DEFS"), expected);
     EXPECT_EQ(openJet(file)->tableFields("PRESET_DEFS")[9], (FieldDef{"Bemerkungen", 12, 0}));
-    expectReadersAgree(file);
+    expectSound(file);
 
     {
         JetWriter writer(file.string(), file.string());
@@ -161,7 +163,7 @@ TEST(JetWriter, CreateAddEditRenameDeleteCycle) {
         writer.commit();
     }
     EXPECT_TRUE(openJet(file)->tableNames().empty());
-    expectReadersAgree(file);
+    expectSound(file);
 }
 
 // Every Jet 4 sample takes a new table of several pages (the 255-row limit reached), reads back
@@ -198,14 +200,14 @@ TEST_P(JetWriterSamples, AddsFillsAndDropsATable) {
     for (const auto& table : tables)
         EXPECT_EQ(readAll(*db, table), contents[table]) << table;
     db.reset();
-    expectReadersAgree(file);
+    expectSound(file);
     {
         JetWriter writer(file.string(), file.string());
         writer.deleteTable("Added_1");
         writer.commit();
     }
     EXPECT_EQ(openJet(file)->tableNames(), tables);
-    expectReadersAgree(file);
+    expectSound(file);
 }
 
 INSTANTIATE_TEST_SUITE_P(Jet4, JetWriterSamples,
@@ -247,7 +249,7 @@ TEST(JetWriter, ChangesRowsAccessWrote) {
         writer.commit();
     }
     EXPECT_EQ(readBack(file, "Table1"), expected);
-    expectReadersAgree(file);
+    expectSound(file);
 }
 
 // A definition just under one page grows onto a second page and shrinks back.
@@ -278,7 +280,7 @@ TEST(JetWriter, RenameMovesTheDefinitionOverPages) {
     EXPECT_EQ(db->tableFields("Wide").back(), (FieldDef{"y", 4, 4}));
     EXPECT_EQ(readAll(*db, "Wide").front().back(), Variant::longValue(7));
     db.reset();
-    expectReadersAgree(file);
+    expectSound(file);
 }
 
 // Every refusal comes before any change, and a refused operation leaves the writer usable.
@@ -368,6 +370,7 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
         // Dropped without commit: nothing reaches the file.
     }
     EXPECT_EQ(readBack(file, "Wide").size(), 0u);
+    expectSound(file);
 }
 
 // Fills a new table and commits with files limited to `limit` bytes: exits 0 when the commit
@@ -445,6 +448,7 @@ TEST(JetWriter, AKillLeavesTheOldFileOrTheNew) {
         for (const auto& row : rows)
             ASSERT_EQ(row[0].toLong(), generation);
         committed = generation;
+        expectSound(file);
     }
 }
 
@@ -492,7 +496,7 @@ TEST(JetWriter, IndexedTablesTakeWhatLeavesTheirKeysAlone) {
     }
     EXPECT_EQ(readBack(file, "Table1"), expected);
     EXPECT_EQ(openJet(file)->tableFields("Table1")[6].name, "When");
-    expectReadersAgree(file);
+    expectSound(file);
     {
         JetWriter writer(file.string(), file.string());
         writer.deleteTable("Table1");
@@ -500,7 +504,7 @@ TEST(JetWriter, IndexedTablesTakeWhatLeavesTheirKeysAlone) {
     }
     EXPECT_EQ(openJet(file)->tableNames(),
               (std::vector<std::string>{"Table2", "Table3", "Table4"}));
-    expectReadersAgree(file);
+    expectSound(file);
 }
 
 }  // namespace
