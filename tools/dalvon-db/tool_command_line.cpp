@@ -38,12 +38,12 @@ bool takeOption(const std::vector<std::string>& arguments, size_t& i, ToolComman
     const std::string& argument = arguments[i];
     size_t equals = argument.find('=');
     std::string name = argument.substr(0, equals);
-    const OptionSpec* spec = findOption(*line.command, name);
-    if (spec == nullptr) {
+    const OptionSpec* known = findOption(*line.command, name);
+    if (known == nullptr) {
         line.error = "unknown option '" + name + "' for " + std::string(line.command->name);
         return false;
     }
-    if (spec->value.empty()) {
+    if (known->value.empty()) {
         if (equals != std::string::npos) {
             line.error = "option '" + name + "' takes no value";
             return false;
@@ -52,7 +52,7 @@ bool takeOption(const std::vector<std::string>& arguments, size_t& i, ToolComman
         return true;
     }
     if (equals == std::string::npos && i + 1 == arguments.size()) {
-        line.error = "option '" + name + "' needs a value (" + std::string(spec->value) + ")";
+        line.error = "option '" + name + "' needs a value (" + std::string(known->value) + ")";
         return false;
     }
     line.options[name] = equals != std::string::npos ? argument.substr(equals + 1) : arguments[++i];
