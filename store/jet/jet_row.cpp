@@ -72,28 +72,6 @@ RowLayout readLayout(const JetFile& file, const JetTableDef& table, Bytes row) {
     return layout;
 }
 
-size_t fixedSize(const JetColumn& column) {
-    switch (column.type) {
-        case kByte:
-            return 1;
-        case kInteger:
-            return 2;
-        case kLong:
-        case kSingle:
-            return 4;
-        case kCurrency:
-        case kDouble:
-        case kDateTime:
-            return 8;
-        case kGuid:
-            return 16;
-        case kDecimal:
-            return 17;
-        default:
-            return column.length;
-    }
-}
-
 template <typename T>
 T readLittle(Bytes bytes) {
     T value;
@@ -171,9 +149,9 @@ Variant columnValue(const JetFile& file, const JetColumn& column, Bytes row,
         const size_t start = layout.fixedStart + column.fixedOffset;
         const size_t fixedEnd =
             layout.varOffsets.size() > 1 ? layout.varOffsets[0] : layout.dataEnd;
-        if (start + fixedSize(column) > std::min(fixedEnd, layout.dataEnd))
+        if (start + fixedWidth(column) > std::min(fixedEnd, layout.dataEnd))
             return Variant::null();
-        return valueOf(file, column, row.subspan(start, fixedSize(column)));
+        return valueOf(file, column, row.subspan(start, fixedWidth(column)));
     }
     if (size_t{column.varIndex} + 1 >= layout.varOffsets.size())
         return Variant::null();

@@ -50,30 +50,6 @@ VarTable readVarTable(const JetFile& file, const JetTableDef& table, Bytes row, 
 
 }  // namespace
 
-size_t fixedWidth(const JetColumn& column) {
-    switch (column.type) {
-        case kBoolean:
-            return 0;
-        case kByte:
-            return 1;
-        case kInteger:
-            return 2;
-        case kLong:
-        case kSingle:
-            return 4;
-        case kCurrency:
-        case kDouble:
-        case kDateTime:
-            return 8;
-        case kGuid:
-            return 16;
-        case kDecimal:
-            return 17;
-        default:
-            return column.length;
-    }
-}
-
 std::vector<StoredValue> splitRow(const JetFile& file, const JetTableDef& table, Bytes row) {
     const size_t columnCount = readU16(file, row, 0);
     const size_t maskLength = (columnCount + 7) / 8;

@@ -21,7 +21,4 @@ std::vector<StoredValue> splitRow(const JetFile& file, const JetTableDef& table,
 std::vector<uint8_t> assembleRow(const JetTableDef& table, const std::vector<StoredValue>& values,
                                  size_t minLength = 0);
 
-// Bytes a column's fixed value takes (0 for Yes/No).
-size_t fixedWidth(const JetColumn& column);
-
 }  // namespace dalvon::jet

@@ -131,4 +131,28 @@ FieldDef fieldDefOf(const JetFile& file, const JetColumn& column) {
     }
 }
 
+size_t fixedWidth(const JetColumn& column) {
+    switch (column.type) {
+        case kBoolean:
+            return 0;
+        case kByte:
+            return 1;
+        case kInteger:
+            return 2;
+        case kLong:
+        case kSingle:
+            return 4;
+        case kCurrency:
+        case kDouble:
+        case kDateTime:
+            return 8;
+        case kGuid:
+            return 16;
+        case kDecimal:
+            return 17;
+        default:
+            return column.length;
+    }
+}
+
 }  // namespace dalvon::jet

@@ -43,6 +43,10 @@ struct JetColumn {
     bool compressible = false;  // Jet 4 Text and Memo: compressed text allowed
 };
 
+// Bytes a column's value takes in the row's fixed area (0 for Yes/No, which lives in the
+// null mask).
+size_t fixedWidth(const JetColumn& column);
+
 struct JetTableDef {
     std::string name;
     uint32_t page = 0;
