@@ -101,14 +101,6 @@ void removeEntries(PageSpace& space, const TableWriter& table, const PhysicalInd
     writeLeafEntries(space, index.root, entries);
 }
 
-// Appends a row to a catalog table and enters it in every index of that table.
-void addIndexedRow(PageSpace& space, TableWriter& table, const std::vector<Variant>& values) {
-    const RowPointer place = table.append(values);
-    const Row stored = table.read(place);
-    for (const auto& index : table.parts().indexes)
-        insertEntry(space, table, index, leafEntry(keyOf(table, index, stored), place));
-}
-
 void removeIndexedRow(PageSpace& space, TableWriter& table, RowPointer place) {
     for (const auto& index : table.parts().indexes)
         removeEntries(space, table, index, place);
@@ -159,6 +151,13 @@ void checkSortOrder(const TableWriter& objects) {
 }
 
 }  // namespace
+
+void addIndexedRow(PageSpace& space, TableWriter& table, const std::vector<Variant>& values) {
+    const RowPointer place = table.append(values);
+    const Row stored = table.read(place);
+    for (const auto& index : table.parts().indexes)
+        insertEntry(space, table, index, leafEntry(keyOf(table, index, stored), place));
+}
 
 CatalogWriter::CatalogWriter(PageSpace& space) : m_space(space) {}
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "store/jet/jet_page_space.h"
+#include "store/jet/jet_table_writer.h"
 
 namespace dalvon::jet {
 
@@ -24,5 +25,9 @@ public:
 private:
     PageSpace& m_space;
 };
+
+// Appends a row to a catalog table and enters it in every index of that table (Long and Text
+// key columns only; the index roots must be leaf pages with room, else Fault 3027).
+void addIndexedRow(PageSpace& space, TableWriter& table, const std::vector<Variant>& values);
 
 }  // namespace dalvon::jet
