@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 #include "store/database.h"
 #include "store/jet/jet_check.h"
+#include "store/jet/jet_create.h"
 #include "tools/dalvon-db/convert_command.h"
 #include "tools/dalvon-db/create_table_text.h"
 #include "tools/dalvon-db/csv_writer.h"
@@ -92,6 +93,11 @@ int exportTable(CommandContext& context, const std::vector<std::string>& argumen
     return 0;
 }
 
+int createJetDatabase(CommandContext&, const std::vector<std::string>& arguments) {
+    jet::createDatabase(arguments[0], arguments[0]);
+    return 0;
+}
+
 // Prints each problem of a Jet file and exits 1 when there is any; warnings and what could not
 // be judged are listed too but do not fail the check.
 int checkFile(CommandContext& context, const std::vector<std::string>& arguments) {
@@ -151,6 +157,15 @@ const std::vector<Command>& commands() {
           {"--no-header", "", "CSV without the header line"}},
          "JSON lines hold numbers and true/false as JSON values, Null as null, dates as "
          "\"yyyy-mm-dd hh:mm:ss\" text and binary data as hexadecimal text."},
+        {"create",
+         "FILE",
+         "a new, empty Jet 4 database",
+         1,
+         1,
+         createJetDatabase,
+         {},
+         "FILE must not exist; the database is written under a temporary name and put in place "
+         "when complete."},
         {"convert",
          "IN OUT",
          "copies every table of IN into a new SQLite file OUT",
