@@ -15,6 +15,8 @@ constexpr uint32_t kLogicalMagic = 1625;
 constexpr uint8_t kSystemTable = 0x53;
 constexpr uint8_t kSystemColumn = 0x10;
 constexpr uint8_t kAscending = 0x01;
+constexpr uint8_t kSystemBinary = 0x09;
+constexpr uint16_t kSystemBinaryLength = 510;
 constexpr uint8_t kCascadeNone = 0x04;  // what the classic engine writes for a plain index
 
 void append16(std::vector<uint8_t>& out, uint32_t value) {
@@ -67,7 +69,8 @@ std::vector<uint8_t> logicalIndex(uint32_t number, const SystemIndex& index) {
     return out;
 }
 
-// System columns carry the hidden flag, no text compression and the General sort order.
+// System columns carry the hidden flag, no text compression and the General sort order; their
+// Binary columns take 510 bytes, twice what a user's Binary field may hold.
 void markSystemColumns(std::vector<uint8_t>& def, size_t count) {
     def[40] = kSystemTable;
     for (size_t i = 0; i < count; ++i) {
@@ -78,6 +81,10 @@ void markSystemColumns(std::vector<uint8_t>& def, size_t count) {
         d[13] = d[14] = 0;
         d[15] |= kSystemColumn;
         d[16] = 0;
+        if (d[0] == kSystemBinary) {
+            d[23] = static_cast<uint8_t>(kSystemBinaryLength);
+            d[24] = static_cast<uint8_t>(kSystemBinaryLength >> 8);
+        }
     }
 }
 
