@@ -1,6 +1,6 @@
-// New Jet 4 databases made from nothing, and the writer filling them. Every file is read back by
-// our reader, Debian's mdbtools and the npm package mdb-reader (each where installed), so these
-// tests need no sample file.
+// New Jet 4 databases made from nothing, and the writer filling them. Every file is checked by
+// the structural checker and read back by our reader, Debian's mdbtools and the npm package
+// mdb-reader (each where installed), so these tests need no sample file.
 #include "store/jet/jet_create.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 
 #include "platform/fault.h"
 #include "store/jet/jet_catalog.h"
+#include "store/jet/jet_check.h"
 #include "store/jet/jet_index_leaf.h"
 #include "store/jet/jet_system_tables.h"
 #include "store/jet/jet_table_def.h"
@@ -27,7 +28,9 @@ std::vector<uint8_t> fileBytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The file checks clean, and our reader, mdbtools and mdb-reader read it the same.
 void expectReadersAgree(const fs::path& file) {
+    EXPECT_EQ(jet::checkJetFile(file.string()), std::vector<std::string>{}) << file;
     if (haveMdbTools()) {
         EXPECT_EQ(mdbToolsDisagreement(file), "") << file;
     }
