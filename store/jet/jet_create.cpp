@@ -215,7 +215,7 @@ void addCatalogRows(PageSpace& space, double created) {
 }
 
 // Writes the image to a temporary file beside `hostPath` and links it in place, which fails
-// rather than replace a file that appeared meanwhile.
+// rather than replace a file that appeared meanwhile (where the file system has hard links).
 void writeNewFile(const std::string& hostPath, const std::string& displayPath, Bytes image) {
     namespace fs = std::filesystem;
     const fs::path target(hostPath);
@@ -234,6 +234,10 @@ void writeNewFile(const std::string& hostPath, const std::string& displayPath, B
     }
     std::error_code error;
     fs::create_hard_link(temp, target, error);
+    if (error && error != std::errc::file_exists && !fs::exists(target)) {
+        error.clear();  // a file system without hard links: rename, checked just before
+        fs::rename(temp, target, error);
+    }
     std::error_code ignored;
     fs::remove(temp, ignored);
     if (error == std::errc::file_exists)

@@ -99,7 +99,8 @@ TEST(JetCreate, ANewDatabaseHoldsTheSystemTablesOnly) {
     }
     expectReadersAgree(file);
 
-    // An existing file is refused and left alone, by the function and by dalvon-db create.
+    // An existing file is refused and left alone, by the function and by dalvon-db create; a
+    // file that cannot be written leaves nothing.
     const auto before = fileBytes(file);
     EXPECT_EQ(faultNumber([&] { jet::createDatabase(file.string(), file.string()); }), 3204);
     EXPECT_EQ(fileBytes(file), before);
@@ -107,10 +108,14 @@ TEST(JetCreate, ANewDatabaseHoldsTheSystemTablesOnly) {
     EXPECT_NE(std::system((tool + " create " + shellQuote(file.string()) + " 2>/dev/null").c_str()),
               0);
     EXPECT_EQ(fileBytes(file), before);
+    const fs::path nowhere = dir.path() / "missing" / "x.mdb";
+    EXPECT_EQ(faultNumber([&] { jet::createDatabase(nowhere.string(), nowhere.string()); }), 75);
     const fs::path other = dir.path() / "other.mdb";
     EXPECT_EQ(std::system((tool + " create " + shellQuote(other.string())).c_str()), 0);
     EXPECT_EQ(runCommand(tool + " tables " + shellQuote(other.string())), "");
     EXPECT_EQ(fs::file_size(other), before.size());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2)
+        << "no temporary file is left behind";
 }
 
 const std::vector<FieldDef> kAllKinds = {
