@@ -15,6 +15,23 @@ struct FileTimes {
     int64_t lastWrite = 0;
 };
 
+// An advisory lock on a file, held for as long as the object lives. The system releases it when
+// the process ends in any way, so a killed holder never blocks the next one.
+class FileLock {
+public:
+    FileLock() = default;
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+    virtual ~FileLock() = default;
+};
+
+// The outcome of FileSystem::tryLock: the lock, or (when another holds it) the holder's
+// process id as far as it is known (0 when not).
+struct LockAttempt {
+    std::unique_ptr<FileLock> lock;
+    long holder = 0;
+};
+
 // The file operations the program needs, on Windows-form paths ("D:\Plant\Config\x.ini").
 // Paths are mapped onto the host through the drive table (see drive_map.h); each path component
 // is resolved case-insensitively when the exact name does not exist; new files keep the case
@@ -36,10 +53,12 @@ public:
     // Replaces (or creates) the file with `bytes` atomically: a temp file in the target's
     // folder, flushed, then renamed over the target. The target is either the old file or the
     // complete new one at every moment. Throws Fault 76/75 when the folder is missing or the
-    // write fails; the old file is then left as it was.
+    // write fails; the old file is then left as it was. An existing target that this user may
+    // not write is not replaced: Fault 75 "Permission denied", as a copy over it would fail.
     virtual void writeFileAtomic(const std::string& path, const std::string& bytes) = 0;
 
-    // Copies a whole file over `to` (created when missing), atomically as above.
+    // Copies a whole file over `to` (created when missing), atomically and with the same
+    // refusal of a target this user may not write as above.
     // Throws Fault 53 when `from` does not exist, Fault 75 on any other failure.
     virtual void copyFile(const std::string& from, const std::string& to) = 0;
 
@@ -54,6 +73,27 @@ public:
     // On Linux only the last-write time can be set; the birth time stays unchanged as long as
     // the file is updated in place.
     virtual bool writeTimes(const std::string& path, const FileTimes& times) = 0;
+
+    // Creates the folder and any missing parents; nothing when it exists. Throws Fault 75 when
+    // it cannot be made.
+    virtual void createFolder(const std::string& path) = 0;
+
+    // The names of the ordinary files in a folder, in byte order; none when the folder does
+    // not exist.
+    virtual std::vector<std::string> listFolder(const std::string& path) = 0;
+
+    // Removes a file. Throws Fault 53 when there is none, Fault 75 when it cannot be removed.
+    virtual void removeFile(const std::string& path) = 0;
+
+    // Removes the temp files that an atomic replacement in `folder` left behind because its
+    // process was killed, and only those whose process is gone; returns how many it removed.
+    // Never throws: what cannot be removed stays.
+    virtual int removeLeftovers(const std::string& folder) = 0;
+
+    // Takes an exclusive advisory lock on the file (created when missing) without waiting,
+    // and notes this process as its holder in the file. Throws Fault 75 when the file cannot
+    // be created or opened.
+    virtual LockAttempt tryLock(const std::string& path) = 0;
 
     // The host path for a Windows-form path, after case-insensitive resolution of the
     // components that exist (for engines that open host files themselves).

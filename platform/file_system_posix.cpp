@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "platform/drive_map.h"
 #include "platform/fault.h"
 #include "platform/file_time.h"
+#include "platform/posix_files.h"
 #include "platform/text.h"
 
 namespace dalvon {
@@ -195,6 +197,54 @@ public:
         return ::utimensat(AT_FDCWD, host.c_str(), values, 0) == 0;
     }
 
+    void createFolder(const std::string& path) override {
+        std::string host = resolveForWriting(path);
+        std::error_code error;
+        std::filesystem::create_directories(host, error);
+        if (error || !isFolder(host))
+            throw faults::pathAccess(path, error ? error.message() : "Not a directory");
+    }
+
+    std::vector<std::string> listFolder(const std::string& path) override {
+        std::string host;
+        try {
+            host = resolve(path);
+        } catch (const Fault&) {
+            return {};
+        }
+        std::vector<std::string> names;
+        if (DIR* dir = ::opendir(host.c_str())) {
+            while (const dirent* entry = ::readdir(dir)) {
+                if (isOrdinaryFile(joined(host, entry->d_name)))
+                    names.emplace_back(entry->d_name);
+            }
+            ::closedir(dir);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    void removeFile(const std::string& path) override {
+        std::string host = resolve(path);
+        if (!isOrdinaryFile(host))
+            throw faults::fileNotFound(path);
+        if (::unlink(host.c_str()) != 0)
+            throw faults::pathAccess(path, lastError());
+        syncFolder(parentOf(host));
+    }
+
+    int removeLeftovers(const std::string& folder) override {
+        try {
+            return posix::removeLeftovers(resolve(folder));
+        } catch (const Fault&) {
+            return 0;
+        }
+    }
+
+    LockAttempt tryLock(const std::string& path) override {
+        return posix::tryLock(resolveForWriting(path), path);
+    }
+
     std::string hostPath(const std::string& path) override { return resolve(path); }
 
     std::string windowsPath(const std::string& hostPath) override {
@@ -261,6 +311,7 @@ private:
 
     void replaceAtomically(const std::string& path, const std::string& host,
                            const std::function<void(int)>& fill) {
+        refuseReadOnly(path, host);
         std::string temp;
         Descriptor file(createTemp(path, host, temp));
         try {
@@ -277,12 +328,16 @@ private:
         syncFolder(parentOf(host));
     }
 
+    // A rename would replace a file the user may not write; a copy over it fails instead.
+    static void refuseReadOnly(const std::string& path, const std::string& host) {
+        if (isOrdinaryFile(host) && ::access(host.c_str(), W_OK) != 0)
+            throw faults::pathAccess(path, lastError());
+    }
+
     // A new, empty temp file next to the target; its name is returned in `temp`.
     int createTemp(const std::string& path, const std::string& host, std::string& temp) {
-        std::string prefix = joined(parentOf(host), "." + host.substr(host.rfind('/') + 1) +
-                                                        ".tmp" + std::to_string(::getpid()) + ".");
         for (int attempt = 0; attempt < 100; ++attempt) {
-            temp = prefix + std::to_string(m_tempCounter++);
+            temp = posix::tempPathFor(host, ::getpid(), m_tempCounter++);
             int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd >= 0)
                 return fd;

@@ -29,6 +29,15 @@ public:
     bool writeTimes(const std::string& path, const FileTimes& times) override {
         return m_base.writeTimes(path, times);
     }
+    void createFolder(const std::string& path) override { m_base.createFolder(path); }
+    std::vector<std::string> listFolder(const std::string& path) override {
+        return m_base.listFolder(path);
+    }
+    void removeFile(const std::string& path) override { m_base.removeFile(path); }
+    int removeLeftovers(const std::string& folder) override {
+        return m_base.removeLeftovers(folder);
+    }
+    LockAttempt tryLock(const std::string& path) override { return m_base.tryLock(path); }
     std::string hostPath(const std::string& path) override { return m_base.hostPath(path); }
     std::string windowsPath(const std::string& hostPath) override {
         return m_base.windowsPath(hostPath);

@@ -1,5 +1,9 @@
 #include "platform/fakes/memory_file_system.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+
 #include "platform/drive_map.h"
 #include "platform/fault.h"
 #include "platform/text.h"
@@ -59,6 +63,9 @@ void MemoryFileSystem::checkWritable(const std::string& path) const {
         throw faults::pathAccess(path, "No space left on device");
     if (m_folders.count(keyOf(path)) != 0)
         throw faults::pathAccess(path, "Is a directory");
+    auto file = m_files.find(keyOf(path));
+    if (file != m_files.end() && file->second.readOnly)
+        throw faults::pathAccess(path, "Permission denied");
 }
 
 void MemoryFileSystem::writeFileAtomic(const std::string& path, const std::string& bytes) {
@@ -159,6 +166,62 @@ bool MemoryFileSystem::setTimes(const std::string& path, const FileTimes& times)
         return false;
     m_files.at(keyOf(path)).times = times;
     return true;
+}
+
+// Releases its lock when it goes; outlives the file system safely through the shared table.
+class MemoryFileSystem::HeldLock : public FileLock {
+public:
+    HeldLock(std::shared_ptr<std::map<std::string, bool>> locks, std::string key)
+        : m_locks(std::move(locks)), m_key(std::move(key)) {}
+    ~HeldLock() override { m_locks->erase(m_key); }
+
+private:
+    std::shared_ptr<std::map<std::string, bool>> m_locks;
+    std::string m_key;
+};
+
+std::vector<std::string> MemoryFileSystem::listFolder(const std::string& path) {
+    std::string folder;
+    try {
+        folder = keyOf(path);
+    } catch (const Fault&) {
+        return {};
+    }
+    std::vector<std::string> names;
+    for (const auto& [key, file] : m_files) {
+        if (parentKey(key) == folder)
+            names.push_back(file.path.substr(file.path.rfind('\\') + 1));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void MemoryFileSystem::createFolder(const std::string& path) {
+    for (std::string prefix = keyOf(path); prefix.size() > 2; prefix = parentKey(prefix)) {
+        if (m_files.count(prefix) != 0)
+            throw faults::pathAccess(path, "Not a directory");
+    }
+    makeFolder(path);
+}
+
+void MemoryFileSystem::removeFile(const std::string& path) {
+    if (m_files.erase(keyOf(path)) == 0)
+        throw faults::fileNotFound(path);
+}
+
+LockAttempt MemoryFileSystem::tryLock(const std::string& path) {
+    if (!folderExists(parentKey(keyOf(path))))
+        throw faults::pathAccess(path, "No such file or directory");
+    if (!fileExists(path))
+        store(path, "");
+    std::string key = keyOf(path);
+    if (!m_locks->emplace(key, true).second)
+        return LockAttempt{nullptr, static_cast<long>(::getpid())};
+    return LockAttempt{std::make_unique<HeldLock>(m_locks, key), 0};
+}
+
+void MemoryFileSystem::setReadOnly(const std::string& path, bool readOnly) {
+    m_files.at(keyOf(path)).readOnly = readOnly;
 }
 
 std::vector<std::string> MemoryFileSystem::filePaths() const {

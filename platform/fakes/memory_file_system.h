@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,13 @@ public:
     void appendLine(const std::string& path, const std::string& text) override;
     std::optional<FileTimes> readTimes(const std::string& path) override;
     bool writeTimes(const std::string& path, const FileTimes& times) override;
+    void createFolder(const std::string& path) override;
+    std::vector<std::string> listFolder(const std::string& path) override;
+    void removeFile(const std::string& path) override;
+    // Nothing is ever left behind here: a write is whole or not at all.
+    int removeLeftovers(const std::string&) override { return 0; }
+    // The holder of a lock is this process.
+    LockAttempt tryLock(const std::string& path) override;
     // "/memory/D/Plant/x.ini" for "D:\Plant\x.ini", in the case stored for existing names.
     std::string hostPath(const std::string& path) override;
     std::string windowsPath(const std::string& hostPath) override;
@@ -40,6 +48,9 @@ public:
     void setClock(int64_t fileTime) { m_clock = fileTime; }
     // While on, every content write (write, copy, append) fails with Fault 75 as on a full disk.
     void failWrites(bool fail) { m_failWrites = fail; }
+    // While on, the file cannot be written by this user: replacing it fails as on a
+    // read-only file.
+    void setReadOnly(const std::string& path, bool readOnly);
     // The paths of all files as they were created, in order of their upper-cased form.
     std::vector<std::string> filePaths() const;
 
@@ -48,7 +59,9 @@ private:
         std::string path;
         std::string bytes;
         FileTimes times;
+        bool readOnly = false;
     };
+    class HeldLock;
 
     std::string keyOf(const std::string& path) const;
     bool folderExists(const std::string& key) const;
@@ -60,6 +73,8 @@ private:
     std::map<std::string, std::string> m_folders;  // upper-cased normal path -> as created
     int64_t m_clock = 133'485'408'000'000'000;     // 2024-01-01 00:00:00 UTC
     bool m_failWrites = false;
+    std::shared_ptr<std::map<std::string, bool>> m_locks =
+        std::make_shared<std::map<std::string, bool>>();  // held locks by key
 };
 
 }  // namespace dalvon

@@ -26,6 +26,12 @@ public:
     bool writeTimes(const std::string&, const FileTimes&) override { return false; }
     std::string hostPath(const std::string& path) override { return path; }
     std::string windowsPath(const std::string& hostPath) override { return hostPath; }
+    // Folders, locks and leftovers are none of the engine's business.
+    void createFolder(const std::string&) override {}
+    std::vector<std::string> listFolder(const std::string&) override { return {}; }
+    void removeFile(const std::string&) override {}
+    int removeLeftovers(const std::string&) override { return 0; }
+    LockAttempt tryLock(const std::string&) override { return {}; }
 };
 
 // A temp folder with database files made and inspected through the sqlite3 library directly,
