@@ -19,7 +19,9 @@
 #include "platform/file_system.h"
 #include "platform/profile_store.h"
 #include "platform/program_identity.h"
+#include "standard/error_reporting.h"
 #include "standard/program_folder.h"
+#include "standard/run_guard.h"
 #include "standard/runtime.h"
 #include "store/database.h"
 
@@ -75,10 +77,15 @@ int start(int& argc, char** argv, const StartRequest& request) {
     std::unique_ptr<ProgramIdentity> identity =
         makeProcessIdentity(*files, invokedAs, request.arguments, environ);
     std::unique_ptr<DatabaseEngine> databases = makeDatabaseEngine(*files);
-    std::unique_ptr<FrontEnd> frontEnd =
-        chooseFrontEnd(isSilentStart(identity->commandLine()), argc, argv);
+    bool silent = isSilentStart(identity->commandLine());
+    std::unique_ptr<FrontEnd> frontEnd = chooseFrontEnd(silent, argc, argv);
     Runtime rt(Services{*files, *profiles, frontEnd->dialogs(), frontEnd->events(), *identity,
                         *databases});
+    RunStart run = BeginRun(rt, silent);
+    if (run.refused) {
+        std::fprintf(stderr, "%s\n", run.message.c_str());
+        return kExitError;
+    }
     frm_Dalvon_Config_Exe form(rt);
     try {
         frontEnd->run(form);
@@ -87,6 +94,9 @@ int start(int& argc, char** argv, const StartRequest& request) {
         databases->flushAll();
         if (end.exitStatus == kExitError && request.installation.empty())
             hintAtInstallation(rt);
+        // Silent start shows nothing: the caller learns here where the faults went.
+        if (silent && end.exitStatus == kExitFaultsReported)
+            std::fprintf(stderr, "%s\n", FaultSummaryLine(rt).c_str());
         return end.exitStatus;
     }
     return kExitError;

@@ -44,8 +44,10 @@ std::string usageText() {
            "the program with status 1.\n"
            "\n"
            "Exit status: 0 the update finished; 1 ended through an error report, a fatal\n"
-           "condition, a missing configuration file, a wrong command line or no way to show\n"
-           "the window; 2 cancelled.\n";
+           "condition, a missing configuration file, a wrong command line, no way to show\n"
+           "the window or another run holding the installation; 2 cancelled; 3 the update\n"
+           "finished but faults were reported (the logs have them; the replaced database is\n"
+           "kept in <component>\\Backup).\n";
 }
 
 std::string versionText() {

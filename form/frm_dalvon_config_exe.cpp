@@ -109,7 +109,7 @@ void frm_Dalvon_Config_Exe::CloseMe() {
     proc.step([&] { WorkOnMDB(m_rt); });
     proc.step([&] { WriteInputs(); });
     proc.step([&] { setMousePointer(MousePointer::Default); });
-    EndProgram(m_rt, kExitOk);
+    EndProgram(m_rt, FinishedExitStatus(m_rt));
 }
 
 bool frm_Dalvon_Config_Exe::ConfirmCancel() {

@@ -43,8 +43,9 @@ struct ProgramEnd {
 };
 
 // Exit statuses of the program.
-inline constexpr int kExitOk = 0;         // the OK path finished
-inline constexpr int kExitError = 1;      // ended through an error report or a fatal condition
-inline constexpr int kExitCancelled = 2;  // the operator cancelled
+inline constexpr int kExitOk = 0;              // the OK path finished
+inline constexpr int kExitError = 1;           // ended through an error report or a fatal condition
+inline constexpr int kExitCancelled = 2;       // the operator cancelled
+inline constexpr int kExitFaultsReported = 3;  // the OK path finished, but faults were reported
 
 }  // namespace dalvon

@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/program_identity.h"
 #include "presetdb/additional_fields.h"
+#include "presetdb/component_backup.h"
 #include "presetdb/handles.h"
 #include "presetdb/record_generation.h"
 #include "presetdb/takeover.h"
@@ -99,11 +100,14 @@ void WorkOnMDB(Runtime& rt) {
         if (auto times = rt.files.readTimes(sourcePath))
             rt.presetdb.SourceFileTimes = times;
     });
+    // Kept before anything below changes the component database, in place or by a copy.
+    ComponentBackup backup(rt, componentPath);
     if (integrated) {
         proc.step([&] {
             if (machineCopyPath.empty() || !rt.files.fileExists(machineCopyPath)) {
                 showMachineCopyMissing(rt, componentPath);
             } else {
+                backup.requireBeforeReplacing();
                 rt.files.copyFile(machineCopyPath, componentPath);
             }
         });
@@ -120,7 +124,12 @@ void WorkOnMDB(Runtime& rt) {
     proc.step([&] { use(source).close(); });
     source.reset();
 
-    proc.step([&] { rt.files.copyFile(GetPathSourceOCXMDB(rt), GetPathOCXMDB(rt)); });
+    proc.step([&] {
+        std::string from = GetPathSourceOCXMDB(rt);
+        std::string to = GetPathOCXMDB(rt);
+        backup.requireBeforeReplacing();
+        rt.files.copyFile(from, to);
+    });
     proc.step([&] {
         std::string path = GetPathSourceOCXMDB(rt);
         if (rt.presetdb.SourceFileTimes)

@@ -1,5 +1,6 @@
 #include "standard/error_reporting.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/dialogs.h"
@@ -22,6 +23,22 @@ void appendOrComplain(Runtime& rt, const std::string& path, const std::string& t
         std::fprintf(stderr, "%s: cannot write to the log '%s' (%s); the entry was:\n%s\n",
                      rt.identity.executableName().c_str(), path.c_str(),
                      fault.description().c_str(), plainLineBreaks(text).c_str());
+    }
+}
+
+// Notes that a fault reached the operator or the log `path` (empty when it was shown).
+void noteFault(Runtime& rt, const std::string& path) {
+    rt.run.faultReported = true;
+    std::vector<std::string>& logs = rt.run.faultLogs;
+    if (!path.empty() && std::find(logs.begin(), logs.end(), path) == logs.end())
+        logs.push_back(path);
+}
+
+std::string hostOrGiven(Runtime& rt, const std::string& path) {
+    try {
+        return rt.files.hostPath(path);
+    } catch (const Fault&) {
+        return path;
     }
 }
 
@@ -76,6 +93,7 @@ std::string WriteErrorLog(Runtime& rt, const std::string& text, bool notify) {
         }
     }
     appendOrComplain(rt, logFile, text);
+    noteFault(rt, logFile);
     std::string confirmation = std::string("Error logged to ") + kBreak + upperCase(logFile);
     if (!notify)
         return confirmation;
@@ -85,15 +103,31 @@ std::string WriteErrorLog(Runtime& rt, const std::string& text, bool notify) {
 
 void ReportFault(Runtime& rt, const std::string& text) {
     if (rt.StartModeSilent) {
-        appendOrComplain(rt, kServiceLogPath, serviceLogLine(rt, text));
+        WriteServiceLog(rt, text);
         return;
     }
+    noteFault(rt, "");
     rt.dialogs.show({text, rt.identity.executableName(), DialogButtons::Ok, DialogIcon::Critical,
                      DialogAnswer::Ok});
 }
 
 void WriteServiceLog(Runtime& rt, const std::string& text) {
     appendOrComplain(rt, kServiceLogPath, serviceLogLine(rt, text));
+    noteFault(rt, kServiceLogPath);
+}
+
+int FinishedExitStatus(const Runtime& rt) {
+    return rt.run.faultReported ? kExitFaultsReported : kExitOk;
+}
+
+std::string FaultSummaryLine(Runtime& rt) {
+    std::string line = rt.identity.executableName() + ": finished, but faults were reported";
+    for (size_t i = 0; i < rt.run.faultLogs.size(); ++i)
+        line += (i == 0 ? " to " : " and ") + hostOrGiven(rt, rt.run.faultLogs[i]);
+    if (rt.run.componentBackup.empty())
+        return line + "; no backup of the component database was made";
+    return line + "; the previous component database is kept as " +
+           hostOrGiven(rt, rt.run.componentBackup);
 }
 
 }  // namespace dalvon

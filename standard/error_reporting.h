@@ -32,6 +32,13 @@ void ReportFault(Runtime& rt, const std::string& text);
 // Appends "! Fault " + executable name + ": " + text to the service log.
 void WriteServiceLog(Runtime& rt, const std::string& text);
 
+// The status of a run whose OK path finished: 0, or 3 when any fault was reported on the way.
+int FinishedExitStatus(const Runtime& rt);
+
+// The one line that tells a caller of silent start where the faults of a run went and where
+// the previous component database is kept (host paths).
+std::string FaultSummaryLine(Runtime& rt);
+
 // The fixed Windows path of the service log.
 inline constexpr const char* kServiceLogPath = "C:\\TarvoServicePack.log";
 

@@ -46,6 +46,16 @@ struct FormState {
     bool CheckJumpRestoring = false;
 };
 
+// What the safety nets around the update note during a run, for its exit status and closing
+// line. Nothing here changes what the logs or the databases receive.
+struct RunRecord {
+    bool faultReported = false;
+    // The log files (Windows paths) that received a fault entry, in order of the first entry.
+    std::vector<std::string> faultLogs;
+    // The copy of the component database as this run found it; empty when none was made.
+    std::string componentBackup;
+};
+
 // Everything program-wide: the services and the state the procedures share. Every procedure
 // receives it by reference; there are no globals.
 struct Runtime {
@@ -72,6 +82,7 @@ struct Runtime {
 
     PresetDbState presetdb;
     FormState form;
+    RunRecord run;
 };
 
 }  // namespace dalvon

@@ -8,6 +8,7 @@
 #include "store/open_mode.h"
 #include "store/sqlite/sqlite_connection.h"
 #include "store/sqlite/sqlite_database.h"
+#include "store/sqlite/sqlite_integrity.h"
 #include "store/store_backend.h"
 
 namespace dalvon {
@@ -34,6 +35,7 @@ public:
                 return sqlite::makeDatabase(std::move(connection));
             }
         }
+        sqlite::checkIntegrity(hostPath, displayPath);
         auto connection = sqlite::Connection::open(hostPath, displayPath, m_readOnly);
         m_connections[key] = connection;
         return sqlite::makeDatabase(std::move(connection));

@@ -8,6 +8,7 @@
 #include "store/database.h"
 #include "store/jet/jet_check.h"
 #include "store/jet/jet_create.h"
+#include "tools/dalvon-db/backup_commands.h"
 #include "tools/dalvon-db/convert_command.h"
 #include "tools/dalvon-db/create_table_text.h"
 #include "tools/dalvon-db/csv_writer.h"
@@ -178,6 +179,11 @@ const std::vector<Command>& commands() {
         {"check", "FILE",
          "checks the structure of a Jet file; exit 1 when it finds problems or FILE is no Jet file",
          1, 1, checkFile},
+        {"backups", "INSTALLATION", "the kept copies of the component database, oldest first", 1, 1,
+         listBackups},
+        {"restore", "INSTALLATION [NAME]",
+         "puts a backup (the newest by default) back, keeping the replaced file", 1, 2,
+         restoreBackup},
     };
     return kCommands;
 }

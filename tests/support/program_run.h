@@ -1,0 +1,53 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_installation.h"
+
+namespace dalvon::testing {
+
+struct ProgramOutcome {
+    int status = -1;  // the exit status, or 128 + the signal that ended it
+    std::string out;
+    std::string err;
+};
+
+// Runs a built program (Dalvon_Config through a link in the installation's Config folder, or
+// any other tool) as a child process with the installation's drive table.
+class ProgramRunner {
+public:
+    // `program` is the built executable; it is linked as D:\Plant\Config\Dalvon_Config.
+    ProgramRunner(TestInstallation& inst, std::string program);
+
+    // Starts the program with `arguments`; output goes to files read by wait(). As an ordinary
+    // user, when run as root, so that file permissions are enforced (see ordinaryUser).
+    pid_t start(const std::vector<std::string>& arguments, bool asOrdinaryUser = false);
+    ProgramOutcome wait(pid_t child);
+    ProgramOutcome run(const std::vector<std::string>& arguments, bool asOrdinaryUser = false) {
+        return wait(start(arguments, asOrdinaryUser));
+    }
+    // Runs another executable (dalvon-db) with host-path arguments.
+    ProgramOutcome runTool(const std::string& tool, const std::vector<std::string>& arguments);
+
+    // Makes the installation usable by the ordinary user (when root); false when neither root
+    // nor an ordinary user can have permissions enforced.
+    bool permissionsEnforced();
+
+private:
+    pid_t spawn(std::vector<std::string> argv, bool asOrdinaryUser);
+
+    TestInstallation& m_inst;
+    std::string m_program;
+};
+
+// The user id that runs the program for permission tests when the suite runs as root.
+inline constexpr uid_t kOrdinaryUser = 65534;
+
+// Every file below `root` whose name marks it as a temp file or journal of a run.
+std::vector<std::string> tempFilesBelow(const std::filesystem::path& root);
+
+}  // namespace dalvon::testing
