@@ -61,16 +61,19 @@ std::string stampOf(std::time_t now) {
     return text;
 }
 
+// A name after every backup of the same second, so that the newest always sorts last.
 std::string freshName(const std::vector<std::string>& taken, const NameParts& parts,
                       const std::string& stamp) {
-    for (int sequence = 1;; ++sequence) {
-        std::string name = parts.stem + "-" + stamp +
-                           (sequence == 1 ? "" : "-" + std::to_string(sequence)) + parts.extension;
-        bool used = std::any_of(taken.begin(), taken.end(),
-                                [&](const std::string& t) { return equalsIgnoreCase(t, name); });
-        if (!used)
-            return name;
+    int sequence = 0;
+    for (const std::string& name : taken) {
+        if (std::optional<std::pair<std::string, int>> key = backupKey(name, parts)) {
+            if (key->first == stamp)
+                sequence = std::max(sequence, key->second);
+        }
     }
+    ++sequence;
+    return parts.stem + "-" + stamp + (sequence == 1 ? "" : "-" + std::to_string(sequence)) +
+           parts.extension;
 }
 
 // Removes the oldest backups beyond the number kept; one that cannot be removed stays.
