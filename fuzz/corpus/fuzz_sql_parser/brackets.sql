@@ -1,0 +1,1 @@
+select [my field], ID from [Source_DEFS] where Part = -1.5e3 order by [my field] desc, ID asc

@@ -1,0 +1,1 @@
+SELECT * FROM Source_PRESET_DEFS WHERE var_name = "a""b" AND (((ID))) = ((7))

@@ -1,0 +1,1 @@
+SELECT PRESET_DEFS.* FROM PRESET_DEFS WHERE ((PRESET_DEFS.machine_type = "1") AND (PRESET_DEFS.var_name = "M1.Speed") AND (PRESET_DEFS.offset_or_bitno = 0));
