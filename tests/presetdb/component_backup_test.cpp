@@ -1,5 +1,5 @@
-// Backups of the component database: names, order, the last ten, identical copies, restore,
-// and a failed backup that keeps the component database from being replaced.
+// Backups of the component database: names, order, the last ten, identical copies, and a
+// failed backup that keeps the component database from being replaced.
 #include <gtest/gtest.h>
 
 #include "platform/fakes/faulty_file_system.h"
@@ -43,23 +43,6 @@ TEST(ComponentBackup, KeepsTheLastTenInOrderAndSkipsIdenticalCopies) {
     EXPECT_TRUE(files.fileExists("D:\\Plant\\Dalvon\\Backup\\notes.txt"));
     EXPECT_TRUE(files.fileExists("D:\\Plant\\Dalvon\\Backup\\Dalvon-2026.mdb"));
     EXPECT_EQ(faultOf([&] { MakeBackup(files, "D:\\Plant\\Dalvon\\Gone.mdb", kNoon); }), 53);
-}
-
-TEST(ComponentBackup, RestoreKeepsTheReplacedFile) {
-    MemoryFileSystem files;
-    files.setFile(kComponent, "old");
-    std::string oldCopy = MakeBackup(files, kComponent, kNoon);
-    files.setFile(kComponent, "new");
-    std::string kept = RestoreBackup(files, kComponent, "", kNoon + 60);
-    EXPECT_EQ(files.readFile(kComponent), "old");
-    EXPECT_EQ(files.readFile(kept), "new");
-    std::string name = oldCopy.substr(oldCopy.rfind('\\') + 1);
-    RestoreBackup(files, kComponent, kept.substr(kept.rfind('\\') + 1), kNoon + 120);
-    EXPECT_EQ(files.readFile(kComponent), "new");
-    EXPECT_EQ(faultOf([&] { RestoreBackup(files, kComponent, "Dalvon-x.mdb", kNoon); }), 53);
-    files.removeFile(kComponent);
-    EXPECT_EQ(RestoreBackup(files, kComponent, name, kNoon + 180), "");
-    EXPECT_EQ(files.readFile(kComponent), "old");
 }
 
 TEST(ComponentBackup, NoBackupMeansNoReplacement) {
