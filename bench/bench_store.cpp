@@ -4,7 +4,6 @@
 // plain sqlite3 script in the same run, for comparison.
 //
 // Usage: bench_store [rows] [sqlite3-binary]
-#include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -108,11 +107,8 @@ long peakRssKiB() {
 }
 
 void makeEmptyDatabase(const fs::path& file) {
-    sqlite3* db = nullptr;
-    sqlite3_open(file.c_str(), &db);
-    // An empty schema still needs its first page written to carry the SQLite header.
-    sqlite3_exec(db, "CREATE TABLE x (a); DROP TABLE x;", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
+    fs::remove(file);
+    createEmptyDatabase(file.string());
 }
 
 void fill(Database& db, int rows) {

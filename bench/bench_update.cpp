@@ -4,7 +4,6 @@
 //
 // Usage: bench_update [sqlite3-binary]
 //        bench_update --update-only SOURCE-ROWS   (one update in this process, for a profiler)
-#include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,6 +17,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/event_loop.h"
 #include "platform/fakes/scripted_dialogs.h"
@@ -30,6 +30,7 @@
 #include "standard/installation_paths.h"
 #include "standard/runtime.h"
 #include "store/database.h"
+#include "store/sqlite/sqlite_script.h"
 
 namespace fs = std::filesystem;
 using namespace dalvon;
@@ -42,19 +43,9 @@ const char* const kFields =
     " category_id LONG, isBitArray BIT, offset_or_bitno LONG, text VARCHAR(255),"
     " page_name VARCHAR(100), abs_min DOUBLE, abs_max DOUBLE, min DOUBLE, max DOUBLE, pass SHORT";
 
-void exec(sqlite3* db, const std::string& sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "setup failed: %s\n", error);
-        std::exit(2);
-    }
-}
-
 void makeDatabase(const fs::path& path, int sourceRows, bool withSource) {
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    exec(db, "BEGIN");
     std::ostringstream sql;
+    sql << "BEGIN;";
     if (withSource) {
         sql << "CREATE TABLE Source_DEFS (System VARCHAR(20), Var_Name VARCHAR(255), Part SHORT);"
             << "INSERT INTO Source_DEFS VALUES ('VISIWIN32','###machine.###Var_Name',1),"
@@ -75,9 +66,13 @@ void makeDatabase(const fs::path& path, int sourceRows, bool withSource) {
             }
         }
     }
-    exec(db, sql.str());
-    exec(db, "COMMIT");
-    sqlite3_close(db);
+    sql << "COMMIT;";
+    try {
+        sqlite::runScript(path.string(), sql.str());
+    } catch (const Fault& fault) {
+        std::fprintf(stderr, "setup failed: %s\n", fault.description().c_str());
+        std::exit(2);
+    }
 }
 
 void writeText(const fs::path& path, const std::string& text) {
@@ -186,20 +181,18 @@ int runScript(const std::string& sqlite3Binary, const fs::path& plant, const fs:
 }
 
 long countTaken(const fs::path& plant) {
-    sqlite3* db = nullptr;
-    sqlite3_open((plant / "Dalvon" / "Dalvon.mdb").c_str(), &db);
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, "SELECT count(*), sum(min > 20) FROM PRESET_DEFS", -1, &statement,
-                       nullptr);
-    long rows = -1;
-    long taken = -1;
-    if (sqlite3_step(statement) == SQLITE_ROW) {
-        rows = sqlite3_column_int64(statement, 0);
-        taken = sqlite3_column_int64(statement, 1);
+    std::vector<std::vector<std::string>> rows;
+    try {
+        rows = sqlite::queryAsText((plant / "Dalvon" / "Dalvon.mdb").string(),
+                                   "SELECT count(*), sum(min > 20) FROM PRESET_DEFS");
+    } catch (const Fault&) {
+        return -1;
     }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return rows == taken ? rows : -rows;
+    if (rows.empty())
+        return -1;
+    long all = std::atol(rows[0][0].c_str());
+    long taken = std::atol(rows[0][1].c_str());
+    return all == taken ? all : -all;
 }
 
 }  // namespace

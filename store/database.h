@@ -137,4 +137,8 @@ public:
 // The engine of the program: SQLite files and Access (Jet) files, chosen by content.
 std::unique_ptr<DatabaseEngine> makeDatabaseEngine(FileSystem& files);
 
+// Creates an empty database of the default (SQLite) format at the host path `hostPath`, which
+// must not exist yet; a DatabaseEngine then opens it. Fault naming the file when it cannot.
+void createEmptyDatabase(const std::string& hostPath);
+
 }  // namespace dalvon

@@ -2,10 +2,11 @@
 #include <utility>
 #include <vector>
 
-#include "platform/fault.h"
 #include "platform/file_system.h"
 #include "store/database.h"
+#include "store/faults.h"
 #include "store/open_mode.h"
+#include "store/sqlite/sqlite_script.h"
 #include "store/store_backend.h"
 
 namespace dalvon {
@@ -20,7 +21,7 @@ public:
 
     std::unique_ptr<Database> open(const std::string& path) override {
         if (!m_files.fileExists(path)) {
-            throw Fault(3024, "DAO.Workspace", "Could not find file '" + path + "'.");
+            throw faults::couldNotFindFile(path);
         }
         std::string host = m_files.hostPath(path);
         std::string header = readHeader(host);
@@ -28,7 +29,7 @@ public:
             if (backend->recognises(header))
                 return backend->open(host, path);
         }
-        throw Fault(3343, "DAO.Workspace", "Unrecognized database format '" + path + "'.");
+        throw faults::unrecognizedFormat(path);
     }
 
     void flushAll() override {
@@ -57,6 +58,10 @@ std::unique_ptr<DatabaseEngine> makeDatabaseEngine(FileSystem& files, OpenMode m
 
 std::unique_ptr<DatabaseEngine> makeDatabaseEngine(FileSystem& files) {
     return makeDatabaseEngine(files, OpenMode::ReadWrite);
+}
+
+void createEmptyDatabase(const std::string& hostPath) {
+    sqlite::createEmptyFile(hostPath);
 }
 
 }  // namespace dalvon

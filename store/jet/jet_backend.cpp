@@ -3,9 +3,9 @@
 #include <fstream>
 #include <memory>
 
-#include "platform/fault.h"
 #include "platform/text.h"
 #include "store/database.h"
+#include "store/faults.h"
 #include "store/jet/jet_catalog.h"
 #include "store/jet/jet_file.h"
 #include "store/jet/jet_query.h"
@@ -20,7 +20,7 @@ namespace {
 using jet::ResultSet;
 
 Fault readOnly(const std::string& path) {
-    return Fault(3027, "DAO.Database", "writing Access databases is not supported yet: " + path);
+    return faults::writingNotSupported(path);
 }
 
 // A read-only record set over rows read into memory when it was opened.
@@ -68,9 +68,7 @@ public:
     void setValue(int, const Variant&) override { throw readOnly(m_path); }
     void addNew() override { throw readOnly(m_path); }
     void edit() override { throw readOnly(m_path); }
-    void update() override {
-        throw Fault(3020, "DAO.Recordset", "Update or CancelUpdate without AddNew or Edit.");
-    }
+    void update() override { throw faults::updateWithoutEdit(); }
     void close() override { m_set = {}; }
 
 private:
@@ -78,10 +76,8 @@ private:
         if (m_set.rows.empty())
             throw noCurrentRecord();
     }
-    static Fault noCurrentRecord() { return Fault(3021, "DAO.Recordset", "No current record."); }
-    static Fault itemNotFound(const std::string& name) {
-        return Fault(3265, "DAO.Fields", "Item not found in this collection. (" + name + ")");
-    }
+    static Fault noCurrentRecord() { return faults::noCurrentRecord(); }
+    static Fault itemNotFound(const std::string& name) { return faults::fieldNotFound(name); }
 
     ResultSet m_set;
     std::string m_path;
@@ -105,7 +101,7 @@ public:
     std::vector<FieldDef> tableFields(const std::string& name) override {
         const auto* table = find(name);
         if (!table)
-            throw Fault(3265, "DAO.TableDefs", "Item not found in this collection. (" + name + ")");
+            throw faults::tableDefNotFound(name);
         return fieldsOf(jet::readTableDef(*m_file, table->definitionPage, name));
     }
     void deleteTable(const std::string&) override { throw readOnly(path()); }
@@ -129,7 +125,7 @@ public:
 private:
     void requireOpen() const {
         if (!m_file)
-            throw Fault(3420, "DAO.Database", "Object invalid or no longer set.");
+            throw faults::closedDatabase(faults::Wording::Jet);
     }
     const std::string& path() const {
         requireOpen();
@@ -152,10 +148,7 @@ private:
     ResultSet readTable(const std::string& name) const {
         const auto* table = find(name);
         if (!table) {
-            throw Fault(3078, "DAO.Database",
-                        "The Microsoft Jet database engine cannot find the input table or query '" +
-                            name +
-                            "'. Make sure it exists and that its name is spelled correctly.");
+            throw faults::inputTableNotFound(name, faults::Wording::Jet);
         }
         const jet::JetTableDef def = jet::readTableDef(*m_file, table->definitionPage, name);
         return ResultSet{fieldsOf(def), jet::readTableRows(*m_file, def)};
@@ -174,10 +167,7 @@ public:
                                    const std::string& displayPath) override {
         std::ifstream in(hostPath, std::ios::binary);
         if (!std::filesystem::is_regular_file(hostPath) || !in) {
-            throw Fault(3051, "DAO.Workspace",
-                        "The Microsoft Jet database engine cannot open the file '" + displayPath +
-                            "'. It is already opened exclusively by another user, or you need "
-                            "permission to view its data.");
+            throw faults::cannotOpenFile(displayPath, faults::Wording::Jet);
         }
         in.seekg(0, std::ios::end);
         std::vector<uint8_t> bytes(static_cast<size_t>(std::max<std::streamoff>(in.tellg(), 0)));

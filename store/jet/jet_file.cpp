@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/fault.h"
+#include "store/faults.h"
 
 namespace dalvon::jet {
 namespace {
@@ -144,8 +144,7 @@ void JetFile::truncatePages(uint32_t count) {
 }
 
 void JetFile::damaged(const std::string& what) const {
-    throw Fault(3343, "DAO.Workspace",
-                "Unrecognized database format '" + m_displayPath + "'. " + what);
+    throw faults::unrecognizedFormat(m_displayPath, what);
 }
 
 std::string damageOf(const std::exception& error) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/fault.h"
 #include "platform/text.h"
+#include "store/faults.h"
 
 namespace dalvon::jet {
 namespace {
@@ -24,9 +24,7 @@ size_t fieldPosition(const ResultSet& set, const sql::FieldRef& ref, const std::
         if (equalsIgnoreCase(set.fields[i].name, ref.name))
             return i;
     }
-    throw Fault(
-        3061, "DAO.Database",
-        "Too few parameters. Expected 1. (unknown field '" + ref.name + "' in '" + sqlText + "')");
+    throw faults::tooFewParameters(1, "(unknown field '" + ref.name + "' in '" + sqlText + "')");
 }
 
 double numberOf(const Variant& value) {
@@ -57,9 +55,8 @@ std::vector<Criterion> criteriaOf(const sql::Query& query, const std::string& sq
         const size_t column = fieldPosition(set, condition.field, sqlText);
         const bool text = condition.value.kind == sql::Literal::Kind::Text;
         if (text ? !holdsText(set.fields[column]) : !holdsNumber(set.fields[column])) {
-            throw Fault(3464, "DAO.Database",
-                        "Data type mismatch in criteria expression. (field '" +
-                            set.fields[column].name + "' in '" + sqlText + "')");
+            throw faults::criteriaMismatch(". (field '" + set.fields[column].name + "' in '" +
+                                           sqlText + "')");
         }
         criteria.push_back({column, &condition.value});
     }

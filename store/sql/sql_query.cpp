@@ -5,8 +5,8 @@
 #include <optional>
 #include <utility>
 
-#include "platform/fault.h"
 #include "platform/text.h"
+#include "store/faults.h"
 #include "store/sql/sql_tokens.h"
 
 namespace dalvon::sql {
@@ -226,14 +226,10 @@ private:
     }
 
     [[noreturn]] void fail(const std::string& detail) const {
-        throw Fault(
-            3075, "DAO.Database",
-            "Syntax error (" + detail + ") in query expression '" + std::string(m_text) + "'.");
+        throw faults::syntaxError(detail, std::string(m_text));
     }
     [[noreturn]] void failFrom(const std::string& detail) const {
-        throw Fault(
-            3131, "DAO.Database",
-            "Syntax error in FROM clause (" + detail + ") in query '" + std::string(m_text) + "'.");
+        throw faults::fromClauseError(detail, std::string(m_text));
     }
 
     std::string_view m_text;

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdint>
 
-#include "platform/fault.h"
+#include "store/faults.h"
 
 namespace dalvon::sql {
 namespace {
@@ -152,8 +152,7 @@ Token TokenScanner::number() {
 }
 
 void TokenScanner::fail(const std::string& detail) const {
-    throw Fault(3075, "DAO.Database",
-                "Syntax error (" + detail + ") in query expression '" + std::string(m_text) + "'.");
+    throw faults::syntaxError(detail, std::string(m_text));
 }
 
 std::vector<Token> tokenize(std::string_view text) {

@@ -5,8 +5,8 @@
 #include <charconv>
 #include <utility>
 
-#include "platform/fault.h"
 #include "platform/text.h"
+#include "store/faults.h"
 
 namespace dalvon::sqlite {
 namespace {
@@ -129,10 +129,9 @@ std::string declaredTypeFor(const FieldDef& field, const std::string& table) {
     auto type = static_cast<FieldType>(field.type);
     if (type == FieldType::Text || type == FieldType::Binary) {
         if (field.size < 1 || field.size > 255) {
-            throw Fault(3259, "DAO.Field",
-                        "Invalid field data type: the field '" + field.name + "' of table '" +
-                            table + "' needs a size from 1 to 255, not " +
-                            std::to_string(field.size) + ".");
+            throw faults::invalidFieldType(": the field '" + field.name + "' of table '" + table +
+                                           "' needs a size from 1 to 255, not " +
+                                           std::to_string(field.size) + ".");
         }
         return (type == FieldType::Text ? "VARCHAR(" : "VARBINARY(") + std::to_string(field.size) +
                ")";
@@ -143,9 +142,8 @@ std::string declaredTypeFor(const FieldDef& field, const std::string& table) {
         if (known.type == type)
             return std::string(known.declared);
     }
-    throw Fault(3259, "DAO.Field",
-                "Invalid field data type " + std::to_string(field.type) + " of the field '" +
-                    field.name + "' of table '" + table + "'.");
+    throw faults::invalidFieldType(" " + std::to_string(field.type) + " of the field '" +
+                                   field.name + "' of table '" + table + "'.");
 }
 
 std::string quoteIdentifier(std::string_view name) {

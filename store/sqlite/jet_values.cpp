@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/fault.h"
 #include "platform/text.h"
+#include "store/faults.h"
 #include "store/sqlite/jet_text_forms.h"
 
 namespace dalvon::sqlite {
@@ -27,16 +27,12 @@ std::string valueLabel(const Variant& value) {
 
 [[noreturn]] void conversionError(const Variant& value, const Column& column,
                                   const std::string& table) {
-    throw Fault(3421, "DAO.Field",
-                "Data type conversion error. The field " + fieldLabel(column, table) +
-                    " cannot take " + valueLabel(value) + ".");
+    throw faults::conversionError(fieldLabel(column, table), valueLabel(value));
 }
 
 [[noreturn]] void overflowError(const Variant& value, const Column& column,
                                 const std::string& table) {
-    throw Fault(3349, "DAO.Field",
-                "Numeric field overflow. The field " + fieldLabel(column, table) + " cannot hold " +
-                    valueLabel(value) + ".");
+    throw faults::numericOverflow(fieldLabel(column, table), valueLabel(value));
 }
 
 double numberOf(const Variant& value, const Column& column, const std::string& table) {
@@ -75,11 +71,7 @@ StoredValue storedText(const Variant& value, const Column& column, const std::st
     // A text of no more bytes than the size has no more characters either.
     if (column.type == FieldType::Text && text.size() > static_cast<size_t>(column.size) &&
         characterCount(text) > static_cast<size_t>(column.size)) {
-        throw Fault(3163, "DAO.Field",
-                    "The field is too small to accept the amount of data you attempted to add. "
-                    "Try inserting or pasting less data. (The field " +
-                        fieldLabel(column, table) + " got " + std::to_string(characterCount(text)) +
-                        " characters.)");
+        throw faults::textTooLong(fieldLabel(column, table), characterCount(text));
     }
     if (column.type == FieldType::Guid && !isGuidText(text))
         conversionError(value, column, table);
@@ -126,11 +118,7 @@ StoredValue storedBinary(const Variant& value, const Column& column, const std::
         conversionError(value, column, table);
     }
     if (column.type == FieldType::Binary && bytes.size() > static_cast<size_t>(column.size)) {
-        throw Fault(3163, "DAO.Field",
-                    "The field is too small to accept the amount of data you attempted to add. "
-                    "(The field " +
-                        fieldLabel(column, table) + " got " + std::to_string(bytes.size()) +
-                        " bytes.)");
+        throw faults::binaryTooLong(fieldLabel(column, table), bytes.size());
     }
     return bytes;
 }
@@ -199,12 +187,10 @@ StoredValue criterionValue(const sql::Literal& literal, const Column& column,
     bool textField = column.holdsText();
     bool binaryField = column.type == FieldType::Binary || column.type == FieldType::LongBinary;
     if (binaryField || isText != textField) {
-        throw Fault(
-            3464, "DAO.Database",
-            "Data type mismatch in criteria expression: the field " + fieldLabel(column, table) +
-                " is compared with " +
-                (isText ? "the text \"" + literal.text + "\"" : "the number " + literal.text) +
-                " in query '" + query + "'.");
+        throw faults::criteriaMismatch(
+            ": the field " + fieldLabel(column, table) + " is compared with " +
+            (isText ? "the text \"" + literal.text + "\"" : "the number " + literal.text) +
+            " in query '" + query + "'.");
     }
     if (isText)
         return literal.text;

@@ -3,8 +3,8 @@
 #include <map>
 #include <utility>
 
-#include "platform/fault.h"
 #include "store/database.h"
+#include "store/faults.h"
 #include "store/open_mode.h"
 #include "store/sqlite/sqlite_connection.h"
 #include "store/sqlite/sqlite_database.h"
@@ -61,7 +61,7 @@ private:
     static FileKey fileKey(const std::string& hostPath, const std::string& displayPath) {
         struct stat info {};
         if (::stat(hostPath.c_str(), &info) != 0) {
-            throw Fault(3024, "DAO.Workspace", "Could not find file '" + displayPath + "'.");
+            throw faults::couldNotFindFile(displayPath);
         }
         return {info.st_dev, info.st_ino};
     }

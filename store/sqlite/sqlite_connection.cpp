@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/text.h"
+#include "store/faults.h"
 #include "store/sql/sql_query.h"
 
 namespace dalvon::sqlite {
@@ -82,15 +83,6 @@ std::string readOnlyUri(const std::string& hostPath) {
     return uri;
 }
 
-// Resets a cached statement however its use ends, so that it holds no lock or table.
-struct ResetOnExit {
-    sqlite3_stmt* statement;
-    ~ResetOnExit() {
-        sqlite3_reset(statement);
-        sqlite3_clear_bindings(statement);
-    }
-};
-
 }  // namespace
 
 std::shared_ptr<Connection> Connection::open(const std::string& hostPath,
@@ -101,7 +93,7 @@ std::shared_ptr<Connection> Connection::open(const std::string& hostPath,
                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr)
                       : sqlite3_open_v2(hostPath.c_str(), &db,
                                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    std::shared_ptr<Connection> connection(new Connection(db, displayPath));
+    std::shared_ptr<Connection> connection(new Connection(DatabaseHandle(db), displayPath));
     if (rc != SQLITE_OK)
         connection->fail(rc, "open");
     sqlite3_extended_result_codes(db, 1);
@@ -114,7 +106,7 @@ std::shared_ptr<Connection> Connection::open(const std::string& hostPath,
     if (rc != SQLITE_OK) {
         if ((rc & 0xff) == SQLITE_BUSY)
             connection->fail(rc, "open");
-        throw Fault(3343, "DAO.Workspace", "Unrecognized database format '" + displayPath + "'.");
+        throw faults::unrecognizedFormat(displayPath);
     }
     sqlite3_create_collation_v2(db, "DALVON_NOCASE", SQLITE_UTF8, nullptr, compareIgnoringCase,
                                 nullptr);
@@ -124,13 +116,12 @@ std::shared_ptr<Connection> Connection::open(const std::string& hostPath,
         connection->query("PRAGMA main.journal_mode = DELETE");
     connection->execute("PRAGMA temp_store = MEMORY");
     connection->execute("PRAGMA cache_size = -16000");
-    connection->execute("BEGIN");
-    connection->m_transaction = true;
+    connection->m_transaction.emplace(db, *connection);
     return connection;
 }
 
-Connection::Connection(sqlite3* db, std::string displayPath)
-    : m_db(db), m_displayPath(std::move(displayPath)) {}
+Connection::Connection(DatabaseHandle db, std::string displayPath)
+    : m_db(std::move(db)), m_displayPath(std::move(displayPath)) {}
 
 Connection::~Connection() {
     if (!m_db)
@@ -154,18 +145,15 @@ void Connection::closeNow() {
         if (m_transaction) {
             writeHeldRows();
             forgetSchema();
-            m_transaction = false;
-            execute("COMMIT");
+            m_transaction->commit();
         }
     } catch (const Fault& fault) {
         failure = fault;
     }
-    for (auto& [sql, statement] : m_statements)
-        sqlite3_finalize(statement);
-    m_statements.clear();
     // Whatever did not commit is rolled back here: the file keeps its last committed state.
-    sqlite3_close_v2(m_db);
-    m_db = nullptr;
+    m_transaction.reset();
+    m_statements.clear();
+    m_db.reset();
     if (failure)
         throw *failure;
 }
@@ -176,17 +164,13 @@ void Connection::commit() {
     // read again after.
     writeHeldRows();
     forgetSchema();
-    m_transaction = false;
-    execute("COMMIT");
-    execute("BEGIN");
-    m_transaction = true;
+    m_transaction->commit();
+    m_transaction.emplace(m_db.get(), *this);
 }
 
 void Connection::ensureOpen() const {
     if (!m_db) {
-        throw Fault(
-            3420, "DAO.Database",
-            "Object invalid or no longer set. The database '" + m_displayPath + "' was closed.");
+        throw faults::databaseClosed(m_displayPath);
     }
 }
 
@@ -194,19 +178,16 @@ sqlite3_stmt* Connection::prepare(const std::string& sql) {
     ensureOpen();
     auto found = m_statements.find(sql);
     if (found != m_statements.end())
-        return found->second;
-    if (m_statements.size() >= kMaxCachedStatements) {
-        for (auto& [text, statement] : m_statements)
-            sqlite3_finalize(statement);
+        return found->second.get();
+    if (m_statements.size() >= kMaxCachedStatements)
         m_statements.clear();
-    }
-    sqlite3_stmt* statement = nullptr;
-    int rc =
-        sqlite3_prepare_v2(m_db, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr);
+    sqlite3_stmt* prepared = nullptr;
+    int rc = sqlite3_prepare_v2(m_db.get(), sql.c_str(), static_cast<int>(sql.size()), &prepared,
+                                nullptr);
+    Statement statement(prepared);
     if (rc != SQLITE_OK)
         fail(rc, sql);
-    m_statements.emplace(sql, statement);
-    return statement;
+    return m_statements.emplace(sql, std::move(statement)).first->second.get();
 }
 
 void Connection::bindAll(sqlite3_stmt* statement, const std::vector<StoredValue>& params,
@@ -263,7 +244,7 @@ void Connection::eachRow(const std::string& sql, const std::vector<StoredValue>&
 void Connection::eachStoredRow(const std::string& sql, const std::vector<StoredValue>& params,
                                const std::function<void(Row&)>& visit) {
     sqlite3_stmt* statement = prepare(sql);
-    ResetOnExit reset{statement};
+    StatementUse use(statement);
     bindAll(statement, params, sql);
     auto columns = static_cast<size_t>(sqlite3_column_count(statement));
     Row row;
@@ -282,7 +263,7 @@ std::vector<int64_t> Connection::queryIds(const std::string& sql,
                                           const std::vector<StoredValue>& params) {
     writeHeldRows();
     sqlite3_stmt* statement = prepare(sql);
-    ResetOnExit reset{statement};
+    StatementUse use(statement);
     bindAll(statement, params, sql);
     std::vector<int64_t> ids;
     int rc;
@@ -298,29 +279,29 @@ int64_t Connection::execute(const std::string& sql, const std::vector<StoredValu
     writeHeldRows();
     ++m_writes;
     sqlite3_stmt* statement = prepare(sql);
-    ResetOnExit reset{statement};
+    StatementUse use(statement);
     bindAll(statement, params, sql);
     stepToEnd(statement, sql);
-    return sqlite3_last_insert_rowid(m_db);
+    return sqlite3_last_insert_rowid(m_db.get());
 }
 
 int64_t Connection::runWrite(const std::string& sql, const Cells& cells,
                              std::optional<int64_t> rowid) {
     ++m_writes;
     sqlite3_stmt* statement = prepare(sql);
-    ResetOnExit reset{statement};
+    StatementUse use(statement);
     for (size_t i = 0; i < cells.size(); ++i)
         bindOne(statement, static_cast<int>(i) + 1, cells[i].second, sql);
     if (rowid)
         bindOne(statement, static_cast<int>(cells.size()) + 1, *rowid, sql);
     stepToEnd(statement, sql);
-    return sqlite3_last_insert_rowid(m_db);
+    return sqlite3_last_insert_rowid(m_db.get());
 }
 
 void Connection::runPackedInsert(const std::string& sql, const std::string& row, int64_t rowid) {
     ++m_writes;
     sqlite3_stmt* statement = prepare(sql);
-    ResetOnExit reset{statement};
+    StatementUse use(statement);
     int index = 0;
     // Bound in place: the row outlives the statement's use.
     for (std::string_view part : packedParts(row))
@@ -338,36 +319,27 @@ void Connection::stepToEnd(sqlite3_stmt* statement, const std::string& sql) {
 }
 
 void Connection::fail(int code, const std::string& sql) const {
-    std::string detail =
-        " ('" + m_displayPath + "': " + (m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code)) + ")";
-    const char* source = "DAO.Database";
+    std::string detail = " ('" + m_displayPath +
+                         "': " + (m_db ? sqlite3_errmsg(m_db.get()) : sqlite3_errstr(code)) + ")";
     switch (code & 0xff) {
         case SQLITE_CANTOPEN:
         case SQLITE_PERM:
         case SQLITE_AUTH:
-            throw Fault(3051, source,
-                        "The database engine cannot open the file '" + m_displayPath +
-                            "'. It is already opened exclusively by another user, or you need "
-                            "permission to view its data." +
-                            detail);
+            throw faults::cannotOpenFile(m_displayPath, faults::Wording::Store, detail);
         case SQLITE_NOTADB:
         case SQLITE_CORRUPT:
-            throw Fault(3049, source,
-                        "Cannot open database '" + m_displayPath +
-                            "'. It may not be a database that your application recognizes, or "
-                            "the file may be corrupt." +
-                            detail);
+            throw faults::databaseCorrupt(m_displayPath, detail);
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
-            throw Fault(3218, source, "Could not update; currently locked." + detail);
+            throw faults::currentlyLocked(detail);
         case SQLITE_READONLY:
-            throw Fault(3027, source, "Cannot update. Database or object is read-only." + detail);
+            throw faults::readOnlyDatabase(detail);
         case SQLITE_FULL:
-            throw Fault(3026, source, "Not enough space on disk." + detail);
+            throw faults::diskFull(detail);
         case SQLITE_IOERR:
-            throw Fault(3043, source, "Disk or network error." + detail);
+            throw faults::diskError(detail);
         default:
-            throw Fault(3000, source, "Reserved error (" + sql + ")" + detail);
+            throw faults::reservedError(sql, detail);
     }
 }
 

@@ -15,6 +15,7 @@
 #include "store/sqlite/key_index.h"
 #include "store/sqlite/packed_values.h"
 #include "store/sqlite/query_shape.h"
+#include "store/sqlite/sqlite_handles.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -45,6 +46,8 @@ public:
     // committed state).
     void release();
     bool isOpen() const { return m_db != nullptr; }
+    // Translates an SQLite result code into the Fault for it, naming the file and `sql`.
+    [[noreturn]] void fail(int code, const std::string& sql) const;
     const std::string& displayPath() const { return m_displayPath; }
 
     // Runs one statement with bound values (never pasted into the text). It sees the file
@@ -102,7 +105,7 @@ public:
     void tableCreated(const std::string& table);
 
 private:
-    Connection(sqlite3* db, std::string displayPath);
+    Connection(DatabaseHandle db, std::string displayPath);
     sqlite3_stmt* prepare(const std::string& sql);
     void bindAll(sqlite3_stmt* statement, const std::vector<StoredValue>& params,
                  const std::string& sql);
@@ -132,13 +135,12 @@ private:
                                        int64_t rowid);
     const std::string& writeSql(char kind, const std::string& table, const Cells& cells);
     void ensureOpen() const;
-    [[noreturn]] void fail(int code, const std::string& sql) const;
 
-    sqlite3* m_db;
+    DatabaseHandle m_db;
     std::string m_displayPath;
     int m_handles = 0;
-    bool m_transaction = false;
-    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
+    std::unordered_map<std::string, Statement> m_statements;
+    std::optional<Transaction> m_transaction;                    // open while the connection is
     std::optional<std::map<std::string, std::string>> m_tables;  // by upper-cased name
     std::map<std::string, std::vector<Column>> m_columns;
     std::map<std::string, std::vector<std::unique_ptr<KeyIndex>>> m_indexes;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/fault.h"
 #include "platform/text.h"
+#include "store/faults.h"
 #include "store/sqlite/sqlite_connection.h"
 #include "store/sqlite/sqlite_recordset.h"
 
@@ -13,10 +13,7 @@ namespace {
 
 void checkName(const std::string& name, const std::string& what) {
     if (trimBlanks(name).empty() || name.find('\0') != std::string::npos) {
-        throw Fault(3125, "DAO.TableDef",
-                    "'" + name + "' is not a valid name for " + what +
-                        ". Make sure that it does not include invalid characters or punctuation "
-                        "and that it is not too long.");
+        throw faults::invalidName(name, what);
     }
 }
 
@@ -60,12 +57,10 @@ public:
     void createTable(const std::string& name, const std::vector<FieldDef>& fields) override {
         checkName(name, "a table");
         if (auto existing = db().findTable(name)) {
-            throw Fault(3010, "DAO.TableDefs", "Table '" + *existing + "' already exists.");
+            throw faults::tableExists(*existing);
         }
         if (fields.empty()) {
-            throw Fault(
-                3264, "DAO.TableDefs",
-                "No field defined--cannot append TableDef or Index. (table '" + name + "')");
+            throw faults::noFieldDefined(name);
         }
         std::string columns;
         for (size_t i = 0; i < fields.size(); ++i) {
@@ -94,9 +89,7 @@ public:
         };
         auto old = named(oldName);
         if (old == columns.end()) {
-            throw Fault(
-                3265, "DAO.Fields",
-                "Item not found in this collection. (field '" + oldName + "' of '" + stored + "')");
+            throw faults::fieldNotFound("field '" + oldName + "' of '" + stored + "'");
         }
         auto clash = named(newName);
         if (clash != columns.end() && clash != old)
@@ -118,8 +111,7 @@ public:
 private:
     Connection& db() const {
         if (!m_connection) {
-            throw Fault(3420, "DAO.Database",
-                        "Object invalid or no longer set. (a closed database)");
+            throw faults::closedDatabase(faults::Wording::Store);
         }
         return *m_connection;
     }
@@ -128,17 +120,13 @@ private:
     std::string exactTable(const std::string& name) const {
         auto stored = db().findTable(name);
         if (!stored || *stored != name) {
-            throw Fault(3265, "DAO.TableDefs",
-                        "Item not found in this collection. (table '" + name + "' in '" +
-                            db().displayPath() + "')");
+            throw faults::tableDefNotFound("table '" + name + "' in '" + db().displayPath() + "'");
         }
         return *stored;
     }
 
     [[noreturn]] static void duplicateField(const std::string& table, const std::string& field) {
-        throw Fault(
-            3191, "DAO.Fields",
-            "Cannot define field more than once. (field '" + field + "' of table '" + table + "')");
+        throw faults::duplicateField(field, table);
     }
 
     std::shared_ptr<Connection> m_connection;

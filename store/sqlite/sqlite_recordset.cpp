@@ -4,8 +4,8 @@
 #include <optional>
 #include <utility>
 
-#include "platform/fault.h"
 #include "platform/text.h"
+#include "store/faults.h"
 #include "store/sql/sql_query.h"
 #include "store/sqlite/sqlite_connection.h"
 
@@ -135,8 +135,7 @@ private:
             readAhead();
             row = readRow(id);
             if (row == nullptr) {
-                throw Fault(3167, "DAO.Recordset",
-                            "Record is deleted. (table '" + m_shape.table + "')");
+                throw faults::recordDeleted(m_shape.table);
             }
         }
         return row;
@@ -207,26 +206,16 @@ private:
     }
 
     Fault itemNotFound(const std::string& what) const {
-        return Fault(
-            3265, "DAO.Fields",
-            "Item not found in this collection. (field " + what + " of '" + m_shape.table + "')");
+        return faults::fieldNotFound("field " + what + " of '" + m_shape.table + "'");
     }
 
-    [[noreturn]] void noCurrentRecord() const {
-        throw Fault(3021, "DAO.Recordset", "No current record. (table '" + m_shape.table + "')");
-    }
+    [[noreturn]] void noCurrentRecord() const { throw faults::noCurrentRecord(m_shape.table); }
 
-    [[noreturn]] void updateWithoutEdit() const {
-        throw Fault(
-            3020, "DAO.Recordset",
-            "Update or CancelUpdate without AddNew or Edit. (table '" + m_shape.table + "')");
-    }
+    [[noreturn]] void updateWithoutEdit() const { throw faults::updateWithoutEdit(m_shape.table); }
 
     void requireOpen() const {
         if (m_closed || !m_connection || !m_connection->isOpen()) {
-            throw Fault(3420, "DAO.Recordset",
-                        "Object invalid or no longer set. (a closed record set on '" +
-                            m_shape.table + "')");
+            throw faults::closedRecordset(m_shape.table);
         }
     }
 

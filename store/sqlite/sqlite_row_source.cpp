@@ -1,7 +1,7 @@
 #include "store/sqlite/sqlite_row_source.h"
 
-#include "platform/fault.h"
 #include "platform/text.h"
+#include "store/faults.h"
 #include "store/sql/sql_query.h"
 #include "store/sql/sql_tokens.h"
 #include "store/sqlite/sqlite_connection.h"
@@ -23,9 +23,7 @@ namespace {
 std::string storedTableName(Connection& connection, const std::string& name) {
     auto stored = connection.findTable(name);
     if (!stored) {
-        throw Fault(3078, "DAO.Database",
-                    "The database engine cannot find the input table or query '" + name +
-                        "'. Make sure it exists and that its name is spelled correctly.");
+        throw faults::inputTableNotFound(name, faults::Wording::Store);
     }
     return *stored;
 }
@@ -134,10 +132,8 @@ private:
         std::string names;
         for (const std::string& name : m_unknown)
             names += (names.empty() ? "'" : ", '") + name + "'";
-        throw Fault(3061, "DAO.Database",
-                    "Too few parameters. Expected " + std::to_string(m_unknown.size()) +
-                        ". The table '" + table + "' has no field " + names + " (query '" + m_text +
-                        "').");
+        throw faults::tooFewParameters(m_unknown.size(), "The table '" + table + "' has no field " +
+                                                             names + " (query '" + m_text + "').");
     }
 
     Connection& m_connection;

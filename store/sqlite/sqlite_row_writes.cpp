@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "store/faults.h"
 #include "store/sqlite/sqlite_connection.h"
 
 // The parts of Connection that write rows and keep the key indexes current with them.
@@ -191,8 +192,8 @@ void Connection::updateRow(const std::string& table, int64_t rowid, Cells change
         m_indexes.erase(table);
         throw;
     }
-    if (sqlite3_changes(m_db) == 0) {
-        throw Fault(3167, "DAO.Recordset", "Record is deleted. (table '" + table + "')");
+    if (sqlite3_changes(m_db.get()) == 0) {
+        throw faults::recordDeleted(table);
     }
     indexChanges(table, rowid, changes);
 }

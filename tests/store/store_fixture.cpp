@@ -1,11 +1,12 @@
 #include "tests/store/store_fixture.h"
 
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "store/sqlite/sqlite_script.h"
 
 namespace dalvon::testing {
 
@@ -52,40 +53,13 @@ StoreTest::~StoreTest() {
 std::string StoreTest::makeDatabase(const std::string& name, const std::string& script) {
     std::string file = path(name);
     std::filesystem::remove(file);
-    sqlite3* db = nullptr;
-    sqlite3_open(file.c_str(), &db);
-    char* error = nullptr;
-    int rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, &error);
-    std::string message = error ? error : "";
-    sqlite3_free(error);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK)
-        throw std::runtime_error("script failed: " + message);
+    sqlite::runScript(file, script);
     return file;
 }
 
 std::vector<std::vector<std::string>> StoreTest::rows(const std::string& file,
                                                       const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-        std::string message = sqlite3_errmsg(db);
-        sqlite3_close(db);
-        throw std::runtime_error("query failed: " + message);
-    }
-    std::vector<std::vector<std::string>> result;
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        std::vector<std::string> row;
-        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-            const unsigned char* text = sqlite3_column_text(statement, i);
-            row.push_back(text ? reinterpret_cast<const char*>(text) : "NULL");
-        }
-        result.push_back(std::move(row));
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return result;
+    return sqlite::queryAsText(file, sql);
 }
 
 std::string StoreTest::readBytes(const std::string& file) const {

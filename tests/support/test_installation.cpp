@@ -1,6 +1,5 @@
 #include "tests/support/test_installation.h"
 
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include "platform/fault.h"
 #include "standard/command_line.h"
 #include "standard/installation_paths.h"
+#include "store/sqlite/sqlite_script.h"
 
 namespace dalvon::testing {
 namespace fs = std::filesystem;
@@ -90,39 +90,12 @@ void TestInstallation::makeDatabase(const std::string& windowsPath, const std::s
     fs::path path = host(windowsPath);
     fs::create_directories(path.parent_path());
     fs::remove(path);
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    char* error = nullptr;
-    int rc = sqlite3_exec(db, sqlScript.c_str(), nullptr, nullptr, &error);
-    std::string message = error != nullptr ? error : "";
-    sqlite3_free(error);
-    sqlite3_close(db);
-    if (rc != SQLITE_OK)
-        throw std::runtime_error("SQL script failed: " + message);
+    sqlite::runScript(path.string(), sqlScript);
 }
 
 std::vector<std::vector<std::string>> TestInstallation::query(const std::string& windowsPath,
                                                               const std::string& sql) const {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(host(windowsPath).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* statement = nullptr;
-    std::vector<std::vector<std::string>> rows;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-        std::string message = sqlite3_errmsg(db);
-        sqlite3_close(db);
-        throw std::runtime_error("query failed: " + message);
-    }
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        std::vector<std::string> row;
-        for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-            const unsigned char* text = sqlite3_column_text(statement, i);
-            row.push_back(text != nullptr ? reinterpret_cast<const char*>(text) : "NULL");
-        }
-        rows.push_back(std::move(row));
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return rows;
+    return sqlite::queryAsText(host(windowsPath).string(), sql);
 }
 
 void TestInstallation::makeExample() {

@@ -38,7 +38,7 @@ public:
     bool exists(const std::string& windowsPath) const;
     // Creates (or replaces) a SQLite database from an SQL script.
     void makeDatabase(const std::string& windowsPath, const std::string& sqlScript);
-    // Rows of a query run directly through the sqlite3 library, each value as text
+    // Rows of a query run directly by SQLite (not the store), each value as text
     // ("NULL" for Null).
     std::vector<std::vector<std::string>> query(const std::string& windowsPath,
                                                 const std::string& sql) const;

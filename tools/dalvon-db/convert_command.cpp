@@ -1,6 +1,5 @@
 #include "tools/dalvon-db/convert_command.h"
 
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -17,19 +16,13 @@ namespace fs = std::filesystem;
 
 constexpr int kDecimalFieldType = 20;
 
-// An empty SQLite database file: the store recognises a file by its first bytes, so the header
-// page has to be written, which creating and dropping a table does.
-void createEmptySqliteFile(const fs::path& path) {
-    sqlite3* db = nullptr;
-    int rc =
-        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc == SQLITE_OK) {
-        rc = sqlite3_exec(db, "CREATE TABLE t(a); DROP TABLE t;", nullptr, nullptr, nullptr);
+// An empty database file of the default format, named like the file it becomes.
+void createEmptyFile(const fs::path& path) {
+    try {
+        createEmptyDatabase(path.string());
+    } catch (const Fault& fault) {
+        throw faults::pathAccess(path.string(), fault.description());
     }
-    const std::string message = db ? sqlite3_errmsg(db) : "out of memory";
-    sqlite3_close(db);
-    if (rc != SQLITE_OK)
-        throw faults::pathAccess(path.string(), message);
 }
 
 std::vector<FieldDef> targetFields(std::vector<FieldDef> fields) {
@@ -83,7 +76,7 @@ int convertDatabase(CommandContext& context, const std::vector<std::string>& arg
     const fs::path temp = out.parent_path() / ("." + out.filename().string() + ".converting-" +
                                                std::to_string(getpid()));
     try {
-        createEmptySqliteFile(temp);
+        createEmptyFile(temp);
         copyAll(context, arguments[0], temp);
         fs::rename(temp, out);
     } catch (...) {
