@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "platform/calendar.h"
 #include "platform/fault.h"
 #include "platform/text.h"
 
@@ -151,39 +152,16 @@ std::string formatCurrency(int64_t scaled) {
     return negative ? "-" + text : text;
 }
 
-// Civil date from days since 1970-01-01 (Howard Hinnant's algorithm).
-void civilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    y = static_cast<int64_t>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y += (m <= 2);
-}
-
 std::string formatDate(double oleDays) {
-    // OLE dates below zero count the day backwards but the time forwards.
-    double whole = std::trunc(oleDays);
-    double fraction = std::fabs(oleDays - whole);
-    int64_t seconds = std::llround(fraction * 86400.0);
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        whole += oleDays < 0 ? -1 : 1;
-    }
-    int64_t y;
-    unsigned m, d;
-    civilFromDays(static_cast<int64_t>(whole) - 25569, y, m, d);
+    CivilTime time = civilFromOleDate(oleDays);
     char buffer[48];
-    if (seconds == 0) {
-        std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u", static_cast<long long>(y), m, d);
+    if (!time.hasTime()) {
+        std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u", static_cast<long long>(time.year),
+                      time.month, time.day);
     } else {
         std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02u %02d:%02d:%02d",
-                      static_cast<long long>(y), m, d, static_cast<int>(seconds / 3600),
-                      static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+                      static_cast<long long>(time.year), time.month, time.day, time.hour,
+                      time.minute, time.second);
     }
     return buffer;
 }

@@ -3,26 +3,10 @@
 #include <cctype>
 #include <cstdint>
 
+#include "platform/calendar.h"
+
 namespace dalvon::sqlite {
 namespace {
-
-// Days since 1970-01-01 of a civil date (Howard Hinnant's algorithm).
-int64_t daysFromCivil(int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-bool daysInMonthOk(int64_t y, unsigned m, unsigned d) {
-    static const unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (m < 1 || m > 12 || d < 1)
-        return false;
-    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    return d <= kDays[m - 1] + (m == 2 && leap ? 1 : 0);
-}
 
 // Reads exactly `count` digits at `pos`.
 bool digits(std::string_view text, size_t& pos, size_t count, unsigned& out) {
@@ -52,7 +36,7 @@ std::optional<double> parseIsoDate(std::string_view text) {
     size_t pos = 0;
     unsigned y = 0, m = 0, d = 0, hh = 0, mm = 0, ss = 0;
     if (!digits(text, pos, 4, y) || !literal(text, pos, '-') || !digits(text, pos, 2, m) ||
-        !literal(text, pos, '-') || !digits(text, pos, 2, d) || !daysInMonthOk(y, m, d)) {
+        !literal(text, pos, '-') || !digits(text, pos, 2, d)) {
         return std::nullopt;
     }
     if (pos < text.size()) {
@@ -62,13 +46,11 @@ std::optional<double> parseIsoDate(std::string_view text) {
         }
         if (literal(text, pos, ':') && !digits(text, pos, 2, ss))
             return std::nullopt;
-        if (pos != text.size() || hh > 23 || mm > 59 || ss > 59)
+        if (pos != text.size())
             return std::nullopt;
     }
-    double days = static_cast<double>(daysFromCivil(y, m, d) + 25569);
-    double time = (hh * 3600.0 + mm * 60.0 + ss) / 86400.0;
-    // OLE dates before 1899-12-30 count the day backwards but the time forwards.
-    return days < 0 ? days - time : days + time;
+    return oleDateFromCivil(
+        CivilTime{y, m, d, static_cast<int>(hh), static_cast<int>(mm), static_cast<int>(ss)});
 }
 
 bool isGuidText(std::string_view text) {

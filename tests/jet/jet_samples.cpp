@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "platform/calendar.h"
 #include "store/store_backend.h"
 
 namespace dalvon::jet_test {
@@ -79,36 +80,12 @@ std::vector<std::vector<Variant>> readAll(Database& db, const std::string& table
     return rows;
 }
 
-// Civil date from days since 1970-01-01 (proleptic Gregorian).
-static void civilFromDays(int64_t z, int64_t& y, unsigned& m, unsigned& d) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    y = static_cast<int64_t>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y += m <= 2;
-}
-
 std::string formatOleDate(double oleDays) {
-    // Negative OLE dates count whole days backwards but the fraction forwards.
-    double day = std::trunc(oleDays);
-    double fraction = std::fabs(oleDays - day);
-    auto seconds = static_cast<int64_t>(std::llround(fraction * 86400.0));
-    if (seconds >= 86400) {
-        seconds -= 86400;
-        day += oleDays < 0 ? -1 : 1;
-    }
-    int64_t y;
-    unsigned m, d;
-    civilFromDays(static_cast<int64_t>(day) - 25569, y, m, d);
+    CivilTime time = civilFromOleDate(oleDays);
     char text[64];
-    std::snprintf(text, sizeof text, "%04lld-%02u-%02u %02lld:%02lld:%02lld",
-                  static_cast<long long>(y), m, d, static_cast<long long>(seconds / 3600),
-                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    std::snprintf(text, sizeof text, "%04lld-%02u-%02u %02d:%02d:%02d",
+                  static_cast<long long>(time.year), time.month, time.day, time.hour, time.minute,
+                  time.second);
     return text;
 }
 
