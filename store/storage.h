@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/variant.h"
+#include "store/database.h"
+
+namespace dalvon {
+
+// What a storage engine does: keep tables of rows. What the rows mean — the classic engine's
+// value and type rules, record sets, the SQL subset, keyed lookups — belongs to the store above
+// this interface; an engine only keeps rows and hands them back.
+//
+// The contract every engine keeps (tests/store/storage_contract_test.cpp checks it on each):
+// - Tables are named exactly as stored; a table that does not exist is Fault 3078.
+// - fields(): the table's fields in storage order, with Name, Type and Size as FieldDef states.
+// - A row is one value per field, in field order. A value is Null or of the kind of its field's
+//   type: Boolean, Byte, Integer, Long, Currency, Single, Double, Date, String (Text, Memo,
+//   GUID) or Binary (Binary, Long Binary). Writers are given values of those kinds only (the
+//   layer above converts) and hand them back alike.
+// - Every row has an id, positive and unique in its table, that stays the row's until the table
+//   is deleted. scan() visits every row once, in storage order; for rows appended by this
+//   interface that is the order they were appended, and their ids ascend in it.
+// - readRow(): the row with that id, or nothing when the table has none.
+// - Writes are part of one transaction that commit() ends; an engine never leaves half of it
+//   in the file. An engine that cannot write refuses every write with Fault 3027 and changes
+//   nothing.
+class Storage {
+public:
+    using RowId = int64_t;
+    using Row = std::vector<Variant>;
+    // New values by their field's position.
+    using Changes = std::vector<std::pair<size_t, Variant>>;
+
+    Storage() = default;
+    Storage(const Storage&) = delete;
+    Storage& operator=(const Storage&) = delete;
+    virtual ~Storage() = default;  // commits what was written, as Database does
+
+    // Reading.
+    virtual std::vector<std::string> tableNames() = 0;
+    virtual std::vector<FieldDef> fields(const std::string& table) = 0;
+    virtual void scan(const std::string& table,
+                      const std::function<void(RowId, const Row&)>& visit) = 0;
+    virtual std::optional<Row> readRow(const std::string& table, RowId id) = 0;
+
+    // Writing. appendRow takes a value for every field and returns the new row's id;
+    // updateRow returns false when the table has no row with that id.
+    virtual RowId appendRow(const std::string& table, const Row& values) = 0;
+    virtual bool updateRow(const std::string& table, RowId id, const Changes& changes) = 0;
+    // Fault 3010 when the table exists.
+    virtual void createTable(const std::string& name, const std::vector<FieldDef>& fields) = 0;
+    virtual void deleteTable(const std::string& name) = 0;
+    virtual void renameField(const std::string& table, const std::string& oldName,
+                             const std::string& newName) = 0;
+    virtual void commit() = 0;
+};
+
+// The engines, on the host file `hostPath`; `displayPath` names the file in fault texts.
+std::unique_ptr<Storage> openSqliteStorage(const std::string& hostPath,
+                                           const std::string& displayPath);
+std::unique_ptr<Storage> openJetStorage(const std::string& hostPath,
+                                        const std::string& displayPath);
+
+}  // namespace dalvon

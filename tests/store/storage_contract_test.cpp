@@ -1,0 +1,143 @@
+// One contract for every storage engine: what the store above may rely on. SQLite runs the read
+// and the write half; the Access engine runs the read half on the Jet sample files when they
+// are there, and must refuse every write without changing the file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "store/storage.h"
+#include "tests/store/store_fixture.h"
+
+namespace dalvon::testing {
+namespace {
+
+const std::vector<FieldDef> kFields = {{"A", 10, 50}, {"B", 10, 100}, {"C", 2, 1},
+                                       {"D", 3, 2},   {"E", 4, 4},    {"F", 7, 8},
+                                       {"G", 8, 8},   {"H", 5, 8},    {"I", 1, 1}};
+// A row of every common kind; the Jet sample's Table1 holds it too.
+const Storage::Row kFullRow = {
+    Variant::string("abcdefg"), Variant::string("hijklmnop"),  Variant::byte(2),
+    Variant::integer(222),      Variant::longValue(333333333), Variant::doubleValue(444.555),
+    Variant::date(27293),       Variant::currency(35000),      Variant::boolean(true)};
+
+struct SqliteEngine {
+    static constexpr bool kWritable = true;
+    // A new file whose Table1 is written through the engine itself.
+    static std::unique_ptr<Storage> open(std::string& file) {
+        createEmptyDatabase(file);
+        auto storage = openSqliteStorage(file, file);
+        storage->createTable("Table1", kFields);
+        Storage::Row sparse(kFields.size(), Variant::null());
+        sparse.back() = Variant::boolean(false);
+        storage->appendRow("Table1", kFullRow);
+        storage->appendRow("Table1", sparse);
+        storage->commit();
+        return storage;
+    }
+};
+
+struct JetEngine {
+    static constexpr bool kWritable = false;
+    static std::unique_ptr<Storage> open(std::string& file) {
+        file = std::string(DALVON_JET_SAMPLES) + "/testV2000.mdb";
+        if (!std::filesystem::exists(file))
+            return nullptr;
+        return openJetStorage(file, file);
+    }
+};
+
+template <class Engine>
+class StorageContract : public StoreTest {
+protected:
+    void SetUp() override {
+        m_file = this->path("contract.db");
+        m_storage = Engine::open(m_file);
+        if (!m_storage)
+            GTEST_SKIP() << "no Jet samples beside the clone";
+    }
+
+    std::vector<std::pair<Storage::RowId, Storage::Row>> scanAll(const std::string& table) {
+        std::vector<std::pair<Storage::RowId, Storage::Row>> rows;
+        m_storage->scan(
+            table, [&](Storage::RowId id, const Storage::Row& row) { rows.emplace_back(id, row); });
+        return rows;
+    }
+
+    std::string m_file;
+    std::unique_ptr<Storage> m_storage;
+};
+
+using Engines = ::testing::Types<SqliteEngine, JetEngine>;
+TYPED_TEST_SUITE(StorageContract, Engines);
+
+TYPED_TEST(StorageContract, TablesFieldsAndRowsReadBackByScanAndById) {
+    Storage& storage = *this->m_storage;
+    auto names = storage.tableNames();
+    EXPECT_NE(std::find(names.begin(), names.end(), "Table1"), names.end());
+    EXPECT_EQ(storage.fields("Table1"), kFields);
+
+    auto rows = this->scanAll("Table1");
+    ASSERT_EQ(rows.size(), 2u);
+    std::set<Storage::RowId> ids;
+    for (const auto& [id, row] : rows) {
+        EXPECT_GT(id, 0);
+        ids.insert(id);
+        EXPECT_EQ(storage.readRow("Table1", id), std::optional<Storage::Row>(row));
+    }
+    EXPECT_EQ(ids.size(), rows.size()) << "row ids are unique";
+    EXPECT_TRUE(rows[0].second == kFullRow || rows[1].second == kFullRow);
+    EXPECT_FALSE(storage.readRow("Table1", *ids.rbegin() + 1));
+    EXPECT_FALSE(storage.readRow("Table1", 0));
+}
+
+TYPED_TEST(StorageContract, AMissingTableIsFault3078Everywhere) {
+    Storage& storage = *this->m_storage;
+    EXPECT_EQ(faultOf([&] { storage.fields("NoSuchTable"); }), 3078);
+    EXPECT_EQ(faultOf([&] { storage.scan("NoSuchTable", [](auto, const auto&) {}); }), 3078);
+    EXPECT_EQ(faultOf([&] { storage.readRow("NoSuchTable", 1); }), 3078);
+    // Names are exact: the store above resolves other spellings.
+    EXPECT_EQ(faultOf([&] { storage.fields("TABLE1"); }), 3078);
+}
+
+TYPED_TEST(StorageContract, WritesChangeRowsOrAreRefusedLeavingTheFileAlone) {
+    Storage& storage = *this->m_storage;
+    if constexpr (!TypeParam::kWritable) {
+        const std::string before = this->readBytes(this->m_file);
+        EXPECT_EQ(faultOf([&] { storage.appendRow("Table1", kFullRow); }), 3027);
+        EXPECT_EQ(faultOf([&] { storage.updateRow("Table1", 1, {}); }), 3027);
+        EXPECT_EQ(faultOf([&] { storage.createTable("T", kFields); }), 3027);
+        EXPECT_EQ(faultOf([&] { storage.deleteTable("Table1"); }), 3027);
+        EXPECT_EQ(faultOf([&] { storage.renameField("Table1", "A", "Z"); }), 3027);
+        storage.commit();
+        EXPECT_EQ(this->readBytes(this->m_file), before);
+    } else {
+        // Appended rows come back in the order appended, under ascending ids.
+        storage.createTable("T", {{"K", 4, 4}, {"V", 10, 20}});
+        Storage::RowId first = storage.appendRow("T", {Variant::longValue(1), Variant::null()});
+        Storage::RowId second =
+            storage.appendRow("T", {Variant::longValue(2), Variant::string("b")});
+        EXPECT_LT(first, second);
+        EXPECT_TRUE(storage.updateRow("T", first, {{1, Variant::string("a")}}));
+        EXPECT_FALSE(storage.updateRow("T", second + 1, {{1, Variant::string("x")}}));
+        auto rows = this->scanAll("T");
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_EQ(rows[0],
+                  std::make_pair(first, Storage::Row{Variant::longValue(1), Variant::string("a")}));
+        EXPECT_EQ(rows[1].first, second);
+
+        EXPECT_EQ(faultOf([&] { storage.createTable("T", kFields); }), 3010);
+        storage.renameField("T", "V", "Value");
+        EXPECT_EQ(storage.fields("T")[1].name, "Value");
+        storage.deleteTable("Table1");
+        storage.commit();
+        this->m_storage.reset();
+        auto reopened = openSqliteStorage(this->m_file, this->m_file);
+        EXPECT_EQ(reopened->tableNames(), std::vector<std::string>{"T"});
+        EXPECT_EQ(reopened->readRow("T", second),
+                  std::optional<Storage::Row>({Variant::longValue(2), Variant::string("b")}));
+    }
+}
+
+}  // namespace
+}  // namespace dalvon::testing
