@@ -38,6 +38,10 @@ Fault cannotOpenFile(const std::string& path, Wording wording, const std::string
                      detail);
 }
 
+Fault fileUnreadable(const std::string& path) {
+    return Fault(3051, kWorkspace, "The file '" + path + "' cannot be read.");
+}
+
 Fault databaseCorrupt(const std::string& path, const std::string& detail) {
     return Fault(3049, kDatabase,
                  "Cannot open database '" + path +

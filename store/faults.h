@@ -19,6 +19,8 @@ Fault couldNotFindFile(const std::string& path);
 Fault unrecognizedFormat(const std::string& path, const std::string& detail = {});
 // 3051 the file cannot be opened (permissions or an exclusive lock); `detail` follows the text.
 Fault cannotOpenFile(const std::string& path, Wording wording, const std::string& detail = {});
+// 3051 a file the checker cannot read.
+Fault fileUnreadable(const std::string& path);
 // 3049 the file is damaged or no database.
 Fault databaseCorrupt(const std::string& path, const std::string& detail);
 // Failures of the file while reading or writing it; `detail` follows the text.

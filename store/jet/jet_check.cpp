@@ -6,7 +6,7 @@
 #include <iterator>
 #include <map>
 
-#include "platform/fault.h"
+#include "store/faults.h"
 #include "store/jet/jet_check_parts.h"
 
 namespace dalvon::jet {
@@ -202,7 +202,7 @@ JetCheckReport checkJet(const JetFile& file) {
 JetCheckReport checkJetFileReport(const std::string& hostPath) {
     std::ifstream in(hostPath, std::ios::binary);
     if (!std::filesystem::is_regular_file(hostPath) || !in) {
-        throw Fault(3051, "DAO.Workspace", "The file '" + hostPath + "' cannot be read.");
+        throw faults::fileUnreadable(hostPath);
     }
     std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
                                std::istreambuf_iterator<char>()};
