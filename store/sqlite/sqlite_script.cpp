@@ -26,10 +26,16 @@ DatabaseHandle openFile(const std::string& hostPath, int flags) {
 
 }  // namespace
 
+ScriptSession::ScriptSession(const std::string& hostPath)
+    : m_hostPath(hostPath), m_db(openFile(hostPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)) {}
+
+void ScriptSession::run(const std::string& script) {
+    if (sqlite3_exec(m_db.get(), script.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        failed(m_db.get(), m_hostPath, script);
+}
+
 void runScript(const std::string& hostPath, const std::string& script) {
-    DatabaseHandle db = openFile(hostPath, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    if (sqlite3_exec(db.get(), script.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
-        failed(db.get(), hostPath, script);
+    ScriptSession(hostPath).run(script);
 }
 
 std::vector<std::vector<std::string>> queryAsText(const std::string& hostPath,

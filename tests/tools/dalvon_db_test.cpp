@@ -1,6 +1,5 @@
 // dalvon-db as a user runs it, beside sqlite3 and mdbtools.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +9,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "store/sqlite/sqlite_script.h"
 
 namespace {
 
@@ -62,16 +63,13 @@ protected:
 
     // A database in WAL mode, as another SQLite tool may leave one.
     void makeWalDatabase() {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(database.c_str(), &db), SQLITE_OK);
         const char* script =
             "PRAGMA journal_mode = WAL;"
             "CREATE TABLE PRESET_DEFS (ID LONG, var_name VARCHAR(50), isBitArray BIT,"
             "  abs_max DOUBLE, price CURRENCY, changed DATETIME, note LONGTEXT);"
             "INSERT INTO PRESET_DEFS VALUES (1, 'Speed, \"max\"', 1, 99.5, 123400, 45351.5, '');"
             "INSERT INTO PRESET_DEFS VALUES (2, NULL, 0, NULL, NULL, NULL, NULL);";
-        ASSERT_EQ(sqlite3_exec(db, script, nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
+        dalvon::sqlite::runScript(database.string(), script);
     }
 
     // The folder's files with their bytes and times.
@@ -109,18 +107,14 @@ TEST_F(DalvonDb, ReadingCommandsLeaveTheFileByteForByte) {
 
     // Another program holds the file open with rows still in its log: they are read, and the
     // file itself stays as it was.
-    sqlite3* writer = nullptr;
-    ASSERT_EQ(sqlite3_open(database.c_str(), &writer), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(writer,
-                           "PRAGMA wal_autocheckpoint = 0;"
-                           "INSERT INTO PRESET_DEFS (ID) VALUES (3);",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    dalvon::sqlite::ScriptSession writer(database.string());
+    writer.run(
+        "PRAGMA wal_autocheckpoint = 0;"
+        "INSERT INTO PRESET_DEFS (ID) VALUES (3);");
     std::string bytes = slurp(database);
     Outcome rows = run({"export", "--no-header", database.string(), "PRESET_DEFS"});
     EXPECT_NE(rows.out.find("\r\n3,"), std::string::npos) << rows.out << rows.err;
     EXPECT_EQ(slurp(database), bytes);
-    sqlite3_close(writer);
 }
 
 TEST_F(DalvonDb, ExportFormatsAndNull) {
