@@ -18,6 +18,7 @@
 #include "platform/fault.h"
 #include "store/jet/jet_catalog.h"
 #include "store/jet/jet_check.h"
+#include "store/jet/jet_create.h"
 #include "store/jet/jet_definition.h"
 #include "store/jet/jet_page_space.h"
 #include "store/jet/jet_table_writer.h"
@@ -33,6 +34,13 @@ using jet::JetWriter;
 std::vector<uint8_t> fileBytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A new, empty database made by this program in a temp folder.
+fs::path newDatabase(const TempDir& dir) {
+    const fs::path target = dir.path() / "new.mdb";
+    jet::createDatabase(target.string(), target.string());
+    return target;
 }
 
 // A writable copy of a sample in a temp folder.
@@ -105,9 +113,8 @@ std::vector<std::vector<Variant>> readBack(const fs::path& file, const std::stri
 }
 
 TEST(JetWriter, CreateAddEditRenameDeleteCycle) {
-    DALVON_REQUIRE_SAMPLES();
     TempDir dir;
-    const fs::path file = copySample(dir, "empty2003.mdb");
+    const fs::path file = newDatabase(dir);
     const auto before = fileBytes(file);
     std::vector<std::vector<Variant>> expected;
     std::vector<uint32_t> ids;
@@ -254,9 +261,8 @@ TEST(JetWriter, ChangesRowsAccessWrote) {
 
 // A definition just under one page grows onto a second page and shrinks back.
 TEST(JetWriter, RenameMovesTheDefinitionOverPages) {
-    DALVON_REQUIRE_SAMPLES();
     TempDir dir;
-    const fs::path file = copySample(dir, "empty2003.mdb");
+    const fs::path file = newDatabase(dir);
     std::vector<FieldDef> fields;
     for (int i = 0; i < 27; ++i)
         fields.push_back({"Field_" + std::to_string(i) + std::string(52, 'x'), 10, 10});
@@ -394,10 +400,9 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
 // A commit that cannot write its copy (here the file-size limit stands in for a full disk)
 // leaves the original byte for byte and no copy behind.
 TEST(JetWriterDeathTest, AFailedCommitLeavesTheOriginal) {
-    DALVON_REQUIRE_SAMPLES();
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     TempDir dir;
-    const fs::path file = copySample(dir, "empty2003.mdb");
+    const fs::path file = newDatabase(dir);
     const auto before = fileBytes(file);
     EXPECT_EXIT(commitUnderSizeLimit(file, before.size() + 4096), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(fileBytes(file), before);
@@ -425,9 +430,8 @@ pid_t startRewrite(const fs::path& file, int32_t generation) {
 // A writer killed at any moment leaves the old file or the new one: the file always reads, with
 // the rows of one generation only, the one before or the one being written.
 TEST(JetWriter, AKillLeavesTheOldFileOrTheNew) {
-    DALVON_REQUIRE_SAMPLES();
     TempDir dir;
-    const fs::path file = copySample(dir, "empty2003.mdb");
+    const fs::path file = newDatabase(dir);
     const auto start = std::chrono::steady_clock::now();
     int status = 0;
     waitpid(startRewrite(file, 0), &status, 0);
