@@ -173,8 +173,9 @@ TEST(JetCheck, TheTinyDatabaseChecksCleanAndEachDamageIsFound) {
     expectEachDamageFound(sound);
 }
 
+// Access's own files, built when the sample folder is present.
+#ifdef DALVON_HAVE_JET_SAMPLES
 TEST(JetCheck, EverySampleChecksClean) {
-    DALVON_REQUIRE_SAMPLES();
     for (const auto& path : sampleFiles()) {
         SCOPED_TRACE(path.filename().string());
         EXPECT_EQ(joined(jet::checkJetFile(path.string())), "");
@@ -184,12 +185,12 @@ TEST(JetCheck, EverySampleChecksClean) {
 }
 
 TEST(JetCheck, EachDamageIsFoundInJet4AndJet3Samples) {
-    DALVON_REQUIRE_SAMPLES();
     for (const char* name : {"compIndexTestV2000.mdb", "compIndexTestV1997.mdb"}) {
         SCOPED_TRACE(name);
         expectEachDamageFound(load(sample(name)));
     }
 }
+#endif
 
 // Random bytes anywhere but the header: the check reports problems or Fault 3343, never crashes
 // or hangs.

@@ -1,5 +1,6 @@
 // Damaged and hostile files: each gives Fault 3343 (or reads), never a crash, a hang or a read
-// outside the buffer. Targeted damage is done on copies of the samples in a temp folder.
+// outside the buffer. Targeted damage is done on a database this program makes (and, where the
+// sample folder is present, on Access's samples) in a temp folder.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -8,7 +9,9 @@
 
 #include "platform/fault.h"
 #include "store/jet/jet_catalog.h"
+#include "store/jet/jet_create.h"
 #include "store/jet/jet_row.h"
+#include "store/jet/jet_writer.h"
 #include "store/store_backend.h"
 #include "tests/jet/jet_image.h"
 #include "tests/jet/jet_samples.h"
@@ -43,12 +46,43 @@ Fault readEverything(const fs::path& path) {
     return Fault(0, "", "read");
 }
 
-// A copy of a sample in a temp folder, damaged by `damage` (given the bytes and the parsed
+// A database made from nothing with the writer: "Wide" has a definition over two pages,
+// "Notes" holds hundreds of pages of rows with Memo values inline, on one long-value page and
+// chained, and rows that grew and moved (overflow rows).
+const std::vector<uint8_t>& madeDatabase() {
+    static const std::vector<uint8_t> bytes = [] {
+        TempDir dir;
+        const fs::path file = dir.path() / "made.mdb";
+        jet::createDatabase(file.string(), file.string());
+        jet::JetWriter writer(file.string(), file.string());
+        std::vector<FieldDef> wide;
+        for (int i = 0; i < 40; ++i)
+            wide.push_back({"Field_" + std::to_string(i) + std::string(52, 'x'), 10, 10});
+        writer.createTable("Wide", wide);
+        writer.createTable("Notes", {{"Nr", 4, 4}, {"Name", 10, 100}, {"Notes", 12, 0}});
+        std::vector<uint32_t> ids;
+        for (int32_t n = 0; n < 600; ++n) {
+            const size_t length = n % 3 == 0 ? 10 : n % 3 == 1 ? 1500 : 9000;
+            ids.push_back(writer.appendRow(
+                "Notes", {Variant::longValue(n), Variant::string("n"),
+                          Variant::string(std::string(length, static_cast<char>('a' + n % 26)))}));
+        }
+        for (size_t i = 1; i < ids.size(); i += 5)
+            writer.updateRow("Notes", ids[i], {{1, Variant::string(std::string(100, 'w'))}});
+        writer.commit();
+        return load(file);
+    }();
+    return bytes;
+}
+
+// A copy of a database in a temp folder, damaged by `damage` (given the bytes and the parsed
 // original), and what reading it gives.
 class DamagedCopy {
 public:
-    explicit DamagedCopy(const std::string& name)
-        : m_path(m_temp.path() / name), m_bytes(load(sample(name))), m_file(m_bytes, name) {}
+    DamagedCopy(const std::string& name, std::vector<uint8_t> bytes)
+        : m_path(m_temp.path() / name), m_bytes(std::move(bytes)), m_file(m_bytes, name) {}
+    explicit DamagedCopy(const std::string& name) : DamagedCopy(name, load(sample(name))) {}
+    static DamagedCopy made() { return DamagedCopy("made.mdb", madeDatabase()); }
 
     const jet::JetFile& original() const { return m_file; }
     std::vector<uint8_t>& bytes() { return m_bytes; }
@@ -91,19 +125,28 @@ void expectDamaged(const Fault& fault, const std::string& detail) {
     EXPECT_NE(fault.description().find(detail), std::string::npos) << fault.description();
 }
 
+// The made database, and with the sample folder a Jet 3 and a Jet 4 file of Access's.
+std::vector<std::pair<std::string, std::vector<uint8_t>>> truncationPatients() {
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> patients = {
+        {"made.mdb", madeDatabase()}};
+#ifdef DALVON_HAVE_JET_SAMPLES
+    for (const char* name : {"test2V1997.mdb", "overflowTestV2003.mdb"})
+        patients.emplace_back(name, load(sample(name)));
+#endif
+    return patients;
+}
+
 TEST(JetDamage, TruncatedFilesGiveFault3343OrReadWhatIsThere) {
-    DALVON_REQUIRE_SAMPLES();
-    for (const char* name : {"test2V2000.mdb", "test2V1997.mdb", "overflowTestV2003.mdb"}) {
+    for (const auto& [name, whole] : truncationPatients()) {
         SCOPED_TRACE(name);
-        DamagedCopy copy(name);
-        const auto whole = copy.bytes();
+        DamagedCopy copy(name, whole);
         const size_t page = copy.original().pageSize();
         for (size_t length :
              {size_t{0}, size_t{20}, size_t{100}, page - 1, 2 * page, 3 * page - 7}) {
             copy.bytes().assign(whole.begin(), whole.begin() + static_cast<long>(length));
             EXPECT_EQ(copy.read().number(), 3343) << length;
         }
-        for (size_t length = 3 * page; length < whole.size(); length += page / 2) {
+        for (size_t length = 3 * page; length < whole.size(); length += page * 7 / 2) {
             copy.bytes().assign(whole.begin(), whole.begin() + static_cast<long>(length));
             const int number = copy.read().number();
             EXPECT_TRUE(number == 0 || number == 3343) << length << ": " << number;
@@ -112,18 +155,16 @@ TEST(JetDamage, TruncatedFilesGiveFault3343OrReadWhatIsThere) {
 }
 
 TEST(JetDamage, LoopingDefinitionPagesAreDetected) {
-    DALVON_REQUIRE_SAMPLES();
-    DamagedCopy copy("testV2000.mdb");
-    const auto table2 = copy.table("Table2");
-    const uint32_t next = jet::readU32(copy.original(), copy.original().page(table2.page), 4);
+    DamagedCopy copy = DamagedCopy::made();
+    const auto wide = copy.table("Wide");
+    const uint32_t next = jet::readU32(copy.original(), copy.original().page(wide.page), 4);
     ASSERT_NE(next, 0u);
-    putLe32(copy.bytes(), size_t{next} * 4096 + 4, table2.page);
+    putLe32(copy.bytes(), size_t{next} * 4096 + 4, wide.page);
     expectDamaged(copy.read(), "loops over its pages");
 }
 
 TEST(JetDamage, LoopingLongValueChainsAreDetected) {
-    DALVON_REQUIRE_SAMPLES();
-    DamagedCopy copy("test2V2000.mdb");
+    DamagedCopy copy = DamagedCopy::made();
     const auto& file = copy.original();
     // Every chained long-value piece is made to point at itself.
     int changed = 0;
@@ -145,15 +186,14 @@ TEST(JetDamage, LoopingLongValueChainsAreDetected) {
 }
 
 TEST(JetDamage, PointersOutOfRangeAreDetected) {
-    DALVON_REQUIRE_SAMPLES();
     {
-        DamagedCopy copy("testV2000.mdb");
-        const auto map = copy.original().row(copy.table("Table1").ownedPages);
+        DamagedCopy copy = DamagedCopy::made();
+        const auto map = copy.original().row(copy.table("Notes").ownedPages);
         putLe32(copy.bytes(), copy.offsetOf(map) + 1, 0x00FFFF00);
         expectDamaged(copy.read(), "beyond the end of the file");
     }
     {
-        DamagedCopy copy("overflowTestV2003.mdb");
+        DamagedCopy copy = DamagedCopy::made();
         const auto& file = copy.original();
         int changed = 0;
         for (uint32_t p = 3; p < file.pageCount(); ++p) {
@@ -168,15 +208,14 @@ TEST(JetDamage, PointersOutOfRangeAreDetected) {
                 ++changed;
             }
         }
-        ASSERT_GT(changed, 0);
+        ASSERT_GT(changed, 0) << "the made database has overflow rows";
         expectDamaged(copy.read(), "beyond the end of the file");
     }
 }
 
 TEST(JetDamage, OffsetsAndLengthsPastTheirPageAreDetected) {
-    DALVON_REQUIRE_SAMPLES();
-    DamagedCopy copy("testUnicodeCompV2003.mdb");
-    const auto table = copy.table("Table");
+    DamagedCopy copy = DamagedCopy::made();
+    const auto table = copy.table("Notes");
     const auto& file = copy.original();
     for (uint32_t p = 3; p < file.pageCount(); ++p) {
         const auto page = file.page(p);
@@ -196,8 +235,7 @@ TEST(JetDamage, OffsetsAndLengthsPastTheirPageAreDetected) {
 }
 
 TEST(JetDamage, EncodedPagesAndForeignFilesAreRefused) {
-    DALVON_REQUIRE_SAMPLES();
-    DamagedCopy copy("delTestV2000.mdb");
+    DamagedCopy copy = DamagedCopy::made();
     copy.bytes()[0x3E] ^= 0x5A;
     expectDamaged(copy.read(), "encoded");
     copy.bytes()[0x3E] ^= 0x5A;
@@ -207,11 +245,13 @@ TEST(JetDamage, EncodedPagesAndForeignFilesAreRefused) {
 
 // Random bytes over every page but the header: reading must end in a result or Fault 3343.
 TEST(JetDamage, RandomlyDamagedPagesNeverCrash) {
-    DALVON_REQUIRE_SAMPLES();
     std::mt19937 random(20240611);
-    for (const auto& path : sampleFiles()) {
-        SCOPED_TRACE(path.filename().string());
-        const auto whole = load(path);
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> patients = {
+        {"made.mdb", madeDatabase()}};
+    for (const auto& path : sampleFiles())
+        patients.emplace_back(path.filename().string(), load(path));
+    for (const auto& [name, whole] : patients) {
+        SCOPED_TRACE(name);
         const size_t page = whole[0x14] == 1 ? 4096 : 2048;
         for (int round = 0; round < 20; ++round) {
             auto bytes = whole;
@@ -220,7 +260,7 @@ TEST(JetDamage, RandomlyDamagedPagesNeverCrash) {
                 bytes[at(random)] = static_cast<uint8_t>(random());
             }
             try {
-                jet::JetFile file(bytes, path.string());
+                jet::JetFile file(bytes, name);
                 for (const auto& t : jet::readUserTables(file)) {
                     jet::readTableRows(file, jet::readTableDef(file, t.definitionPage, t.name));
                 }
