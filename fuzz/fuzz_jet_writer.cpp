@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -103,6 +104,28 @@ Variant value(Input& in, int type) {
     }
 }
 
+// With DALVON_FUZZ_TRACE set, each operation is written to stderr, to replay a finding.
+void trace(const std::string& line) {
+    static const bool on = std::getenv("DALVON_FUZZ_TRACE") != nullptr;
+    if (on)
+        std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+std::string describe(const Variant& value) {
+    if (value.isString() && value.asString().size() > 20)
+        return "text(" + std::to_string(value.asString().size()) + ")";
+    if (value.kind() == VariantKind::Binary)
+        return "bytes(" + std::to_string(value.asBinary().size()) + ")";
+    return value.typeName() + ":" + value.toTextOrEmpty();
+}
+
+std::string describe(const std::vector<Variant>& values) {
+    std::string out;
+    for (const auto& value : values)
+        out += " " + describe(value);
+    return out;
+}
+
 class Session {
 public:
     explicit Session(jet::JetWriter& writer) : m_writer(writer) {}
@@ -121,9 +144,12 @@ public:
             case 5:
                 updateRow(in);
                 break;
-            case 6:
-                m_writer.deleteTable(pickTable(in));
+            case 6: {
+                const std::string table = pickTable(in);
+                trace("delete table " + table);
+                m_writer.deleteTable(table);
                 break;
+            }
             default:
                 renameField(in);
                 break;
@@ -146,7 +172,12 @@ private:
             if (fields[i].type == 10 || fields[i].type == 9)
                 fields[i].size = static_cast<int32_t>(1 + in.below(255));
         }
-        m_writer.createTable(kNames[in.below(kNames.size())] + std::to_string(in.below(4)), fields);
+        const std::string name = kNames[in.below(kNames.size())] + std::to_string(in.below(4));
+        std::string types;
+        for (const auto& field : fields)
+            types += " " + std::to_string(field.type) + "/" + std::to_string(field.size);
+        trace("create " + name + types);
+        m_writer.createTable(name, fields);
     }
 
     void appendRow(Input& in) {
@@ -154,6 +185,7 @@ private:
         std::vector<Variant> values;
         for (const auto& field : m_writer.tableFields(table))
             values.push_back(value(in, field.type));
+        trace("append " + table + describe(values));
         m_writer.appendRow(table, values);
     }
 
@@ -168,14 +200,21 @@ private:
             const size_t index = in.below(fields.size());
             changes.emplace_back(index, value(in, fields[index].type));
         }
-        m_writer.updateRow(table, rows[in.below(rows.size())].first, changes);
+        const uint32_t id = rows[in.below(rows.size())].first;
+        std::string line = "update " + table + " " + std::to_string(id);
+        for (const auto& [index, value] : changes)
+            line += " " + std::to_string(index) + "=" + describe(value);
+        trace(line);
+        m_writer.updateRow(table, id, changes);
     }
 
     void renameField(Input& in) {
         const std::string table = pickTable(in);
         const auto fields = m_writer.tableFields(table);
-        m_writer.renameField(table, fields[in.below(fields.size())].name,
-                             kNames[in.below(kNames.size())]);
+        const std::string& from = fields[in.below(fields.size())].name;
+        const std::string& to = kNames[in.below(kNames.size())];
+        trace("rename " + table + "." + from + " " + to);
+        m_writer.renameField(table, from, to);
     }
 
     jet::JetWriter& m_writer;
@@ -222,7 +261,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int steps = 0; !in.done() && steps < 64; ++steps) {
         try {
             Session(writer).step(in);
-        } catch (const Fault&) {
+        } catch (const Fault& fault) {
+            trace("  fault " + std::to_string(fault.number()));
         }
         checkClean(writer);
     }

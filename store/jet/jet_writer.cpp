@@ -79,18 +79,21 @@ std::vector<uint32_t> onlyMapPages(const JetFile& file, const std::vector<RowPoi
     return pages;
 }
 
-// A page holding a new table's usage maps, all inline and empty: owned pages, pages with free
-// space, then two for each long-value field.
+// The pages holding a new table's usage maps, all inline and empty: owned pages, pages with
+// free space, then two for each long-value field. Many long-value fields fill more than a page.
 std::vector<RowPointer> newMapRows(PageSpace& space, uint32_t definitionPage,
                                    const std::vector<FieldDef>& fields) {
-    const uint32_t mapPage = space.allocate();
-    datapage::initialise(space.write(mapPage), 0);
     size_t count = 2;
     for (const auto& field : fields)
         count += isLongValueType(field.type) ? 2 : 0;
     std::vector<RowPointer> maps;
+    uint32_t mapPage = 0;
     for (size_t i = 0; i < count; ++i) {
         const auto row = emptyInlineMap(definitionPage);
+        if (mapPage == 0 || !datapage::fits(space.write(mapPage), row.size())) {
+            mapPage = space.allocate();
+            datapage::initialise(space.write(mapPage), 0);
+        }
         maps.push_back({mapPage, datapage::append(space.write(mapPage), row)});
     }
     return maps;
