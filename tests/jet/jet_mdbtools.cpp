@@ -143,6 +143,11 @@ std::string difference(const Variant& ours, const Cell& theirs) {
             std::vector<uint8_t> bytes(text.begin(), text.end());
             if (text.starts_with('{') && text.size() == 38)
                 bytes.erase(bytes.begin() + 24);
+            // mdb-export shows a zero-length text as it shows Null.
+            if (text.empty() && !theirs.quoted && theirs.text == kNullMark) {
+                same = true;
+                break;
+            }
             same = theirs.quoted &&
                    (text == theirs.text || (text.starts_with('{') && toHex(bytes) == theirs.text));
             break;

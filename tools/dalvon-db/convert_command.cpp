@@ -8,6 +8,8 @@
 #include "platform/fault.h"
 #include "platform/file_system.h"
 #include "store/database.h"
+#include "store/jet/jet_create.h"
+#include "store/jet/jet_writer.h"
 
 namespace dalvon::db_tool {
 namespace {
@@ -65,6 +67,49 @@ void copyAll(CommandContext& context, const std::string& in, const fs::path& tem
     from->close();
 }
 
+// Every table of IN into the Jet 4 file at `temp` (new, or a copy of the template), through
+// the native writer; one commit at the end.
+void copyAllToJet(CommandContext& context, const std::string& in, const fs::path& temp) {
+    auto from = openDatabase(context, in);
+    jet::JetWriter to(temp.string(), temp.string());
+    for (const std::string& table : from->tableNames()) {
+        to.createTable(table, targetFields(from->tableFields(table)));
+        auto source = from->openTable(table);
+        size_t rows = 0;
+        for (; !source->eof(); source->moveNext(), ++rows) {
+            std::vector<Variant> values;
+            for (int i = 0; i < source->fieldCount(); ++i)
+                values.push_back(source->value(i));
+            to.appendRow(table, values);
+        }
+        source->close();
+        context.out << table << '\t' << rows << " rows\n";
+    }
+    to.commit();
+    from->close();
+}
+
+void makeTarget(CommandContext& context, const std::vector<std::string>& arguments,
+                const fs::path& temp) {
+    const auto format = context.options.find("--format");
+    const bool jet = format != context.options.end() && format->second == "jet4";
+    if (format != context.options.end() && !jet && format->second != "sqlite")
+        throw Fault(5, "", "Unknown format '" + format->second + "' (sqlite or jet4)");
+    const auto templateFile = context.options.find("--template");
+    if (templateFile != context.options.end() && !jet)
+        throw Fault(5, "", "--template needs --format jet4");
+    if (!jet) {
+        createEmptyFile(temp);
+        copyAll(context, arguments[0], temp);
+    } else {
+        if (templateFile != context.options.end())
+            fs::copy_file(templateFile->second, temp);
+        else
+            jet::createDatabase(temp.string(), temp.string());
+        copyAllToJet(context, arguments[0], temp);
+    }
+}
+
 }  // namespace
 
 int convertDatabase(CommandContext& context, const std::vector<std::string>& arguments) {
@@ -76,8 +121,7 @@ int convertDatabase(CommandContext& context, const std::vector<std::string>& arg
     const fs::path temp = out.parent_path() / ("." + out.filename().string() + ".converting-" +
                                                std::to_string(getpid()));
     try {
-        createEmptyFile(temp);
-        copyAll(context, arguments[0], temp);
+        makeTarget(context, arguments, temp);
         fs::rename(temp, out);
     } catch (...) {
         std::error_code ignored;

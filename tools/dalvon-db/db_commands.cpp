@@ -168,12 +168,13 @@ const std::vector<Command>& commands() {
          "FILE must not exist; the database is written under a temporary name and put in place "
          "when complete."},
         {"convert",
-         "IN OUT",
-         "copies every table of IN into a new SQLite file OUT",
+         "[--format sqlite|jet4] [--template EMPTY] IN OUT",
+         "copies every table of IN into a new SQLite or Jet 4 file OUT",
          2,
          2,
          convertDatabase,
-         {},
+         {{"--format", "sqlite|jet4", "the kind of file OUT becomes (default: sqlite)"},
+          {"--template", "EMPTY", "jet4: start from a copy of this empty database"}},
          "OUT must not exist; it is written under a temporary name and renamed when "
          "complete."},
         {"check", "FILE",
