@@ -117,6 +117,8 @@ Token TokenScanner::quoted(char close, TokenKind kind, const char* what) {
     size_t end = m_text.find(close, m_pos + 1);
     if (end == std::string_view::npos)
         fail(std::string("unterminated ") + what);
+    if (kind == TokenKind::Name && end == m_pos + 1)
+        fail("empty bracketed name");  // "[]" names nothing
     Token token{kind, m_text.substr(m_pos + 1, end - m_pos - 1), 0, false};
     token.bracketed = kind == TokenKind::Name;
     m_pos = end + 1;

@@ -93,6 +93,7 @@ TEST(SqlQueryTest, RejectsWhatTheSubsetDoesNotHold) {
         {"SELECT * FROM T WHERE a", 3075},
         {"SELECT * FROM T WHERE (a = \"x\"", 3075},
         {"SELECT * FROM T WHERE a = \"x", 3075},
+        {"SELECT PRE_DEFS.* FROM []", 3075},  // found by the parser's fuzz target
         {"SELECT * FROM T WHERE a = 1 ORDER a", 3075},
         {"SELECT * FROM T WHERE a = 1;;", 3075},
         {"UPDATE T SET a = 1", 3075},
