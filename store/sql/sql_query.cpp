@@ -133,9 +133,13 @@ private:
 
     Node parseOperand() {
         if (takeSymbol('(')) {
+            // The program nests three deep; a hostile text must not exhaust the stack.
+            if (++m_depth > kMaxNesting)
+                fail("parentheses nested too deeply");
             Node inner = parseExpression();
             if (!takeSymbol(')'))
                 fail(describeMissing("')'"));
+            --m_depth;
             return inner;
         }
         const Token& token = peek();
@@ -235,6 +239,8 @@ private:
     std::string_view m_text;
     std::vector<Token> m_tokens;
     size_t m_position = 0;
+    static constexpr int kMaxNesting = 64;
+    int m_depth = 0;
 };
 
 }  // namespace
