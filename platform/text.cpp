@@ -207,4 +207,24 @@ std::string trimBlanks(std::string_view text) {
     return std::string(text.substr(begin, end - begin + 1));
 }
 
+// ASCII and Latin-1 letters fold. ASCII runs are compared in place; the rest goes through
+// upperCase.
+int compareTextIgnoringCase(std::string_view left, std::string_view right) {
+    size_t i = 0;
+    for (; i < left.size() && i < right.size(); ++i) {
+        auto x = static_cast<unsigned char>(left[i]);
+        auto y = static_cast<unsigned char>(right[i]);
+        if (x >= 0x80 || y >= 0x80) {
+            return upperCase(left.substr(i)).compare(upperCase(right.substr(i)));
+        }
+        int ux = (x >= 'a' && x <= 'z') ? x - 32 : x;
+        int uy = (y >= 'a' && y <= 'z') ? y - 32 : y;
+        if (ux != uy)
+            return ux < uy ? -1 : 1;
+    }
+    if (left.size() == right.size())
+        return 0;
+    return left.size() < right.size() ? -1 : 1;
+}
+
 }  // namespace dalvon

@@ -12,6 +12,8 @@ std::string upperCase(std::string_view utf8);
 // True when every byte is ASCII.
 bool isAscii(std::string_view text);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
+// Text order without regard to case, as equalsIgnoreCase compares: negative, zero or positive.
+int compareTextIgnoringCase(std::string_view a, std::string_view b);
 
 // The 1-based position of the first occurrence of `needle` in `haystack`, or 0 (like InStr).
 size_t findText(std::string_view haystack, std::string_view needle);

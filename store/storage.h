@@ -10,6 +10,7 @@
 
 #include "platform/variant.h"
 #include "store/database.h"
+#include "store/tables/column.h"
 
 namespace dalvon {
 
@@ -19,7 +20,8 @@ namespace dalvon {
 //
 // The contract every engine keeps (tests/store/storage_contract_test.cpp checks it on each):
 // - Tables are named exactly as stored; a table that does not exist is Fault 3078.
-// - fields(): the table's fields in storage order, with Name, Type and Size as FieldDef states.
+// - columns() and fields(): the table's fields in storage order, with Name, Type and Size as
+// FieldDef states.
 // - A row is one value per field, in field order. A value is Null or of the kind of its field's
 //   type: Boolean, Byte, Integer, Long, Currency, Single, Double, Date, String (Text, Memo,
 //   GUID) or Binary (Binary, Long Binary). Writers are given values of those kinds only (the
@@ -45,14 +47,23 @@ public:
 
     // Reading.
     virtual std::vector<std::string> tableNames() = 0;
-    virtual std::vector<FieldDef> fields(const std::string& table) = 0;
+    // The table's columns: its fields, and whether a field takes values of any kind as given.
+    virtual std::vector<tables::Column> columns(const std::string& table) = 0;
+    std::vector<FieldDef> fields(const std::string& table);
+    // The ids of the table's rows in storage order.
+    virtual std::vector<RowId> rowIds(const std::string& table);
     virtual void scan(const std::string& table,
                       const std::function<void(RowId, const Row&)>& visit) = 0;
     virtual std::optional<Row> readRow(const std::string& table, RowId id) = 0;
+    // The rows with ids from `first` to `last` that the table has, by ascending id: how a
+    // record set reads ahead.
+    virtual void readRange(const std::string& table, RowId first, RowId last,
+                           const std::function<void(RowId, const Row&)>& visit);
 
-    // Writing. appendRow takes a value for every field and returns the new row's id;
-    // updateRow returns false when the table has no row with that id.
-    virtual RowId appendRow(const std::string& table, const Row& values) = 0;
+    // Writing. appendRow takes values by field position (the fields not given get their
+    // default, Null in tables made by createTable) and returns the new row's id; updateRow
+    // returns false when the table has no row with that id.
+    virtual RowId appendRow(const std::string& table, const Changes& values) = 0;
     virtual bool updateRow(const std::string& table, RowId id, const Changes& changes) = 0;
     // Fault 3010 when the table exists.
     virtual void createTable(const std::string& name, const std::vector<FieldDef>& fields) = 0;

@@ -9,6 +9,7 @@
 #include "store/jet/jet_row.h"
 #include "store/jet/jet_table_def.h"
 #include "store/jet/jet_usage_map.h"
+#include "store/jet/jet_writer.h"
 #include "store/storage.h"
 
 namespace dalvon {
@@ -19,29 +20,55 @@ Storage::RowId rowIdOf(jet::RowPointer where) {
     return static_cast<Storage::RowId>(where.page) * 256 + where.row;
 }
 
-// The read half of the storage interface over a Jet 3 or Jet 4 file read into memory when it
-// is opened. Every write is refused (Fault 3027) and nothing is ever written to the file.
+// The storage interface over a Jet file read into memory when it is opened. Reading serves
+// Jet 3 and Jet 4 files. The first write opens the Jet 4 writer on the file (which refuses what
+// it cannot write, changing nothing); from then on reads see the writer's image, and commit()
+// puts the changes in place at once.
 class JetStorage : public Storage {
 public:
-    explicit JetStorage(jet::JetFile file)
-        : m_file(std::move(file)), m_tables(jet::readUserTables(m_file)) {}
+    JetStorage(jet::JetFile file, std::string hostPath)
+        : m_file(std::move(file)),
+          m_tables(jet::readUserTables(m_file)),
+          m_hostPath(std::move(hostPath)) {}
+
+    ~JetStorage() override {
+        try {
+            commit();
+        } catch (const Fault&) {
+            // A destructor cannot report: commit() first to see a failed commit.
+        }
+    }
 
     std::vector<std::string> tableNames() override {
+        if (m_writer)
+            return m_writer->tableNames();
         std::vector<std::string> names;
         for (const auto& table : m_tables)
             names.push_back(table.name);
         return names;
     }
 
-    std::vector<FieldDef> fields(const std::string& table) override {
-        std::vector<FieldDef> fields;
+    std::vector<tables::Column> columns(const std::string& table) override {
+        std::vector<tables::Column> columns;
+        if (m_writer) {
+            requireTable(table);
+            for (const FieldDef& field : m_writer->tableFields(table))
+                columns.push_back(tables::columnOf(field));
+            return columns;
+        }
         for (const auto& column : definition(table).columns)
-            fields.push_back(jet::fieldDefOf(m_file, column));
-        return fields;
+            columns.push_back(tables::columnOf(jet::fieldDefOf(m_file, column)));
+        return columns;
     }
 
     void scan(const std::string& table,
               const std::function<void(RowId, const Row&)>& visit) override {
+        if (m_writer) {
+            requireTable(table);
+            for (const auto& [id, row] : m_writer->rows(table))
+                visit(id, row);
+            return;
+        }
         const jet::JetTableDef def = definition(table);
         for (uint32_t number :
              jet::usageMapPages(m_file, def.ownedPages, "table '" + table + "'")) {
@@ -60,6 +87,18 @@ public:
     }
 
     std::optional<Row> readRow(const std::string& table, RowId id) override {
+        if (m_writer) {
+            requireTable(table);
+            if (id < 0 || id > UINT32_MAX)
+                return std::nullopt;
+            try {
+                return m_writer->row(table, static_cast<uint32_t>(id));
+            } catch (const Fault& fault) {
+                if (fault.number() == kRecordDeleted)
+                    return std::nullopt;
+                throw;
+            }
+        }
         const jet::JetTableDef def = definition(table);
         if (id < 0 || id / 256 >= m_file.pageCount())
             return std::nullopt;
@@ -72,18 +111,70 @@ public:
         return rowAt(def, where);
     }
 
-    RowId appendRow(const std::string&, const Row&) override { refuse(); }
-    bool updateRow(const std::string&, RowId, const Changes&) override { refuse(); }
-    void createTable(const std::string&, const std::vector<FieldDef>&) override { refuse(); }
-    void deleteTable(const std::string&) override { refuse(); }
-    void renameField(const std::string&, const std::string&, const std::string&) override {
-        refuse();
+    RowId appendRow(const std::string& table, const Changes& values) override {
+        jet::JetWriter& out = writer();
+        requireTable(table);
+        Row row(out.tableFields(table).size());
+        for (const auto& [position, value] : values)
+            row.at(position) = value;
+        return out.appendRow(table, row);
     }
-    // Nothing is ever written, so there is nothing to commit.
-    void commit() override {}
+
+    bool updateRow(const std::string& table, RowId id, const Changes& changes) override {
+        jet::JetWriter& out = writer();
+        requireTable(table);
+        if (id < 0 || id > UINT32_MAX)
+            return false;
+        try {
+            out.updateRow(table, static_cast<uint32_t>(id), changes);
+        } catch (const Fault& fault) {
+            if (fault.number() == kRecordDeleted)
+                return false;
+            throw;
+        }
+        return true;
+    }
+
+    void createTable(const std::string& name, const std::vector<FieldDef>& fields) override {
+        writer().createTable(name, fields);
+    }
+
+    void deleteTable(const std::string& name) override {
+        jet::JetWriter& out = writer();
+        requireTable(name);
+        out.deleteTable(name);
+    }
+
+    void renameField(const std::string& table, const std::string& oldName,
+                     const std::string& newName) override {
+        jet::JetWriter& out = writer();
+        requireTable(table);
+        out.renameField(table, oldName, newName);
+    }
+
+    void commit() override {
+        if (m_writer && m_writer->hasChanges())
+            m_writer->commit();
+    }
 
 private:
-    [[noreturn]] void refuse() const { throw faults::writingNotSupported(m_file.displayPath()); }
+    static constexpr int32_t kRecordDeleted = 3167;
+
+    jet::JetWriter& writer() {
+        if (!m_writer)
+            m_writer = std::make_unique<jet::JetWriter>(m_hostPath, m_file.displayPath());
+        return *m_writer;
+    }
+
+    // The writer matches names without regard to case as a last resort; the storage interface
+    // names tables exactly.
+    void requireTable(const std::string& table) {
+        for (const std::string& name : m_writer->tableNames()) {
+            if (name == table)
+                return;
+        }
+        throw faults::inputTableNotFound(table, faults::Wording::Jet);
+    }
 
     jet::JetTableDef definition(const std::string& table) const {
         auto found = std::find_if(m_tables.begin(), m_tables.end(),
@@ -106,6 +197,8 @@ private:
 
     jet::JetFile m_file;
     std::vector<jet::CatalogTable> m_tables;
+    std::string m_hostPath;
+    std::unique_ptr<jet::JetWriter> m_writer;
 };
 
 std::vector<uint8_t> readWholeFile(const std::string& hostPath, const std::string& displayPath) {
@@ -120,7 +213,7 @@ std::vector<uint8_t> readWholeFile(const std::string& hostPath, const std::strin
 std::unique_ptr<Storage> openJetStorage(const std::string& hostPath,
                                         const std::string& displayPath) {
     return std::make_unique<JetStorage>(
-        jet::JetFile(readWholeFile(hostPath, displayPath), displayPath));
+        jet::JetFile(readWholeFile(hostPath, displayPath), displayPath), hostPath);
 }
 
 }  // namespace dalvon

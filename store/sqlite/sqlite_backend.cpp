@@ -7,9 +7,11 @@
 #include "store/faults.h"
 #include "store/open_mode.h"
 #include "store/sqlite/sqlite_connection.h"
-#include "store/sqlite/sqlite_database.h"
 #include "store/sqlite/sqlite_integrity.h"
+#include "store/sqlite/sqlite_storage.h"
 #include "store/store_backend.h"
+#include "store/tables/table_database.h"
+#include "store/tables/table_file.h"
 
 namespace dalvon {
 namespace {
@@ -29,26 +31,27 @@ public:
     std::unique_ptr<Database> open(const std::string& hostPath,
                                    const std::string& displayPath) override {
         FileKey key = fileKey(hostPath, displayPath);
-        auto found = m_connections.find(key);
-        if (found != m_connections.end()) {
-            if (auto connection = found->second.lock(); connection && connection->isOpen()) {
-                return sqlite::makeDatabase(std::move(connection));
-            }
+        auto found = m_files.find(key);
+        if (found != m_files.end()) {
+            if (auto file = found->second.lock(); file && file->isOpen())
+                return tables::makeDatabase(std::move(file));
         }
         sqlite::checkIntegrity(hostPath, displayPath);
-        auto connection = sqlite::Connection::open(hostPath, displayPath, m_readOnly);
-        m_connections[key] = connection;
-        return sqlite::makeDatabase(std::move(connection));
+        auto file = std::make_shared<tables::TableFile>(
+            sqlite::makeStorage(sqlite::Connection::open(hostPath, displayPath, m_readOnly)),
+            displayPath, faults::Wording::Store);
+        m_files[key] = file;
+        return tables::makeDatabase(std::move(file));
     }
 
     void flushAll() override {
-        for (auto it = m_connections.begin(); it != m_connections.end();) {
-            auto connection = it->second.lock();
-            if (!connection || !connection->isOpen()) {
-                it = m_connections.erase(it);
+        for (auto it = m_files.begin(); it != m_files.end();) {
+            auto file = it->second.lock();
+            if (!file || !file->isOpen()) {
+                it = m_files.erase(it);
                 continue;
             }
-            connection->commit();
+            file->commit();
             ++it;
         }
     }
@@ -67,7 +70,7 @@ private:
     }
 
     bool m_readOnly;
-    std::map<FileKey, std::weak_ptr<sqlite::Connection>> m_connections;
+    std::map<FileKey, std::weak_ptr<tables::TableFile>> m_files;
 };
 
 }  // namespace

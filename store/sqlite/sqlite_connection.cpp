@@ -16,26 +16,11 @@ namespace {
 
 constexpr size_t kMaxCachedStatements = 256;
 
-// Text order without regard to case, as the rest of the program compares text: ASCII and
-// Latin-1 letters fold. ASCII runs are compared in place; the rest goes through upperCase.
+// The collation of text columns: the program's own order without regard to case.
 int compareIgnoringCase(void*, int lengthA, const void* a, int lengthB, const void* b) {
-    std::string_view left(static_cast<const char*>(a), static_cast<size_t>(lengthA));
-    std::string_view right(static_cast<const char*>(b), static_cast<size_t>(lengthB));
-    size_t i = 0;
-    for (; i < left.size() && i < right.size(); ++i) {
-        auto x = static_cast<unsigned char>(left[i]);
-        auto y = static_cast<unsigned char>(right[i]);
-        if (x >= 0x80 || y >= 0x80) {
-            return upperCase(left.substr(i)).compare(upperCase(right.substr(i)));
-        }
-        int ux = (x >= 'a' && x <= 'z') ? x - 32 : x;
-        int uy = (y >= 'a' && y <= 'z') ? y - 32 : y;
-        if (ux != uy)
-            return ux < uy ? -1 : 1;
-    }
-    if (left.size() == right.size())
-        return 0;
-    return left.size() < right.size() ? -1 : 1;
+    return compareTextIgnoringCase(
+        std::string_view(static_cast<const char*>(a), static_cast<size_t>(lengthA)),
+        std::string_view(static_cast<const char*>(b), static_cast<size_t>(lengthB)));
 }
 
 StoredValue columnValue(sqlite3_stmt* statement, int index) {

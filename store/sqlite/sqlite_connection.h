@@ -10,19 +10,24 @@
 #include <vector>
 
 #include "platform/fault.h"
-#include "store/sqlite/jet_types.h"
-#include "store/sqlite/jet_values.h"
-#include "store/sqlite/key_index.h"
-#include "store/sqlite/packed_values.h"
-#include "store/sqlite/query_shape.h"
 #include "store/sqlite/sqlite_handles.h"
+#include "store/sqlite/sqlite_types.h"
+#include "store/tables/field_values.h"
+#include "store/tables/packed_values.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace dalvon::sqlite {
 
-struct QueryPlan;
+using tables::fromStored;
+using tables::packedParts;
+using tables::PackedView;
+using tables::StoredValue;
+using tables::toStored;
+using tables::viewOf;
+using tables::viewOfValue;
+
 using Row = std::vector<StoredValue>;
 
 // The one connection of this process to one database file, shared by every Database handle on
@@ -73,29 +78,15 @@ public:
     const std::vector<Column>& columns(const std::string& table);
     // Forgets what is kept about a table (and the table list) before the schema changes.
     void forgetTable(const std::string& table);
-
-    // The ids of the rows of `table` whose columns at `positions` equal `values` (as a WHERE
-    // compares), ascending. Served by an in-memory index built on first use and kept current
-    // by insertRow and updateRow.
-    std::vector<int64_t> lookup(const std::string& table, const std::vector<size_t>& positions,
-                                const std::vector<StoredValue>& values);
-
-    // Planned queries by their shape, kept while the schema is known.
-    std::shared_ptr<const QueryPlan> cachedPlan(const std::string& shape) const;
-    void cachePlan(std::string shape, std::shared_ptr<const QueryPlan> plan);
-
-    // Finds the shape and literals of the queries run on this connection.
-    ShapeScanner& shapes() { return m_shapes; }
+    // Grows whenever what is known of the schema is forgotten.
+    uint64_t schemaCount() const { return m_schemaCount; }
 
     // Values by the position of their column among the table's columns.
     using Cells = std::vector<std::pair<size_t, StoredValue>>;
     // Adds a row; returns its id.
     int64_t insertRow(const std::string& table, const Cells& cells);
-    // Changes columns of one row. `before` holds the row's current values by column position
-    // where the caller knows them (nullptr where not, or empty).
-    // Values equal to the stored ones are not written. Fault 3167 when the row is gone.
-    void updateRow(const std::string& table, int64_t rowid, Cells changes,
-                   const std::vector<const StoredValue*>& before);
+    // Changes columns of one row; false when the table has no such row.
+    bool updateRow(const std::string& table, int64_t rowid, Cells changes);
     // Grows with every write through this connection: what was read before may be stale.
     uint64_t writeCount() const { return m_writes; }
 
@@ -121,18 +112,9 @@ private:
                        const std::function<void(Row&)>& visit);
     // Writes the rows held back; every statement but those that look at held rows runs after.
     void writeHeldRows();
-    bool updateHeldRow(const std::string& table, int64_t rowid, Cells& changes);
-    // Enters a new row in the table's indexes; `row` points to its values by column position
-    // (nullptr where none was written: read from the file when `readUnwritten`, else Null).
-    void indexNewRow(const std::string& table, int64_t rowid,
-                     const std::vector<const StoredValue*>& row, bool readUnwritten);
-    // Moves a row's index entries for changed values.
-    void indexChanges(const std::string& table, int64_t rowid, const Cells& changes);
+    bool updateHeldRow(const std::string& table, int64_t rowid, const Cells& changes);
     void closeNow();
     void forgetSchema();
-    KeyIndex& indexFor(const std::string& table, const std::vector<size_t>& positions);
-    std::vector<StoredValue> storedKey(const KeyIndex& index, const std::string& table,
-                                       int64_t rowid);
     const std::string& writeSql(char kind, const std::string& table, const Cells& cells);
     void ensureOpen() const;
 
@@ -143,10 +125,7 @@ private:
     std::optional<Transaction> m_transaction;                    // open while the connection is
     std::optional<std::map<std::string, std::string>> m_tables;  // by upper-cased name
     std::map<std::string, std::vector<Column>> m_columns;
-    std::map<std::string, std::vector<std::unique_ptr<KeyIndex>>> m_indexes;
     std::unordered_map<std::string, std::string> m_writeSql;
-    std::unordered_map<std::string, std::shared_ptr<const QueryPlan>> m_plans;
-    ShapeScanner m_shapes;
     // Rows added to tables created in this transaction, not yet written, by table.
     struct HeldRows {
         int64_t nextRowid = 1;          // SQLite's choice for an empty table: highest id plus one
@@ -156,6 +135,7 @@ private:
     };
     std::map<std::string, HeldRows> m_held;
     uint64_t m_writes = 0;
+    uint64_t m_schemaCount = 0;
 };
 
 // The name by which a table's row id can be selected, given its columns ("rowid" unless a

@@ -5,7 +5,7 @@
 #include "store/faults.h"
 #include "store/sqlite/sqlite_connection.h"
 
-// The parts of Connection that write rows and keep the key indexes current with them.
+// The parts of Connection that write rows.
 namespace dalvon::sqlite {
 
 const std::string& Connection::writeSql(char kind, const std::string& table, const Cells& cells) {
@@ -73,7 +73,7 @@ void Connection::writeHeldRows() {
     }
 }
 
-bool Connection::updateHeldRow(const std::string& table, int64_t rowid, Cells& changes) {
+bool Connection::updateHeldRow(const std::string& table, int64_t rowid, const Cells& changes) {
     auto held = m_held.find(table);
     if (held == m_held.end())
         return false;
@@ -82,16 +82,8 @@ bool Connection::updateHeldRow(const std::string& table, int64_t rowid, Cells& c
     if (at == ids.end() || *at != rowid)
         return false;
     std::string& packedRow = held->second.rows[static_cast<size_t>(at - ids.begin())];
-    std::vector<std::string_view> parts = packedParts(packedRow);
-    // A change to the value already there is none.
-    std::erase_if(changes, [&](const auto& change) {
-        return change.first < parts.size() &&
-               viewOf(parts[change.first]) == viewOfValue(change.second);
-    });
-    if (changes.empty())
-        return true;
+    std::vector<std::string_view> parts = tables::packedParts(packedRow);
     ++m_writes;
-    indexChanges(table, rowid, changes);
     std::string row;
     row.reserve(packedRow.size());
     for (size_t position = 0; position < parts.size(); ++position) {
@@ -100,60 +92,24 @@ bool Connection::updateHeldRow(const std::string& table, int64_t rowid, Cells& c
         if (change == changes.end())
             row.append(parts[position]);
         else
-            appendPacked(row, change->second);
+            tables::appendPacked(row, change->second);
     }
     held->second.bytes += row.size() - packedRow.size();
     packedRow = std::move(row);
     return true;
 }
 
-void Connection::indexNewRow(const std::string& table, int64_t rowid,
-                             const std::vector<const StoredValue*>& row, bool readUnwritten) {
-    auto indexes = m_indexes.find(table);
-    if (indexes == m_indexes.end())
-        return;
-    for (const auto& index : indexes->second) {
-        std::vector<const StoredValue*> values;
-        for (size_t position : index->positions())
-            values.push_back(row.at(position));
-        std::vector<StoredValue> stored;
-        if (readUnwritten && std::find(values.begin(), values.end(), nullptr) != values.end()) {
-            // A column not written gets the table's default: read what was stored.
-            stored = storedKey(*index, table, rowid);
-            for (size_t i = 0; i < stored.size(); ++i)
-                values[i] = &stored[i];
-        }
-        index->add(rowid, values);
-    }
-}
-
-void Connection::indexChanges(const std::string& table, int64_t rowid, const Cells& changes) {
-    auto indexes = m_indexes.find(table);
-    if (indexes == m_indexes.end())
-        return;
-    for (const auto& index : indexes->second) {
-        for (const auto& change : changes) {
-            if (std::optional<size_t> key = index->keyOf(change.first))
-                index->change(rowid, *key, change.second);
-        }
-    }
-}
-
 int64_t Connection::insertRow(const std::string& table, const Cells& cells) {
+    auto held = m_held.find(table);
+    if (held == m_held.end())
+        return runWrite(writeSql('I', table, cells), cells, std::nullopt);
+    // A table created here has no defaults: unwritten columns are Null.
     std::vector<const StoredValue*> row(columns(table).size());
     for (const auto& cell : cells)
         row.at(cell.first) = &cell.second;
-    auto held = m_held.find(table);
-    if (held == m_held.end()) {
-        int64_t rowid = runWrite(writeSql('I', table, cells), cells, std::nullopt);
-        indexNewRow(table, rowid, row, true);
-        return rowid;
-    }
-    // A table created here has no defaults: unwritten columns are Null.
     int64_t id = held->second.nextRowid++;
     ++m_writes;
-    indexNewRow(table, id, row, false);
-    std::string packedRow = packed(row);
+    std::string packedRow = tables::packed(row);
     held->second.bytes += packedRow.size();
     held->second.ids.push_back(id);
     held->second.rows.push_back(std::move(packedRow));
@@ -164,38 +120,16 @@ int64_t Connection::insertRow(const std::string& table, const Cells& cells) {
     return id;
 }
 
-void Connection::updateRow(const std::string& table, int64_t rowid, Cells changes,
-                           const std::vector<const StoredValue*>& before) {
+bool Connection::updateRow(const std::string& table, int64_t rowid, Cells changes) {
     if (updateHeldRow(table, rowid, changes))
-        return;
-    auto indexes = m_indexes.find(table);
-    // A value known to be stored already is not written again.
-    StoredValue stored;
-    std::erase_if(changes, [&](const auto& change) {
-        if (change.first < before.size() && before[change.first] != nullptr)
-            return viewOfValue(*before[change.first]) == viewOfValue(change.second);
-        if (indexes == m_indexes.end())
-            return false;
-        for (const auto& index : indexes->second) {
-            std::optional<size_t> key = index->keyOf(change.first);
-            if (key && index->storedValue(rowid, *key, stored))
-                return viewOfValue(stored) == viewOfValue(change.second);
-        }
-        return false;
-    });
+        return true;
     if (changes.empty())
-        return;
-    try {
-        runWrite(writeSql('U', table, changes), changes, rowid);
-    } catch (const Fault&) {
-        // Whether the row changed is not known: the indexes are built again when needed.
-        m_indexes.erase(table);
-        throw;
-    }
-    if (sqlite3_changes(m_db.get()) == 0) {
-        throw faults::recordDeleted(table);
-    }
-    indexChanges(table, rowid, changes);
+        return !queryIds("SELECT 1 FROM main." + quoteIdentifier(table) + " WHERE " +
+                             rowidName(columns(table)) + " = ?1",
+                         {rowid})
+                    .empty();
+    runWrite(writeSql('U', table, changes), changes, rowid);
+    return sqlite3_changes(m_db.get()) != 0;
 }
 
 }  // namespace dalvon::sqlite

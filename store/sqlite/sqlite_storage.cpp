@@ -1,115 +1,170 @@
+#include <map>
 #include <utility>
 
 #include "store/faults.h"
 #include "store/sqlite/sqlite_connection.h"
-#include "store/sqlite/sqlite_database.h"
+#include "store/sqlite/sqlite_storage.h"
 #include "store/storage.h"
 
-namespace dalvon {
+namespace dalvon::sqlite {
 namespace {
 
-using sqlite::Column;
-using sqlite::Connection;
-using sqlite::StoredValue;
-
-// Rows of an SQLite file as the storage interface hands them out. Table definitions go through
-// the engine's Database handle, which also keeps the connection (and its transaction) open.
+// Tables of an SQLite file: field types are the columns' declared types, a row's id is its
+// rowid, and everything written is one transaction of the file's connection.
 class SqliteStorage : public Storage {
 public:
     explicit SqliteStorage(std::shared_ptr<Connection> connection)
-        : m_connection(connection), m_database(sqlite::makeDatabase(std::move(connection))) {}
+        : m_connection(std::move(connection)) {}
+
+    ~SqliteStorage() override {
+        try {
+            m_connection->release();
+        } catch (const Fault&) {
+            // A destructor cannot report: commit() first to see a failed commit.
+        }
+    }
 
     std::vector<std::string> tableNames() override { return m_connection->tableNames(); }
 
-    std::vector<FieldDef> fields(const std::string& table) override {
-        std::vector<FieldDef> fields;
-        for (const Column& column : columns(table))
-            fields.push_back(column.def());
-        return fields;
+    std::vector<Column> columns(const std::string& table) override { return stored(table); }
+
+    std::vector<RowId> rowIds(const std::string& table) override {
+        return m_connection->queryIds(statements(table).ids);
     }
 
     void scan(const std::string& table,
               const std::function<void(RowId, const Row&)>& visit) override {
-        const std::vector<Column>& all = columns(table);
+        const std::vector<Column>& all = stored(table);
         Row row(all.size());
-        m_connection->eachRow(selectRows(table, ""), {}, [&](sqlite::Row& stored) {
-            toRow(stored, all, row);
-            visit(std::get<int64_t>(stored[0]), row);
+        m_connection->eachRow(statements(table).all, {}, [&](sqlite::Row& values) {
+            toRow(values, all, row);
+            visit(std::get<int64_t>(values[0]), row);
         });
     }
 
     std::optional<Row> readRow(const std::string& table, RowId id) override {
-        const std::vector<Column>& all = columns(table);
+        const std::vector<Column>& all = stored(table);
         std::optional<Row> row;
-        m_connection->eachRow(selectRows(table, " WHERE " + sqlite::rowidName(all) + " = ?1"), {id},
-                              [&](sqlite::Row& stored) {
-                                  row.emplace(all.size());
-                                  toRow(stored, all, *row);
-                              });
+        m_connection->eachRow(statements(table).one, {id}, [&](sqlite::Row& values) {
+            row.emplace(all.size());
+            toRow(values, all, *row);
+        });
         return row;
     }
 
-    RowId appendRow(const std::string& table, const Row& values) override {
-        const std::vector<Column>& all = columns(table);
-        Connection::Cells cells;
-        for (size_t i = 0; i < all.size() && i < values.size(); ++i)
-            cells.emplace_back(i, sqlite::toStored(values[i], all[i], table));
-        return m_connection->insertRow(table, cells);
+    void readRange(const std::string& table, RowId first, RowId last,
+                   const std::function<void(RowId, const Row&)>& visit) override {
+        const std::vector<Column>& all = stored(table);
+        Row row(all.size());
+        m_connection->eachRow(statements(table).range, {first, last}, [&](sqlite::Row& values) {
+            toRow(values, all, row);
+            visit(std::get<int64_t>(values[0]), row);
+        });
+    }
+
+    RowId appendRow(const std::string& table, const Changes& values) override {
+        return m_connection->insertRow(table, cells(table, values));
     }
 
     bool updateRow(const std::string& table, RowId id, const Changes& changes) override {
-        if (!readRow(table, id))
-            return false;
-        const std::vector<Column>& all = columns(table);
-        Connection::Cells cells;
-        for (const auto& [position, value] : changes)
-            cells.emplace_back(position, sqlite::toStored(value, all.at(position), table));
-        m_connection->updateRow(table, id, std::move(cells), {});
-        return true;
+        return m_connection->updateRow(table, id, cells(table, changes));
     }
 
     void createTable(const std::string& name, const std::vector<FieldDef>& fields) override {
-        m_database->createTable(name, fields);
+        if (auto existing = m_connection->findTable(name))
+            throw faults::tableExists(*existing);
+        std::string columns;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            columns += (i == 0 ? "" : ", ") + quoteIdentifier(fields[i].name) + " " +
+                       declaredTypeFor(fields[i], name);
+        }
+        m_connection->forgetTable(name);
+        m_connection->execute("CREATE TABLE main." + quoteIdentifier(name) + " (" + columns + ")");
+        m_connection->tableCreated(name);
     }
-    void deleteTable(const std::string& name) override { m_database->deleteTable(name); }
+
+    void deleteTable(const std::string& name) override {
+        stored(name);
+        m_connection->forgetTable(name);
+        m_connection->execute("DROP TABLE main." + quoteIdentifier(name));
+    }
+
     void renameField(const std::string& table, const std::string& oldName,
                      const std::string& newName) override {
-        m_database->renameField(table, oldName, newName);
+        stored(table);
+        m_connection->forgetTable(table);
+        m_connection->execute("ALTER TABLE main." + quoteIdentifier(table) + " RENAME COLUMN " +
+                              quoteIdentifier(oldName) + " TO " + quoteIdentifier(newName));
     }
+
     void commit() override { m_connection->commit(); }
 
 private:
-    const std::vector<Column>& columns(const std::string& table) {
-        auto stored = m_connection->findTable(table);
-        if (!stored || *stored != table)
+    const std::vector<Column>& stored(const std::string& table) {
+        auto name = m_connection->findTable(table);
+        if (!name || *name != table)
             throw faults::inputTableNotFound(table, faults::Wording::Store);
         return m_connection->columns(table);
     }
 
-    std::string selectRows(const std::string& table, const std::string& where) {
-        const std::vector<Column>& all = columns(table);
-        std::string rowid = sqlite::rowidName(all);
-        std::string names;
-        for (const Column& column : all)
-            names += ", " + sqlite::quoteIdentifier(column.name);
-        return "SELECT " + rowid + names + " FROM main." + sqlite::quoteIdentifier(table) + where +
-               " ORDER BY " + rowid;
+    Connection::Cells cells(const std::string& table, const Changes& values) {
+        const std::vector<Column>& all = stored(table);
+        Connection::Cells cells;
+        cells.reserve(values.size());
+        for (const auto& [position, value] : values)
+            cells.emplace_back(position, toStored(value, all.at(position), table));
+        return cells;
     }
 
-    static void toRow(const sqlite::Row& stored, const std::vector<Column>& all, Row& row) {
+    // The statements that read a table, made once per table and schema.
+    struct Reads {
+        uint64_t schema = 0;
+        std::string all, one, range, ids;
+    };
+
+    const Reads& statements(const std::string& table) {
+        Reads& reads = m_reads[table];
+        if (!reads.all.empty() && reads.schema == m_connection->schemaCount())
+            return reads;
+        const std::vector<Column>& all = stored(table);
+        std::string rowid = rowidName(all);
+        std::string names;
+        for (const Column& column : all)
+            names += ", " + quoteIdentifier(column.name);
+        std::string from = " FROM main." + quoteIdentifier(table);
+        std::string order = " ORDER BY " + rowid;
+        reads.all = "SELECT " + rowid + names + from + order;
+        reads.one = "SELECT " + rowid + names + from + " WHERE " + rowid + " = ?1";
+        reads.range =
+            "SELECT " + rowid + names + from + " WHERE " + rowid + " BETWEEN ?1 AND ?2" + order;
+        reads.ids = "SELECT " + rowid + from + order;
+        reads.schema = m_connection->schemaCount();
+        return reads;
+    }
+
+    static void toRow(const sqlite::Row& values, const std::vector<Column>& all, Row& row) {
         for (size_t i = 0; i < all.size(); ++i)
-            row[i] = sqlite::fromStored(stored[i + 1], all[i]);
+            row[i] = fromStored(values[i + 1], all[i]);
     }
 
     std::shared_ptr<Connection> m_connection;
-    std::unique_ptr<Database> m_database;
+    std::map<std::string, Reads> m_reads;
 };
 
 }  // namespace
 
+std::unique_ptr<Storage> makeStorage(std::shared_ptr<Connection> connection) {
+    connection->acquire();
+    return std::make_unique<SqliteStorage>(std::move(connection));
+}
+
+}  // namespace dalvon::sqlite
+
+namespace dalvon {
+
 std::unique_ptr<Storage> openSqliteStorage(const std::string& hostPath,
                                            const std::string& displayPath) {
-    return std::make_unique<SqliteStorage>(Connection::open(hostPath, displayPath));
+    return sqlite::makeStorage(sqlite::Connection::open(hostPath, displayPath));
 }
 
 }  // namespace dalvon

@@ -1,4 +1,4 @@
-#include "store/sqlite/query_shape.h"
+#include "store/tables/query_shape.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 #include "tests/store/store_fixture.h"
 
-namespace dalvon::sqlite {
+namespace dalvon::tables {
 namespace {
 
 using dalvon::testing::faultOf;
@@ -66,4 +66,4 @@ TEST(QueryShapeTest, EachTextScansAsIfItWereTheFirst) {
 }
 
 }  // namespace
-}  // namespace dalvon::sqlite
+}  // namespace dalvon::tables

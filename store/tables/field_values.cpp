@@ -1,4 +1,4 @@
-#include "store/sqlite/jet_values.h"
+#include "store/tables/field_values.h"
 
 #include <cfloat>
 #include <cmath>
@@ -7,9 +7,9 @@
 
 #include "platform/text.h"
 #include "store/faults.h"
-#include "store/sqlite/jet_text_forms.h"
+#include "store/tables/text_forms.h"
 
-namespace dalvon::sqlite {
+namespace dalvon::tables {
 namespace {
 
 std::string fieldLabel(const Column& column, const std::string& table) {
@@ -202,9 +202,9 @@ StoredValue criterionValue(const sql::Literal& literal, const Column& column,
     return literal.number;
 }
 
-}  // namespace dalvon::sqlite
+}  // namespace dalvon::tables
 
-namespace dalvon::sqlite {
+namespace dalvon::tables {
 namespace {
 
 Variant asStored(const StoredValue& stored) {
@@ -307,4 +307,4 @@ Variant fromStored(const StoredValue& stored, const Column& column) {
     return asStored(stored);
 }
 
-}  // namespace dalvon::sqlite
+}  // namespace dalvon::tables

@@ -1,4 +1,4 @@
-#include "store/sqlite/sqlite_recordset.h"
+#include "store/tables/table_recordset.h"
 
 #include <algorithm>
 #include <optional>
@@ -7,15 +7,15 @@
 #include "platform/text.h"
 #include "store/faults.h"
 #include "store/sql/sql_query.h"
-#include "store/sqlite/sqlite_connection.h"
+#include "store/tables/table_file.h"
 
-namespace dalvon::sqlite {
+namespace dalvon::tables {
 namespace {
 
-class SqliteRecordset : public Recordset {
+class TableRecordset : public Recordset {
 public:
-    SqliteRecordset(std::shared_ptr<Connection> connection, RowSource source)
-        : m_connection(std::move(connection)),
+    TableRecordset(std::shared_ptr<TableFile> file, RowSource source)
+        : m_file(std::move(file)),
           m_source(std::move(source)),
           m_shape(*m_source.shape),
           m_fields(m_shape.fields) {
@@ -58,7 +58,7 @@ public:
             return fromStored(*m_changes[i], m_shape.columns[i]);
         if (m_mode == Mode::Adding)
             return Variant::null();
-        return fromStored(currentRow()[i], m_shape.columns[i]);
+        return currentRow()[m_shape.positions[i]];
     }
 
     void setValue(int index, const Variant& value) override {
@@ -95,7 +95,7 @@ public:
 
     void close() override {
         m_closed = true;
-        m_connection.reset();
+        m_file.reset();
     }
 
 private:
@@ -103,12 +103,8 @@ private:
 
     const std::vector<int64_t>& ids() const {
         requireOpen();
-        if (!m_ids) {
-            m_ids = m_source.keyPositions.empty()
-                        ? m_connection->queryIds(m_source.idsSql, m_source.params)
-                        : m_connection->lookup(m_shape.table, m_source.keyPositions,
-                                               m_source.keyValues);
-        }
+        if (!m_ids)
+            m_ids = rowIdsOf(*m_file, m_source);
         return *m_ids;
     }
 
@@ -120,33 +116,31 @@ private:
         m_position = position;
     }
 
-    // The stored values of the current row. Rows are read ahead in runs of consecutive ids and
-    // kept until this connection writes anything.
-    const StoredValue* currentRow() const {
+    // The values of the current row. Rows are read ahead in runs of neighbouring ids and kept
+    // until the file is written.
+    const Storage::Row& currentRow() const {
         if (eof())
             noCurrentRecord();
         int64_t id = (*m_ids)[m_position];
-        if (m_readAt != m_connection->writeCount()) {
+        if (m_readAt != m_file->writeCount()) {
             m_read.clear();
-            m_readAt = m_connection->writeCount();
+            m_readAt = m_file->writeCount();
         }
-        const StoredValue* row = readRow(id);
+        const Storage::Row* row = readRow(id);
         if (row == nullptr) {
             readAhead();
             row = readRow(id);
-            if (row == nullptr) {
+            if (row == nullptr)
                 throw faults::recordDeleted(m_shape.table);
-            }
         }
-        return row;
+        return *row;
     }
 
-    // The values of a row read ahead (after its id), or nullptr.
-    const StoredValue* readRow(int64_t id) const {
-        auto at = std::lower_bound(
-            m_read.begin(), m_read.end(), id,
-            [](const Row& row, int64_t key) { return std::get<int64_t>(row[0]) < key; });
-        return at != m_read.end() && std::get<int64_t>((*at)[0]) == id ? at->data() + 1 : nullptr;
+    // A row read ahead, or nullptr.
+    const Storage::Row* readRow(int64_t id) const {
+        auto at = std::lower_bound(m_read.begin(), m_read.end(), id,
+                                   [](const auto& read, int64_t key) { return read.first < key; });
+        return at != m_read.end() && at->first == id ? &at->second : nullptr;
     }
 
     void readAhead() const {
@@ -159,9 +153,9 @@ private:
             ++length;
         }
         m_read.clear();
-        // Rows come in id order, so the list stays sorted.
-        m_connection->eachRow(m_shape.rowsSql, {first, first + static_cast<int64_t>(length) - 1},
-                              [&](Row& row) { m_read.push_back(std::move(row)); });
+        m_file->storage().readRange(
+            m_shape.table, first, first + static_cast<int64_t>(length) - 1,
+            [&](Storage::RowId id, const Storage::Row& row) { m_read.emplace_back(id, row); });
     }
 
     void startChange(Mode mode) {
@@ -170,8 +164,8 @@ private:
     }
 
     // The values set since addNew or edit, by their column's position in the table.
-    Connection::Cells takeChanges() {
-        Connection::Cells cells;
+    TableFile::Cells takeChanges() {
+        TableFile::Cells cells;
         cells.reserve(m_changes.size());
         for (size_t i = 0; i < m_changes.size(); ++i) {
             if (m_changes[i])
@@ -182,20 +176,14 @@ private:
 
     void insertRow() {
         ids();  // the set is fixed before it grows by the new row
-        m_ids->push_back(m_connection->insertRow(m_shape.table, takeChanges()));
+        m_ids->push_back(m_file->insertRow(m_shape.table, takeChanges()));
     }
 
     void updateRow() {
         int64_t id = (*m_ids)[m_position];
-        // A row already read tells which values are unchanged; the connection knows others.
-        std::vector<const StoredValue*> before;
-        if (const StoredValue* row =
-                m_readAt == m_connection->writeCount() ? readRow(id) : nullptr) {
-            before.resize(m_connection->columns(m_shape.table).size());
-            for (size_t i = 0; i < m_shape.positions.size(); ++i)
-                before[m_shape.positions[i]] = &row[i];
-        }
-        m_connection->updateRow(m_shape.table, id, takeChanges(), before);
+        // A row already read tells which values are unchanged.
+        const Storage::Row* before = m_readAt == m_file->writeCount() ? readRow(id) : nullptr;
+        m_file->updateRow(m_shape.table, id, takeChanges(), before);
     }
 
     size_t checked(int index) const {
@@ -214,18 +202,18 @@ private:
     [[noreturn]] void updateWithoutEdit() const { throw faults::updateWithoutEdit(m_shape.table); }
 
     void requireOpen() const {
-        if (m_closed || !m_connection || !m_connection->isOpen()) {
+        if (m_closed || !m_file || !m_file->isOpen()) {
             throw faults::closedRecordset(m_shape.table);
         }
     }
 
-    std::shared_ptr<Connection> m_connection;
+    std::shared_ptr<TableFile> m_file;
     RowSource m_source;
     const RowShape& m_shape;
     const std::vector<FieldDef>& m_fields;
     mutable std::optional<std::vector<int64_t>> m_ids;
     size_t m_position = 0;
-    mutable std::vector<Row> m_read;  // the id, then the values; ascending ids
+    mutable std::vector<std::pair<int64_t, Storage::Row>> m_read;  // ascending ids
     mutable uint64_t m_readAt = 0;
     Mode m_mode = Mode::Browse;
     std::vector<std::optional<StoredValue>> m_changes;
@@ -234,8 +222,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Recordset> makeRecordset(std::shared_ptr<Connection> connection, RowSource source) {
-    return std::make_unique<SqliteRecordset>(std::move(connection), std::move(source));
+std::unique_ptr<Recordset> makeRecordset(std::shared_ptr<TableFile> file, RowSource source) {
+    return std::make_unique<TableRecordset>(std::move(file), std::move(source));
 }
 
-}  // namespace dalvon::sqlite
+}  // namespace dalvon::tables

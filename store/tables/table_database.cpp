@@ -1,14 +1,14 @@
-#include "store/sqlite/sqlite_database.h"
+#include "store/tables/table_database.h"
 
 #include <algorithm>
 #include <utility>
 
 #include "platform/text.h"
 #include "store/faults.h"
-#include "store/sqlite/sqlite_connection.h"
-#include "store/sqlite/sqlite_recordset.h"
+#include "store/tables/table_file.h"
+#include "store/tables/table_recordset.h"
 
-namespace dalvon::sqlite {
+namespace dalvon::tables {
 namespace {
 
 void checkName(const std::string& name, const std::string& what) {
@@ -17,14 +17,14 @@ void checkName(const std::string& name, const std::string& what) {
     }
 }
 
-class SqliteDatabase : public Database {
+class TableDatabase : public Database {
 public:
-    explicit SqliteDatabase(std::shared_ptr<Connection> connection)
-        : m_connection(std::move(connection)) {
-        m_connection->acquire();
+    explicit TableDatabase(std::shared_ptr<TableFile> file)
+        : m_file(std::move(file)), m_wording(m_file->wording()) {
+        m_file->acquire();
     }
 
-    ~SqliteDatabase() override {
+    ~TableDatabase() override {
         try {
             close();
         } catch (const Fault&) {
@@ -33,10 +33,10 @@ public:
     }
 
     void close() override {
-        if (!m_connection)
+        if (!m_file)
             return;
-        std::shared_ptr<Connection> connection = std::move(m_connection);
-        connection->release();
+        std::shared_ptr<TableFile> file = std::move(m_file);
+        file->release();
     }
 
     std::vector<std::string> tableNames() override { return db().tableNames(); }
@@ -44,7 +44,7 @@ public:
     void deleteTable(const std::string& name) override {
         std::string table = exactTable(name);
         db().forgetTable(table);
-        db().execute("DROP TABLE main." + quoteIdentifier(table));
+        db().storage().deleteTable(table);
     }
 
     std::vector<FieldDef> tableFields(const std::string& name) override {
@@ -62,19 +62,16 @@ public:
         if (fields.empty()) {
             throw faults::noFieldDefined(name);
         }
-        std::string columns;
         for (size_t i = 0; i < fields.size(); ++i) {
             checkName(fields[i].name, "a field of table '" + name + "'");
             for (size_t j = 0; j < i; ++j) {
                 if (equalsIgnoreCase(fields[j].name, fields[i].name))
                     duplicateField(name, fields[i].name);
             }
-            columns += (i == 0 ? "" : ", ") + quoteIdentifier(fields[i].name) + " " +
-                       declaredTypeFor(fields[i], name);
+            checkFieldType(fields[i], name);
         }
         db().forgetTable(name);
-        db().execute("CREATE TABLE main." + quoteIdentifier(name) + " (" + columns + ")");
-        db().tableCreated(name);
+        db().storage().createTable(name, fields);
     }
 
     void renameField(const std::string& table, const std::string& oldName,
@@ -96,24 +93,23 @@ public:
             duplicateField(stored, newName);
         std::string from = old->name;
         db().forgetTable(stored);
-        db().execute("ALTER TABLE main." + quoteIdentifier(stored) + " RENAME COLUMN " +
-                     quoteIdentifier(from) + " TO " + quoteIdentifier(newName));
+        db().storage().renameField(stored, from, newName);
     }
 
     std::unique_ptr<Recordset> openTable(const std::string& name) override {
-        return makeRecordset(m_connection, tableRows(db(), name));
+        return makeRecordset(m_file, tableRows(db(), name));
     }
 
     std::unique_ptr<Recordset> openQuery(const std::string& sql) override {
-        return makeRecordset(m_connection, queryRows(db(), sql));
+        return makeRecordset(m_file, queryRows(db(), sql));
     }
 
 private:
-    Connection& db() const {
-        if (!m_connection) {
-            throw faults::closedDatabase(faults::Wording::Store);
+    TableFile& db() const {
+        if (!m_file) {
+            throw faults::closedDatabase(m_wording);
         }
-        return *m_connection;
+        return *m_file;
     }
 
     // Table definitions are found by their exact name, as the update compares names.
@@ -129,13 +125,14 @@ private:
         throw faults::duplicateField(field, table);
     }
 
-    std::shared_ptr<Connection> m_connection;
+    std::shared_ptr<TableFile> m_file;
+    faults::Wording m_wording;
 };
 
 }  // namespace
 
-std::unique_ptr<Database> makeDatabase(std::shared_ptr<Connection> connection) {
-    return std::make_unique<SqliteDatabase>(std::move(connection));
+std::unique_ptr<Database> makeDatabase(std::shared_ptr<TableFile> file) {
+    return std::make_unique<TableDatabase>(std::move(file));
 }
 
-}  // namespace dalvon::sqlite
+}  // namespace dalvon::tables

@@ -1,9 +1,9 @@
-#include "store/sqlite/query_shape.h"
+#include "store/tables/query_shape.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace dalvon::sqlite {
+namespace dalvon::tables {
 namespace {
 
 // The length of the common beginning of two texts; memcmp finds the block that differs.
@@ -74,4 +74,4 @@ void ShapeScanner::scanFrom(const After& resume) {
     m_last.shape.append(view, copied);
 }
 
-}  // namespace dalvon::sqlite
+}  // namespace dalvon::tables

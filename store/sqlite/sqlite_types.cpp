@@ -1,4 +1,4 @@
-#include "store/sqlite/jet_types.h"
+#include "store/sqlite/sqlite_types.h"
 
 #include <array>
 #include <cctype>
@@ -81,27 +81,6 @@ Column byAffinity(std::string name, const std::string& upper) {
 
 }  // namespace
 
-int32_t fixedSize(FieldType type) {
-    switch (type) {
-        case FieldType::Boolean:
-        case FieldType::Byte:
-            return 1;
-        case FieldType::Integer:
-            return 2;
-        case FieldType::Long:
-        case FieldType::Single:
-            return 4;
-        case FieldType::Currency:
-        case FieldType::Double:
-        case FieldType::Date:
-            return 8;
-        case FieldType::Guid:
-            return 16;
-        default:
-            return 0;
-    }
-}
-
 Column columnFromDeclaredType(std::string name, std::string_view declared) {
     std::string upper = upperCase(trimBlanks(declared));
     if (upper.empty())
@@ -126,13 +105,9 @@ Column columnFromDeclaredType(std::string name, std::string_view declared) {
 }
 
 std::string declaredTypeFor(const FieldDef& field, const std::string& table) {
+    tables::checkFieldType(field, table);
     auto type = static_cast<FieldType>(field.type);
     if (type == FieldType::Text || type == FieldType::Binary) {
-        if (field.size < 1 || field.size > 255) {
-            throw faults::invalidFieldType(": the field '" + field.name + "' of table '" + table +
-                                           "' needs a size from 1 to 255, not " +
-                                           std::to_string(field.size) + ".");
-        }
         return (type == FieldType::Text ? "VARCHAR(" : "VARBINARY(") + std::to_string(field.size) +
                ")";
     }
@@ -142,8 +117,7 @@ std::string declaredTypeFor(const FieldDef& field, const std::string& table) {
         if (known.type == type)
             return std::string(known.declared);
     }
-    throw faults::invalidFieldType(" " + std::to_string(field.type) + " of the field '" +
-                                   field.name + "' of table '" + table + "'.");
+    return "LONGTEXT";
 }
 
 std::string quoteIdentifier(std::string_view name) {

@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "store/sqlite/jet_types.h"
-#include "store/sqlite/jet_values.h"
+#include "store/tables/column.h"
+#include "store/tables/field_values.h"
 
-namespace dalvon::sqlite {
+namespace dalvon::tables {
 
 // The row ids of one table by the values of some of its columns, kept in memory so that an
 // equality lookup costs a hash probe instead of a scan. Keys compare as the engine's WHERE
@@ -53,4 +53,4 @@ private:
     std::unordered_map<int64_t, std::string> m_exact;              // each row's key values, packed
 };
 
-}  // namespace dalvon::sqlite
+}  // namespace dalvon::tables

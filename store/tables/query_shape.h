@@ -7,7 +7,7 @@
 
 #include "store/sql/sql_tokens.h"
 
-namespace dalvon::sqlite {
+namespace dalvon::tables {
 
 // A query's shape and its literals in the order written. The shape is the text with each
 // literal's content left out: a text literal stays as "", a number becomes a byte that the
@@ -41,4 +41,4 @@ private:
     std::vector<After> m_after;  // one per literal
 };
 
-}  // namespace dalvon::sqlite
+}  // namespace dalvon::tables

@@ -7,9 +7,9 @@
 
 #include "platform/variant.h"
 #include "store/sql/sql_query.h"
-#include "store/sqlite/jet_types.h"
+#include "store/tables/column.h"
 
-namespace dalvon::sqlite {
+namespace dalvon::tables {
 
 // A value as SQLite stores it: NULL, INTEGER, REAL, TEXT or BLOB.
 using StoredValue =
@@ -30,4 +30,4 @@ Variant fromStored(const StoredValue& stored, const Column& column);
 StoredValue criterionValue(const sql::Literal& literal, const Column& column,
                            const std::string& table, const std::string& query);
 
-}  // namespace dalvon::sqlite
+}  // namespace dalvon::tables

@@ -1,13 +1,13 @@
-#include "store/sqlite/key_index.h"
+#include "store/tables/key_index.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "platform/text.h"
-#include "store/sqlite/packed_values.h"
+#include "store/tables/packed_values.h"
 
-namespace dalvon::sqlite {
+namespace dalvon::tables {
 namespace {
 
 template <class T>
@@ -145,4 +145,4 @@ const std::vector<int64_t>& KeyIndex::find(const std::string& key) const {
     return found == m_rows.end() ? kNoRows : found->second;
 }
 
-}  // namespace dalvon::sqlite
+}  // namespace dalvon::tables
