@@ -54,11 +54,14 @@ public:
     virtual std::vector<RowId> rowIds(const std::string& table);
     virtual void scan(const std::string& table,
                       const std::function<void(RowId, const Row&)>& visit) = 0;
+    // As scan(), with only the fields at `positions`, in that order, in each row handed out.
+    virtual void scanFields(const std::string& table, const std::vector<size_t>& positions,
+                            const std::function<void(RowId, const Row&)>& visit);
     virtual std::optional<Row> readRow(const std::string& table, RowId id) = 0;
     // The rows with ids from `first` to `last` that the table has, by ascending id: how a
     // record set reads ahead.
-    virtual void readRange(const std::string& table, RowId first, RowId last,
-                           const std::function<void(RowId, const Row&)>& visit);
+    virtual std::vector<std::pair<RowId, Row>> readRange(const std::string& table, RowId first,
+                                                         RowId last);
 
     // Writing. appendRow takes values by field position (the fields not given get their
     // default, Null in tables made by createTable) and returns the new row's id; updateRow

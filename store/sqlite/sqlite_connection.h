@@ -62,6 +62,11 @@ public:
     // `visit`; the row is reused between calls.
     void eachRow(const std::string& sql, const std::vector<StoredValue>& params,
                  const std::function<void(Row&)>& visit);
+    // Hands each row of a statement to `visit` without writing the rows held back first, then
+    // each row held back of `table` as its packed values (see tables::packedParts).
+    void eachRowAndHeld(const std::string& sql, const std::string& table,
+                        const std::function<void(Row&)>& visitStored,
+                        const std::function<void(int64_t, const std::string&)>& visitHeld);
     std::vector<int64_t> queryIds(const std::string& sql,
                                   const std::vector<StoredValue>& params = {});
     // Runs a statement that returns no rows; returns the rowid of the last inserted row.

@@ -47,6 +47,17 @@ void Connection::tableCreated(const std::string& table) {
     m_held[table];
 }
 
+void Connection::eachRowAndHeld(const std::string& sql, const std::string& table,
+                                const std::function<void(Row&)>& visitStored,
+                                const std::function<void(int64_t, const std::string&)>& visitHeld) {
+    eachStoredRow(sql, {}, visitStored);
+    auto held = m_held.find(table);
+    if (held == m_held.end())
+        return;
+    for (size_t i = 0; i < held->second.ids.size(); ++i)
+        visitHeld(held->second.ids[i], held->second.rows[i]);
+}
+
 void Connection::writeHeldRows() {
     for (auto& [table, held] : m_held) {
         if (held.rows.empty())

@@ -42,6 +42,31 @@ public:
         });
     }
 
+    void scanFields(const std::string& table, const std::vector<size_t>& positions,
+                    const std::function<void(RowId, const Row&)>& visit) override {
+        const std::vector<Column>& all = stored(table);
+        std::string rowid = rowidName(all);
+        std::string names;
+        for (size_t position : positions)
+            names += ", " + quoteIdentifier(all.at(position).name);
+        Row row(positions.size());
+        // Rows held back are read where they are: a lookup index is no reason to write them.
+        m_connection->eachRowAndHeld(
+            "SELECT " + rowid + names + " FROM main." + quoteIdentifier(table) + " ORDER BY " +
+                rowid,
+            table,
+            [&](sqlite::Row& values) {
+                for (size_t i = 0; i < positions.size(); ++i)
+                    row[i] = fromStored(values[i + 1], all[positions[i]]);
+                visit(std::get<int64_t>(values[0]), row);
+            },
+            [&](int64_t id, const std::string& packed) {
+                for (size_t i = 0; i < positions.size(); ++i)
+                    row[i] = fromStored(tables::unpackAt(packed, positions[i]), all[positions[i]]);
+                visit(id, row);
+            });
+    }
+
     std::optional<Row> readRow(const std::string& table, RowId id) override {
         const std::vector<Column>& all = stored(table);
         std::optional<Row> row;
@@ -52,22 +77,23 @@ public:
         return row;
     }
 
-    void readRange(const std::string& table, RowId first, RowId last,
-                   const std::function<void(RowId, const Row&)>& visit) override {
+    std::vector<std::pair<RowId, Row>> readRange(const std::string& table, RowId first,
+                                                 RowId last) override {
         const std::vector<Column>& all = stored(table);
-        Row row(all.size());
+        std::vector<std::pair<RowId, Row>> rows;
         m_connection->eachRow(statements(table).range, {first, last}, [&](sqlite::Row& values) {
-            toRow(values, all, row);
-            visit(std::get<int64_t>(values[0]), row);
+            rows.emplace_back(std::get<int64_t>(values[0]), Row(all.size()));
+            toRow(values, all, rows.back().second);
         });
+        return rows;
     }
 
     RowId appendRow(const std::string& table, const Changes& values) override {
-        return m_connection->insertRow(table, cells(table, values));
+        return m_connection->insertRow(table, cells(values));
     }
 
     bool updateRow(const std::string& table, RowId id, const Changes& changes) override {
-        return m_connection->updateRow(table, id, cells(table, changes));
+        return m_connection->updateRow(table, id, cells(changes));
     }
 
     void createTable(const std::string& name, const std::vector<FieldDef>& fields) override {
@@ -107,12 +133,12 @@ private:
         return m_connection->columns(table);
     }
 
-    Connection::Cells cells(const std::string& table, const Changes& values) {
-        const std::vector<Column>& all = stored(table);
+    // Values come of their field's kind: the store above has applied the field's rules.
+    static Connection::Cells cells(const Changes& values) {
         Connection::Cells cells;
         cells.reserve(values.size());
         for (const auto& [position, value] : values)
-            cells.emplace_back(position, toStored(value, all.at(position), table));
+            cells.emplace_back(position, tables::storedOf(value));
         return cells;
     }
 

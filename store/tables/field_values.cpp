@@ -142,6 +142,20 @@ StoredValue storedAsGiven(const Variant& value) {
 
 }  // namespace
 
+StoredValue storedOf(const Variant& value) {
+    switch (value.kind()) {
+        case VariantKind::Empty:
+        case VariantKind::Null:
+            return std::monostate{};
+        case VariantKind::Currency:
+            return value.asCurrency().scaled;
+        case VariantKind::Date:
+            return value.asDate().oleDays;
+        default:
+            return storedAsGiven(value);
+    }
+}
+
 StoredValue toStored(const Variant& value, const Column& column, const std::string& table) {
     if (value.isNull() || value.isEmpty())
         return std::monostate{};

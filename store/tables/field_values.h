@@ -21,6 +21,10 @@ using StoredValue =
 // number out of the field's range is Fault 3349. Faults name `table` and the field.
 StoredValue toStored(const Variant& value, const Column& column, const std::string& table);
 
+// The stored form of a value that is of its field's kind already (as the store hands values to
+// storage engines and reads them back): no rules to apply, nothing to refuse.
+StoredValue storedOf(const Variant& value);
+
 // The field value of a stored value. Never throws: a value that does not fit its column's type
 // (written by another tool) comes back as stored.
 Variant fromStored(const StoredValue& stored, const Column& column);

@@ -258,14 +258,13 @@ std::vector<int64_t> rowIdsOf(TableFile& file, const RowSource& source) {
     file.storage().scan(table, [&](Storage::RowId id, const Storage::Row& row) {
         for (size_t i = 0; i < wanted.size(); ++i) {
             size_t position = source.keyPositions[i];
-            auto part =
-                KeyIndex::lookupPart(storedForm(row.at(position), all[position]), all[position]);
+            auto part = KeyIndex::lookupPart(storedOf(row.at(position)), all[position]);
             if (!part || *part != wanted[i])
                 return;
         }
         Kept entry{id, {}};
         for (const auto& [position, descending] : source.order)
-            entry.keys.push_back(storedForm(row.at(position), all[position]));
+            entry.keys.push_back(storedOf(row.at(position)));
         kept.push_back(std::move(entry));
     });
     std::sort(kept.begin(), kept.end(), [&](const Kept& a, const Kept& b) {

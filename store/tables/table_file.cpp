@@ -18,17 +18,6 @@ std::string asciiUpper(std::string name) {
 
 }  // namespace
 
-StoredValue storedForm(const Variant& value, const Column& column) {
-    try {
-        return toStored(value, column, {});
-    } catch (const Fault&) {
-        // A value another program stored against its field's rules: compared as it is.
-        Column asGiven = column;
-        asGiven.untyped = true;
-        return toStored(value, asGiven, {});
-    }
-}
-
 TableFile::TableFile(std::unique_ptr<Storage> storage, std::string displayPath,
                      faults::Wording wording)
     : m_storage(std::move(storage)), m_displayPath(std::move(displayPath)), m_wording(wording) {}
@@ -137,9 +126,9 @@ KeyIndex& TableFile::indexFor(const std::string& table, const std::vector<size_t
     // One pass over the table; from here on the writes through this file keep it current.
     std::vector<StoredValue> values(keys.size());
     std::vector<const StoredValue*> pointers(keys.size());
-    storage().scan(table, [&](Storage::RowId id, const Storage::Row& row) {
+    storage().scanFields(table, positions, [&](Storage::RowId id, const Storage::Row& row) {
         for (size_t i = 0; i < keys.size(); ++i) {
-            values[i] = storedForm(row.at(positions[i]), keys[i]);
+            values[i] = storedOf(row[i]);
             pointers[i] = &values[i];
         }
         index->add(id, pointers);
@@ -198,7 +187,7 @@ int64_t TableFile::insertRow(const std::string& table, const Cells& cells) {
                 if (!stored)
                     stored = storage().readRow(table, id);
                 if (stored)
-                    defaults[position] = storedForm(stored->at(position), all[position]);
+                    defaults[position] = storedOf(stored->at(position));
                 key.push_back(&defaults[position]);
             } else {
                 key.push_back(row[position]);
@@ -217,8 +206,7 @@ void TableFile::updateRow(const std::string& table, int64_t id, Cells changes,
     StoredValue stored;
     std::erase_if(changes, [&](const auto& change) {
         if (before != nullptr && change.first < before->size()) {
-            return viewOfValue(storedForm((*before)[change.first], all[change.first])) ==
-                   viewOfValue(change.second);
+            return viewOfValue(storedOf((*before)[change.first])) == viewOfValue(change.second);
         }
         if (indexes == m_indexes.end())
             return false;

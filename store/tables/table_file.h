@@ -95,7 +95,4 @@ private:
     uint64_t m_writes = 0;
 };
 
-// The stored form of a value read from storage (of its field's kind), for comparisons.
-StoredValue storedForm(const Variant& value, const Column& column);
-
 }  // namespace dalvon::tables

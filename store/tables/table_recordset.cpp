@@ -152,10 +152,8 @@ private:
                all[m_position + length] == first + static_cast<int64_t>(length)) {
             ++length;
         }
-        m_read.clear();
-        m_file->storage().readRange(
-            m_shape.table, first, first + static_cast<int64_t>(length) - 1,
-            [&](Storage::RowId id, const Storage::Row& row) { m_read.emplace_back(id, row); });
+        m_read = m_file->storage().readRange(m_shape.table, first,
+                                             first + static_cast<int64_t>(length) - 1);
     }
 
     void startChange(Mode mode) {
