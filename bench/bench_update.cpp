@@ -3,7 +3,9 @@
 // sqlite3 script doing the equivalent set work. Also at 1/8, 1/4 and 1/2 of that size.
 //
 // Usage: bench_update [sqlite3-binary]
-//        bench_update --update-only SOURCE-ROWS   (one update in this process, for a profiler)
+//        bench_update --jet   (the same update on Jet 4 databases beside the one on SQLite)
+//        bench_update --update-only SOURCE-ROWS [--jet]   (one update in this process, for a
+//                                                          profiler)
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,7 +32,9 @@
 #include "standard/installation_paths.h"
 #include "standard/runtime.h"
 #include "store/database.h"
+#include "store/jet/jet_create.h"
 #include "store/sqlite/sqlite_script.h"
+#include "store/table_copy.h"
 
 namespace fs = std::filesystem;
 using namespace dalvon;
@@ -96,6 +100,35 @@ fs::path makeInstallation(const fs::path& root, int sourceRows) {
     writeText(plant / "Dalvon" / "Dalvon.cfg", cfg);
     makeDatabase(plant / "Dalvon" / "Dalvon_Source.mdb", sourceRows, true);
     makeDatabase(plant / "Dalvon" / "Dalvon.mdb", sourceRows, false);
+    return plant;
+}
+
+// Replaces the SQLite file at `path` by a Jet 4 file of the same tables and rows.
+void convertToJet(const fs::path& path) {
+    fs::path jet = path.string() + ".jet";
+    auto files = makePosixFileSystem({{'D', "/"}});
+    auto engine = makeDatabaseEngine(*files);
+    try {
+        jet::createDatabase(jet.string(), jet.string());
+        auto from = engine->open(files->windowsPath(path.string()));
+        auto to = engine->open(files->windowsPath(jet.string()));
+        for (const std::string& table : from->tableNames())
+            copyTable(*from, *to, table);
+        to->close();
+        from->close();
+    } catch (const Fault& fault) {
+        std::fprintf(stderr, "setup failed: %s\n", fault.description().c_str());
+        std::exit(2);
+    }
+    fs::rename(jet, path);
+}
+
+fs::path makeInstallation(const fs::path& root, int sourceRows, bool jet) {
+    fs::path plant = makeInstallation(root, sourceRows);
+    if (jet) {
+        convertToJet(plant / "Dalvon" / "Dalvon_Source.mdb");
+        convertToJet(plant / "Dalvon" / "Dalvon.mdb");
+    }
     return plant;
 }
 
@@ -180,28 +213,60 @@ int runScript(const std::string& sqlite3Binary, const fs::path& plant, const fs:
     return 127;
 }
 
+// The rows of the rebuilt PRESET_DEFS, negative when not every row took its limits over.
 long countTaken(const fs::path& plant) {
-    std::vector<std::vector<std::string>> rows;
+    auto files = makePosixFileSystem({{'D', "/"}});
+    auto engine = makeDatabaseEngine(*files);
+    long all = 0, taken = 0;
     try {
-        rows = sqlite::queryAsText((plant / "Dalvon" / "Dalvon.mdb").string(),
-                                   "SELECT count(*), sum(min > 20) FROM PRESET_DEFS");
+        auto db = engine->open(files->windowsPath((plant / "Dalvon" / "Dalvon.mdb").string()));
+        auto rows = db->openTable("PRESET_DEFS");
+        for (; !rows->eof(); rows->moveNext(), ++all)
+            taken += rows->value("min").toDouble() > 20 ? 1 : 0;
     } catch (const Fault&) {
         return -1;
     }
-    if (rows.empty())
-        return -1;
-    long all = std::atol(rows[0][0].c_str());
-    long taken = std::atol(rows[0][1].c_str());
     return all == taken ? all : -all;
 }
 
 }  // namespace
 
+// The update on SQLite and on Jet 4 databases at each size, best of three runs each.
+int compareEngines(const fs::path& root) {
+    std::printf("%-8s %-7s | %-22s | %-22s | %s\n", "source", "rows", "SQLite (s, peak MiB)",
+                "Jet 4 (s, peak MiB)", "ratio");
+    constexpr int kRuns = 3;
+    bool mismatch = false;
+    for (int divisor : {8, 4, 2, 1}) {
+        int sourceRows = 8191 / divisor;
+        Measure sqlite{1e9, 0, 0}, jet{1e9, 0, 0};
+        long sqliteRows = 0, jetRows = 0;
+        for (int run = 0; run < kRuns; ++run) {
+            fs::path plant = makeInstallation(root, sourceRows, false);
+            sqlite = best(sqlite, inChild([&] { return runUpdate(root); }));
+            sqliteRows = countTaken(plant);
+            plant = makeInstallation(root, sourceRows, true);
+            jet = best(jet, inChild([&] { return runUpdate(root); }));
+            jetRows = countTaken(plant);
+        }
+        bool bad = sqlite.status != 0 || jet.status != 0 || sqliteRows != jetRows ||
+                   sqliteRows != 4L * sourceRows;
+        mismatch = mismatch || bad;
+        std::printf("%-8d %-7ld | %8.3f s %8.1f MiB | %8.3f s %8.1f MiB | %.2fx%s\n", sourceRows,
+                    jetRows, sqlite.seconds, sqlite.peakKiB / 1024.0, jet.seconds,
+                    jet.peakKiB / 1024.0, jet.seconds / sqlite.seconds, bad ? "  (MISMATCH)" : "");
+    }
+    fs::remove_all(root);
+    return mismatch ? 1 : 0;
+}
+
 int main(int argc, char** argv) {
     std::string sqlite3Binary = argc > 1 ? argv[1] : "sqlite3";
     fs::path root = fs::temp_directory_path() / ("dalvon-bench-" + std::to_string(getpid()));
+    if (sqlite3Binary == "--jet")
+        return compareEngines(root);
     if (sqlite3Binary == "--update-only" && argc > 2) {
-        makeInstallation(root, std::atoi(argv[2]));
+        makeInstallation(root, std::atoi(argv[2]), argc > 3 && std::string(argv[3]) == "--jet");
         auto start = std::chrono::steady_clock::now();
         double cpuBefore = std::clock() / static_cast<double>(CLOCKS_PER_SEC);
         int status = runUpdate(root);

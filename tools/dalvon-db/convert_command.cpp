@@ -9,14 +9,12 @@
 #include "platform/file_system.h"
 #include "store/database.h"
 #include "store/jet/jet_create.h"
-#include "store/jet/jet_writer.h"
+#include "store/table_copy.h"
 
 namespace dalvon::db_tool {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int kDecimalFieldType = 20;
 
 // An empty database file of the default format, named like the file it becomes.
 void createEmptyFile(const fs::path& path) {
@@ -25,33 +23,6 @@ void createEmptyFile(const fs::path& path) {
     } catch (const Fault& fault) {
         throw faults::pathAccess(path.string(), fault.description());
     }
-}
-
-std::vector<FieldDef> targetFields(std::vector<FieldDef> fields) {
-    for (auto& field : fields) {
-        if (field.type == kDecimalFieldType)
-            field = {field.name, static_cast<int>(FieldType::Double), 8};
-    }
-    return fields;
-}
-
-size_t copyTable(Database& from, Database& to, const std::string& table) {
-    to.createTable(table, targetFields(from.tableFields(table)));
-    auto source = from.openTable(table);
-    auto target = to.openTable(table);
-    size_t rows = 0;
-    for (; !source->eof(); source->moveNext(), ++rows) {
-        target->addNew();
-        for (int i = 0; i < source->fieldCount(); ++i) {
-            const Variant value = source->value(i);
-            if (!value.isNull())
-                target->setValue(i, value);
-        }
-        target->update();
-    }
-    target->close();
-    source->close();
-    return rows;
 }
 
 void copyAll(CommandContext& context, const std::string& in, const fs::path& temp) {
@@ -67,28 +38,6 @@ void copyAll(CommandContext& context, const std::string& in, const fs::path& tem
     from->close();
 }
 
-// Every table of IN into the Jet 4 file at `temp` (new, or a copy of the template), through
-// the native writer; one commit at the end.
-void copyAllToJet(CommandContext& context, const std::string& in, const fs::path& temp) {
-    auto from = openDatabase(context, in);
-    jet::JetWriter to(temp.string(), temp.string());
-    for (const std::string& table : from->tableNames()) {
-        to.createTable(table, targetFields(from->tableFields(table)));
-        auto source = from->openTable(table);
-        size_t rows = 0;
-        for (; !source->eof(); source->moveNext(), ++rows) {
-            std::vector<Variant> values;
-            for (int i = 0; i < source->fieldCount(); ++i)
-                values.push_back(source->value(i));
-            to.appendRow(table, values);
-        }
-        source->close();
-        context.out << table << '\t' << rows << " rows\n";
-    }
-    to.commit();
-    from->close();
-}
-
 void makeTarget(CommandContext& context, const std::vector<std::string>& arguments,
                 const fs::path& temp) {
     const auto format = context.options.find("--format");
@@ -98,16 +47,13 @@ void makeTarget(CommandContext& context, const std::vector<std::string>& argumen
     const auto templateFile = context.options.find("--template");
     if (templateFile != context.options.end() && !jet)
         throw Fault(5, "", "--template needs --format jet4");
-    if (!jet) {
+    if (!jet)
         createEmptyFile(temp);
-        copyAll(context, arguments[0], temp);
-    } else {
-        if (templateFile != context.options.end())
-            fs::copy_file(templateFile->second, temp);
-        else
-            jet::createDatabase(temp.string(), temp.string());
-        copyAllToJet(context, arguments[0], temp);
-    }
+    else if (templateFile != context.options.end())
+        fs::copy_file(templateFile->second, temp);
+    else
+        jet::createDatabase(temp.string(), temp.string());
+    copyAll(context, arguments[0], temp);
 }
 
 }  // namespace
