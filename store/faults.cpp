@@ -70,10 +70,6 @@ Fault reservedError(const std::string& what, const std::string& detail) {
     return Fault(3000, kDatabase, "Reserved error (" + what + ")" + detail);
 }
 
-Fault writingNotSupported(const std::string& path) {
-    return Fault(3027, kDatabase, "writing Access databases is not supported yet: " + path);
-}
-
 Fault databaseClosed(const std::string& path) {
     return Fault(3420, kDatabase,
                  "Object invalid or no longer set. The database '" + path + "' was closed.");

@@ -29,8 +29,6 @@ Fault readOnlyDatabase(const std::string& detail);                        // 302
 Fault diskFull(const std::string& detail);                                // 3026
 Fault diskError(const std::string& detail);                               // 3043
 Fault reservedError(const std::string& what, const std::string& detail);  // 3000
-// 3027 the Access engine writes nothing.
-Fault writingNotSupported(const std::string& path);
 
 // 3420 an object used after it was closed.
 Fault databaseClosed(const std::string& path);  // "The database '<path>' was closed."
