@@ -142,6 +142,42 @@ StoredValue storedAsGiven(const Variant& value) {
 
 }  // namespace
 
+Variant toFieldValue(const Variant& value, const Column& column, const std::string& table) {
+    // Values of the field's own kind that need no check, as the program mostly sets them.
+    if (!column.untyped) {
+        switch (value.kind()) {
+            case VariantKind::Null:
+                return value;
+            case VariantKind::String:
+                if (column.type == FieldType::Memo ||
+                    (column.type == FieldType::Text &&
+                     value.asString().size() <= static_cast<size_t>(column.size))) {
+                    return value;
+                }
+                break;
+            case VariantKind::Long:
+                if (column.type == FieldType::Long)
+                    return value;
+                break;
+            case VariantKind::Integer:
+                if (column.type == FieldType::Integer)
+                    return value;
+                break;
+            case VariantKind::Double:
+                if (column.type == FieldType::Double)
+                    return value;
+                break;
+            case VariantKind::Boolean:
+                if (column.type == FieldType::Boolean)
+                    return value;
+                break;
+            default:
+                break;
+        }
+    }
+    return fromStored(toStored(value, column, table), column);
+}
+
 StoredValue storedOf(const Variant& value) {
     switch (value.kind()) {
         case VariantKind::Empty:
@@ -319,6 +355,16 @@ Variant fromStored(const StoredValue& stored, const Column& column) {
             return asStored(stored);
     }
     return asStored(stored);
+}
+
+Variant fromStored(StoredValue&& stored, const Column& column) {
+    auto* text = std::get_if<std::string>(&stored);
+    if (text != nullptr && !column.untyped &&
+        (column.type == FieldType::Text || column.type == FieldType::Memo ||
+         column.type == FieldType::Guid)) {
+        return Variant::string(std::move(*text));
+    }
+    return fromStored(static_cast<const StoredValue&>(stored), column);
 }
 
 }  // namespace dalvon::tables

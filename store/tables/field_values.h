@@ -21,6 +21,10 @@ using StoredValue =
 // number out of the field's range is Fault 3349. Faults name `table` and the field.
 StoredValue toStored(const Variant& value, const Column& column, const std::string& table);
 
+// A value converted to `column`'s kind as toStored converts it, with the same faults: the value
+// that field then holds.
+Variant toFieldValue(const Variant& value, const Column& column, const std::string& table);
+
 // The stored form of a value that is of its field's kind already (as the store hands values to
 // storage engines and reads them back): no rules to apply, nothing to refuse.
 StoredValue storedOf(const Variant& value);
@@ -28,6 +32,8 @@ StoredValue storedOf(const Variant& value);
 // The field value of a stored value. Never throws: a value that does not fit its column's type
 // (written by another tool) comes back as stored.
 Variant fromStored(const StoredValue& stored, const Column& column);
+// The same, taking a text over instead of copying it.
+Variant fromStored(StoredValue&& stored, const Column& column);
 
 // The value to compare `column` with for a WHERE literal. Throws Fault 3464 (naming the field
 // and `query`) when a text meets a field that holds no text or a number meets a text field.

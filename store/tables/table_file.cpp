@@ -163,36 +163,32 @@ std::vector<int64_t> TableFile::lookup(const std::string& table,
     return indexFor(table, distinct).find(key);
 }
 
-int64_t TableFile::insertRow(const std::string& table, const Cells& cells) {
+int64_t TableFile::insertRow(const std::string& table, Cells cells) {
     const std::vector<Column>& all = columns(table);
-    Storage::Changes values;
-    values.reserve(cells.size());
-    for (const auto& [position, value] : cells)
-        values.emplace_back(position, fromStored(value, all.at(position)));
-    int64_t id = storage().appendRow(table, values);
+    int64_t id = storage().appendRow(table, cells);
     ++m_writes;
     auto indexes = m_indexes.find(table);
     if (indexes == m_indexes.end())
         return id;
-    std::vector<const StoredValue*> row(all.size());
+    std::vector<const Variant*> row(all.size());
     for (const auto& cell : cells)
         row.at(cell.first) = &cell.second;
     std::optional<Storage::Row> stored;
-    std::vector<StoredValue> defaults(all.size());
     for (const auto& index : indexes->second) {
-        std::vector<const StoredValue*> key;
+        std::vector<StoredValue> values;
         for (size_t position : index->positions()) {
             if (row[position] == nullptr) {
                 // A field not written has the table's default: read what was stored.
                 if (!stored)
                     stored = storage().readRow(table, id);
-                if (stored)
-                    defaults[position] = storedOf(stored->at(position));
-                key.push_back(&defaults[position]);
+                values.push_back(stored ? storedOf(stored->at(position)) : StoredValue{});
             } else {
-                key.push_back(row[position]);
+                values.push_back(storedOf(*row[position]));
             }
         }
+        std::vector<const StoredValue*> key;
+        for (const StoredValue& value : values)
+            key.push_back(&value);
         index->add(id, key);
     }
     return id;
@@ -200,32 +196,28 @@ int64_t TableFile::insertRow(const std::string& table, const Cells& cells) {
 
 void TableFile::updateRow(const std::string& table, int64_t id, Cells changes,
                           const Storage::Row* before) {
-    const std::vector<Column>& all = columns(table);
     auto indexes = m_indexes.find(table);
     // A value known to be stored already is not written again.
     StoredValue stored;
     std::erase_if(changes, [&](const auto& change) {
         if (before != nullptr && change.first < before->size()) {
-            return viewOfValue(storedOf((*before)[change.first])) == viewOfValue(change.second);
+            return viewOfValue(storedOf((*before)[change.first])) ==
+                   viewOfValue(storedOf(change.second));
         }
         if (indexes == m_indexes.end())
             return false;
         for (const auto& index : indexes->second) {
             std::optional<size_t> key = index->keyOf(change.first);
             if (key && index->storedValue(id, *key, stored))
-                return viewOfValue(stored) == viewOfValue(change.second);
+                return viewOfValue(stored) == viewOfValue(storedOf(change.second));
         }
         return false;
     });
     if (changes.empty())
         return;
-    Storage::Changes values;
-    values.reserve(changes.size());
-    for (const auto& [position, value] : changes)
-        values.emplace_back(position, fromStored(value, all.at(position)));
     bool found = false;
     try {
-        found = storage().updateRow(table, id, values);
+        found = storage().updateRow(table, id, changes);
     } catch (const Fault&) {
         // Whether the row changed is not known: the indexes are built again when needed.
         m_indexes.erase(table);
@@ -245,7 +237,7 @@ void TableFile::indexChanges(const std::string& table, int64_t id, const Cells& 
     for (const auto& index : indexes->second) {
         for (const auto& change : changes) {
             if (std::optional<size_t> key = index->keyOf(change.first))
-                index->change(id, *key, change.second);
+                index->change(id, *key, storedOf(change.second));
         }
     }
 }

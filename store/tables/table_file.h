@@ -62,10 +62,10 @@ public:
     std::vector<int64_t> lookup(const std::string& table, const std::vector<size_t>& positions,
                                 const std::vector<StoredValue>& values);
 
-    // Values by the position of their column among the table's columns.
-    using Cells = std::vector<std::pair<size_t, StoredValue>>;
+    // Values of their field's kind by the position of their column among the table's columns.
+    using Cells = Storage::Changes;
     // Adds a row; returns its id.
-    int64_t insertRow(const std::string& table, const Cells& cells);
+    int64_t insertRow(const std::string& table, Cells cells);
     // Changes columns of one row; `before` is the row as read, when the caller has it. Values
     // equal to the stored ones are not written. Fault 3167 when the row is gone.
     void updateRow(const std::string& table, int64_t id, Cells changes, const Storage::Row* before);

@@ -55,7 +55,7 @@ public:
         size_t i = checked(index);
         // A row being added or edited shows what was set; the rest is Null or as stored.
         if (m_mode != Mode::Browse && m_changes[i])
-            return fromStored(*m_changes[i], m_shape.columns[i]);
+            return *m_changes[i];
         if (m_mode == Mode::Adding)
             return Variant::null();
         return currentRow()[m_shape.positions[i]];
@@ -65,7 +65,7 @@ public:
         size_t i = checked(index);
         if (m_mode == Mode::Browse)
             updateWithoutEdit();
-        m_changes[i] = toStored(value, m_shape.columns[i], m_shape.table);
+        m_changes[i] = toFieldValue(value, m_shape.columns[i], m_shape.table);
     }
 
     void addNew() override {
@@ -214,7 +214,7 @@ private:
     mutable std::vector<std::pair<int64_t, Storage::Row>> m_read;  // ascending ids
     mutable uint64_t m_readAt = 0;
     Mode m_mode = Mode::Browse;
-    std::vector<std::optional<StoredValue>> m_changes;
+    std::vector<std::optional<Variant>> m_changes;
     bool m_closed = false;
 };
 
