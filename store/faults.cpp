@@ -70,6 +70,14 @@ Fault reservedError(const std::string& what, const std::string& detail) {
     return Fault(3000, kDatabase, "Reserved error (" + what + ")" + detail);
 }
 
+Fault fileInUse(const std::string& path) {
+    return Fault(3045, kWorkspace, "Could not use '" + path + "'; file already in use.");
+}
+
+Fault databaseExists(const std::string& path) {
+    return Fault(3204, "DAO.DBEngine", "Database '" + path + "' already exists.");
+}
+
 Fault databaseClosed(const std::string& path) {
     return Fault(3420, kDatabase,
                  "Object invalid or no longer set. The database '" + path + "' was closed.");
@@ -101,6 +109,10 @@ Fault recordDeleted(const std::string& table) {
     return Fault(3167, kRecordset, inParentheses("Record is deleted.", tableContext(table)));
 }
 
+Fault recordTooLarge(const std::string& table) {
+    return Fault(3047, kRecordset, inParentheses("Record is too large.", tableContext(table)));
+}
+
 Fault fieldNotFound(const std::string& what) {
     return Fault(3265, "DAO.Fields", inParentheses("Item not found in this collection.", what));
 }
@@ -127,15 +139,26 @@ Fault noFieldDefined(const std::string& table) {
 
 Fault invalidName(const std::string& name, const std::string& what) {
     return Fault(3125, "DAO.TableDef",
-                 "'" + name + "' is not a valid name for " + what +
+                 "'" + name + "' is not a valid name" + (what.empty() ? "" : " for " + what) +
                      ". Make sure that it does not include invalid characters or punctuation and "
                      "that it is not too long.");
 }
 
+namespace {
+constexpr const char* kDefinedTwice = "Cannot define field more than once.";
+}
+
 Fault duplicateField(const std::string& field, const std::string& table) {
     return Fault(3191, "DAO.Fields",
-                 inParentheses("Cannot define field more than once.",
-                               "field '" + field + "' of table '" + table + "'"));
+                 inParentheses(kDefinedTwice, "field '" + field + "' of table '" + table + "'"));
+}
+
+Fault fieldDefinedTwice(const std::string& field) {
+    return Fault(3191, "DAO.Fields", inParentheses(kDefinedTwice, field));
+}
+
+Fault catalogEntryExists() {
+    return Fault(3010, kDatabase, "An entry of that name exists already in the catalog.");
 }
 
 Fault invalidFieldType(const std::string& detail) {
@@ -155,12 +178,17 @@ Fault numericOverflow(const std::string& field, const std::string& value) {
 namespace {
 constexpr const char* kTooSmall =
     "The field is too small to accept the amount of data you attempted to add.";
-}
+constexpr const char* kPasteLess = " Try inserting or pasting less data.";
+}  // namespace
 
 Fault textTooLong(const std::string& field, size_t characters) {
     return Fault(3163, "DAO.Field",
-                 std::string(kTooSmall) + " Try inserting or pasting less data. (The field " +
-                     field + " got " + std::to_string(characters) + " characters.)");
+                 std::string(kTooSmall) + kPasteLess + " (The field " + field + " got " +
+                     std::to_string(characters) + " characters.)");
+}
+
+Fault fieldTooSmall(const std::string& field) {
+    return Fault(3163, "DAO.Field", std::string(kTooSmall) + kPasteLess + " (" + field + ")");
 }
 
 Fault binaryTooLong(const std::string& field, size_t bytes) {

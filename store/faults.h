@@ -29,6 +29,10 @@ Fault readOnlyDatabase(const std::string& detail);                        // 302
 Fault diskFull(const std::string& detail);                                // 3026
 Fault diskError(const std::string& detail);                               // 3043
 Fault reservedError(const std::string& what, const std::string& detail);  // 3000
+// 3045 "Could not use '<path>'; file already in use." (a lock file lies beside it).
+Fault fileInUse(const std::string& path);
+// 3204 "Database '<path>' already exists."
+Fault databaseExists(const std::string& path);
 
 // 3420 an object used after it was closed.
 Fault databaseClosed(const std::string& path);  // "The database '<path>' was closed."
@@ -39,6 +43,7 @@ Fault closedRecordset(const std::string& table);
 Fault noCurrentRecord(const std::string& table = {});    // 3021
 Fault updateWithoutEdit(const std::string& table = {});  // 3020
 Fault recordDeleted(const std::string& table);           // 3167
+Fault recordTooLarge(const std::string& table);          // 3047
 
 // 3265 "Item not found in this collection. (<what>)" for a field or a table definition.
 Fault fieldNotFound(const std::string& what);
@@ -47,10 +52,14 @@ Fault tableDefNotFound(const std::string& what);
 Fault inputTableNotFound(const std::string& name, Wording wording);
 
 // Table definitions.
-Fault tableExists(const std::string& table);                               // 3010
-Fault noFieldDefined(const std::string& table);                            // 3264
-Fault invalidName(const std::string& name, const std::string& what);       // 3125
+Fault tableExists(const std::string& table);     // 3010
+Fault noFieldDefined(const std::string& table);  // 3264
+// 3125; `what` (when not empty) says what the name was meant for.
+Fault invalidName(const std::string& name, const std::string& what);
 Fault duplicateField(const std::string& field, const std::string& table);  // 3191
+Fault fieldDefinedTwice(const std::string& field);  // 3191 "... more than once. (<field>)"
+// 3010 a second catalog entry of the same parent and name.
+Fault catalogEntryExists();
 Fault invalidFieldType(const std::string& detail);  // 3259 "Invalid field data type<detail>"
 
 // Values that do not suit a field; `field` is the field's label, `value` the value's.
@@ -58,6 +67,7 @@ Fault conversionError(const std::string& field, const std::string& value);  // 3
 Fault numericOverflow(const std::string& field, const std::string& value);  // 3349
 Fault textTooLong(const std::string& field, size_t characters);             // 3163
 Fault binaryTooLong(const std::string& field, size_t bytes);                // 3163
+Fault fieldTooSmall(const std::string& field);  // 3163 without a count: "(<field>)"
 
 // Queries. `text` is the query; `detail` says what is wrong.
 Fault syntaxError(const std::string& detail, const std::string& text);      // 3075

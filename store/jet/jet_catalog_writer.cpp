@@ -4,7 +4,7 @@
 #include <chrono>
 #include <ctime>
 
-#include "platform/fault.h"
+#include "store/faults.h"
 #include "store/jet/jet_index_leaf.h"
 #include "store/jet/jet_table_writer.h"
 
@@ -19,8 +19,7 @@ constexpr uint8_t kUniqueIndex = 0x01;
 constexpr uint8_t kLeafPage = 0x04;
 
 [[noreturn]] void refuse(const std::string& why) {
-    throw Fault(3027, "DAO.Database",
-                "Cannot update. Database or object is read-only. (" + why + ")");
+    throw faults::readOnlyDatabase(" (" + why + ")");
 }
 
 int column(const TableWriter& table, const std::string& name) {
@@ -87,7 +86,7 @@ void insertEntry(PageSpace& space, const TableWriter& table, const PhysicalIndex
     };
     if ((index.flags & kUniqueIndex) &&
         ((at != entries.end() && sameKey(*at)) || (at != entries.begin() && sameKey(*(at - 1)))))
-        throw Fault(3010, "DAO.Database", "An entry of that name exists already in the catalog.");
+        throw faults::catalogEntryExists();
     entries.insert(at, std::move(entry));
     if (!writeLeafEntries(space, index.root, entries))
         refuse("An index page of " + table.def().name + " has no room for another entry.");

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "platform/fault.h"
+#include "store/faults.h"
 #include "store/jet/jet_catalog_writer.h"
 #include "store/jet/jet_data_page.h"
 #include "store/jet/jet_definition.h"
@@ -211,7 +212,7 @@ void addCatalogRows(PageSpace& space, double created) {
 }
 
 [[noreturn]] void exists(const std::string& displayPath) {
-    throw Fault(3204, "DAO.DBEngine", "Database '" + displayPath + "' already exists.");
+    throw faults::databaseExists(displayPath);
 }
 
 // Writes the image to a temporary file beside `hostPath` and links it in place, which fails

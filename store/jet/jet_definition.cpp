@@ -4,8 +4,8 @@
 #include <cstring>
 #include <set>
 
-#include "platform/fault.h"
 #include "platform/text.h"
+#include "store/faults.h"
 #include "store/jet/jet_value_codec.h"
 
 namespace dalvon::jet {
@@ -103,10 +103,9 @@ NewColumn columnFor(const FieldDef& field) {
         case FieldType::LongBinary:
             return {kOle, 0, false};
     }
-    throw Fault(3027, "DAO.TableDef",
-                "Cannot update. Database or object is read-only. (Field '" + field.name +
-                    "' has a type this program does not create: " + std::to_string(field.type) +
-                    ".)");
+    throw faults::readOnlyDatabase(
+        " (Field '" + field.name +
+        "' has a type this program does not create: " + std::to_string(field.type) + ".)");
 }
 
 void checkNames(const std::vector<FieldDef>& fields) {
@@ -114,8 +113,7 @@ void checkNames(const std::vector<FieldDef>& fields) {
     for (const auto& field : fields) {
         checkFieldName(field.name);
         if (!seen.insert(upperCase(field.name)).second) {
-            throw Fault(3191, "DAO.TableDef",
-                        "Cannot define field more than once. (" + field.name + ")");
+            throw faults::fieldDefinedTwice(field.name);
         }
     }
 }
@@ -143,10 +141,7 @@ std::vector<uint8_t> descriptor(const NewColumn& column, uint16_t number, uint16
 
 void checkFieldName(const std::string& name) {
     if (name.empty() || characterCount(name) > kMaxNameCharacters) {
-        throw Fault(3125, "DAO.TableDef",
-                    "'" + name +
-                        "' is not a valid name. Make sure that it does not include invalid "
-                        "characters or punctuation and that it is not too long.");
+        throw faults::invalidName(name, {});
     }
 }
 

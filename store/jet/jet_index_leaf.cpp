@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/fault.h"
+#include "store/faults.h"
 
 namespace dalvon::jet {
 namespace {
@@ -99,10 +99,9 @@ bool textKeyKnows(std::string_view text) {
 
 std::vector<uint8_t> textKey(std::string_view text) {
     if (!textKeyKnows(text)) {
-        throw Fault(3027, "DAO.Database",
-                    "Cannot update. Database or object is read-only. (The name '" +
-                        std::string(text) +
-                        "' has characters whose catalog sort codes this program does not write.)");
+        throw faults::readOnlyDatabase(
+            " (The name '" + std::string(text) +
+            "' has characters whose catalog sort codes this program does not write.)");
     }
     while (!text.empty() && text.back() == ' ')
         text.remove_suffix(1);

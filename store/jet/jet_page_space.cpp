@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/fault.h"
+#include "store/faults.h"
 #include "store/jet/jet_data_page.h"
 
 namespace dalvon::jet {
@@ -17,9 +17,9 @@ constexpr size_t kMapHeader = 5;  // type byte and start page
 PageSpace::PageSpace(JetFile& file) : m_file(file), m_pagesAtBegin(file.pageCount()) {
     Bytes row = m_file.row(kGlobalMap);
     if (row.size() < kMapHeader || row[0] != 0 || readU32(m_file, row, 1) != 0) {
-        throw Fault(3027, "DAO.Database",
-                    "Cannot update. Database or object is read-only. ('" + m_file.displayPath() +
-                        "': its global page map is not of the kind this program writes.)");
+        throw faults::readOnlyDatabase(
+            " ('" + m_file.displayPath() +
+            "': its global page map is not of the kind this program writes.)");
     }
 }
 
@@ -48,7 +48,7 @@ uint32_t PageSpace::allocate() {
     m_searchFrom = page + 1;
     if (page >= m_file.pageCount()) {
         if (m_file.pageCount() >= (1u << 19))
-            throw Fault(3026, "DAO.Database", "Not enough space on disk.");
+            throw faults::diskFull({});
         page = m_file.appendPage();
     }
     std::memset(write(page), 0, m_file.pageSize());
@@ -83,9 +83,8 @@ void PageSpace::growGlobalMap(uint32_t page) {
             row[kMapHeader + bit / 8] |= static_cast<uint8_t>(1 << bit % 8);
     }
     if (!datapage::replace(write(kGlobalMap.page), kGlobalMap.row, row)) {
-        throw Fault(3026, "DAO.Database",
-                    "Not enough space on disk. (The page map of '" + m_file.displayPath() +
-                        "' cannot grow further.)");
+        throw faults::diskFull(" (The page map of '" + m_file.displayPath() +
+                               "' cannot grow further.)");
     }
 }
 

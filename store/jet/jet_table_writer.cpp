@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/fault.h"
+#include "store/faults.h"
 #include "store/jet/jet_data_page.h"
 #include "store/jet/jet_map_writer.h"
 #include "store/jet/jet_row_codec.h"
@@ -25,11 +26,11 @@ bool isLongValue(const JetColumn& column) {
 }
 
 [[noreturn]] void recordTooLarge(const std::string& table) {
-    throw Fault(3047, "DAO.Recordset", "Record is too large. (table '" + table + "')");
+    throw faults::recordTooLarge(table);
 }
 
 [[noreturn]] void recordDeleted() {
-    throw Fault(3167, "DAO.Recordset", "Record is deleted.");
+    throw faults::recordDeleted({});
 }
 
 }  // namespace
@@ -106,9 +107,8 @@ StoredValue TableWriter::storeValue(size_t index, const Variant& value, bool inl
     std::vector<uint8_t> bytes = encodeValue(column, value);
     if (isLongValue(column)) {
         if (!inlineAllowed && !m_longValues.contains(column.number)) {
-            throw Fault(3027, "DAO.Recordset",
-                        "Cannot update. Database or object is read-only. (Column '" + column.name +
-                            "' has no long-value page map.)");
+            throw faults::readOnlyDatabase(" (Column '" + column.name +
+                                           "' has no long-value page map.)");
         }
         bytes = writeLongValue(m_space, m_longValues[column.number], bytes, inlineAllowed);
     }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/fault.h"
+#include "store/faults.h"
 
 namespace dalvon::jet {
 namespace {
@@ -73,10 +74,7 @@ std::vector<uint8_t> binaryOf(const Variant& value) {
 }
 
 [[noreturn]] void tooSmall(const JetColumn& column) {
-    throw Fault(3163, "DAO.Field",
-                "The field is too small to accept the amount of data you attempted to add. "
-                "Try inserting or pasting less data. (" +
-                    column.name + ")");
+    throw faults::fieldTooSmall(column.name);
 }
 
 int64_t currencyOf(const Variant& value) {
@@ -165,9 +163,8 @@ std::vector<uint8_t> encodeValue(const JetColumn& column, const Variant& value) 
         case kOle:
             return binaryOf(value);
         default:
-            throw Fault(3027, "DAO.Field",
-                        "Cannot update. Database or object is read-only. (Column '" + column.name +
-                            "' has a type this program does not write.)");
+            throw faults::readOnlyDatabase(" (Column '" + column.name +
+                                           "' has a type this program does not write.)");
     }
 }
 

@@ -5,9 +5,9 @@
 #include <fstream>
 #include <set>
 
-#include "platform/fault.h"
 #include "platform/temp_copy.h"
 #include "platform/text.h"
+#include "store/faults.h"
 #include "store/jet/jet_catalog_writer.h"
 #include "store/jet/jet_data_page.h"
 #include "store/jet/jet_definition.h"
@@ -22,17 +22,13 @@ constexpr size_t kPageSize = 4096;
 constexpr size_t kVersionOffset = 0x14;
 
 [[noreturn]] void refuse(const std::string& path, const std::string& why) {
-    throw Fault(3027, "DAO.Database",
-                "Cannot update. Database or object is read-only. ('" + path + "': " + why + ")");
+    throw faults::readOnlyDatabase(" ('" + path + "': " + why + ")");
 }
 
 std::vector<uint8_t> readWhole(const std::string& host, const std::string& display) {
     std::ifstream in(host, std::ios::binary);
     if (!std::filesystem::is_regular_file(host) || !in) {
-        throw Fault(3051, "DAO.Workspace",
-                    "The Microsoft Jet database engine cannot open the file '" + display +
-                        "'. It is already opened exclusively by another user, or you need "
-                        "permission to view its data.");
+        throw faults::cannotOpenFile(display, faults::Wording::Jet);
     }
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
@@ -100,12 +96,9 @@ std::vector<RowPointer> newMapRows(PageSpace& space, uint32_t definitionPage,
 }
 
 Fault tableNotFound(const std::string& name, int number) {
-    if (number == 3078) {
-        return Fault(3078, "DAO.Database",
-                     "The Microsoft Jet database engine cannot find the input table or query '" +
-                         name + "'. Make sure it exists and that its name is spelled correctly.");
-    }
-    return Fault(3265, "DAO.TableDefs", "Item not found in this collection. (" + name + ")");
+    if (number == 3078)
+        return faults::inputTableNotFound(name, faults::Wording::Jet);
+    return faults::tableDefNotFound(name);
 }
 
 }  // namespace
@@ -130,8 +123,7 @@ void JetWriter::checkNotLocked() const {
     for (const char* extension : {".ldb", ".LDB"}) {
         lock.replace_extension(extension);
         if (std::filesystem::exists(lock)) {
-            throw Fault(3045, "DAO.Workspace",
-                        "Could not use '" + m_display + "'; file already in use.");
+            throw faults::fileInUse(m_display);
         }
     }
 }
@@ -205,10 +197,10 @@ Row JetWriter::row(const std::string& name, uint32_t id) {
 
 void JetWriter::createTable(const std::string& name, const std::vector<FieldDef>& fields) {
     if (findTable(name))
-        throw Fault(3010, "DAO.Database", "Table '" + name + "' already exists.");
+        throw faults::tableExists(name);
     checkFieldName(name);
     if (fields.empty())
-        throw Fault(3264, "DAO.TableDefs", "No field defined--cannot append TableDef or Index.");
+        throw faults::noFieldDefined({});
     change([&] {
         const uint32_t definitionPage = m_space->allocate();
         const auto maps = newMapRows(*m_space, definitionPage, fields);
@@ -245,13 +237,12 @@ void JetWriter::renameField(const std::string& tableName, const std::string& old
         std::optional<uint16_t> number;
         for (const auto& column : tableWriter(table).def().columns) {
             if (equalsIgnoreCase(column.name, newName) && !equalsIgnoreCase(oldName, newName))
-                throw Fault(3191, "DAO.Field",
-                            "Cannot define field more than once. (" + newName + ")");
+                throw faults::fieldDefinedTwice(newName);
             if (equalsIgnoreCase(column.name, oldName))
                 number = column.number;
         }
         if (!number)
-            throw Fault(3265, "DAO.Fields", "Item not found in this collection. (" + oldName + ")");
+            throw faults::fieldNotFound(oldName);
         Definition definition = loadDefinition(*m_file, table.definitionPage);
         replaceColumnName(*m_file, definition, *number, newName);
         storeDefinition(*m_space, definition);
