@@ -65,15 +65,20 @@ bool processExists(long pid) {
     return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
-int removeLeftovers(const std::string& hostFolder) {
+namespace {
+
+// Removes the temp files in `hostFolder` whose process is gone and that `belongs` accepts.
+template <typename Belongs>
+int removeStale(const std::string& hostFolder, Belongs belongs) {
     DIR* dir = ::opendir(hostFolder.c_str());
     if (dir == nullptr)
         return 0;
     std::vector<std::string> stale;
     while (const dirent* entry = ::readdir(dir)) {
-        std::optional<long> owner = tempFileOwner(entry->d_name);
-        if (owner && !processExists(*owner))
-            stale.push_back(hostFolder + "/" + entry->d_name);
+        const std::string name = entry->d_name;
+        std::optional<long> owner = tempFileOwner(name);
+        if (owner && belongs(name) && !processExists(*owner))
+            stale.push_back(hostFolder + "/" + name);
     }
     ::closedir(dir);
     int removed = 0;
@@ -86,6 +91,25 @@ int removeLeftovers(const std::string& hostFolder) {
         }
     }
     return removed;
+}
+
+}  // namespace
+
+int removeLeftovers(const std::string& hostFolder) {
+    return removeStale(hostFolder, [](const std::string&) { return true; });
+}
+
+int removeLeftoversOf(const std::string& host) {
+    const size_t slash = host.rfind('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : host.substr(0, slash);
+    const std::string prefix = "." + host.substr(slash + 1) + ".tmp";
+    // Only "<pid>.<n>" may follow: ".a.mdb.tmp.x.tmp5.1" replaces "a.mdb.tmp.x", not "a.mdb".
+    return removeStale(folder, [&](const std::string& name) {
+        return name.starts_with(prefix) &&
+               name.find_first_not_of("0123456789.", prefix.size()) == std::string::npos;
+    });
 }
 
 LockAttempt tryLock(const std::string& hostPath, const std::string& path) {

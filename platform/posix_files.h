@@ -22,6 +22,10 @@ bool processExists(long pid);
 // Removes the temp files in `hostFolder` whose process is gone; returns how many.
 int removeLeftovers(const std::string& hostFolder);
 
+// Removes the temp files that replace the one file `host` (".<name>.tmp<pid>.<n>" beside it)
+// whose process is gone; those of live processes and of other files stay. Returns how many.
+int removeLeftoversOf(const std::string& host);
+
 // An exclusive open-file-description lock on `hostPath` (created when missing); the holder
 // writes its process id into the file. `path` names the file in a fault.
 LockAttempt tryLock(const std::string& hostPath, const std::string& path);

@@ -9,18 +9,17 @@
 #include <random>
 
 #include "platform/fault.h"
+#include "platform/posix_files.h"
 
 namespace dalvon {
 namespace {
 
+// Counters of temp names stay below ten digits, which the leftover sweep requires.
+constexpr unsigned long kCounterLimit = 1000000000;
+
 std::string folderOf(const std::string& host) {
     const size_t slash = host.rfind('/');
     return slash == std::string::npos ? "." : slash == 0 ? "/" : host.substr(0, slash);
-}
-
-std::string nameOf(const std::string& host) {
-    const size_t slash = host.rfind('/');
-    return slash == std::string::npos ? host : host.substr(slash + 1);
 }
 
 bool writeAll(int fd, const uint8_t* data, size_t length, off_t offset) {
@@ -48,7 +47,7 @@ TempCopy::TempCopy(const std::string& hostPath, const std::string& displayPath)
     ::fstat(source, &info);
     std::random_device random;
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        m_temp = folderOf(m_host) + "/." + nameOf(m_host) + ".tmp" + std::to_string(random());
+        m_temp = posix::tempPathFor(m_host, ::getpid(), random() % kCounterLimit);
         m_fd = ::open(m_temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 0777);
         if (m_fd < 0 && errno != EEXIST)
             break;

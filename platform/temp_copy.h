@@ -8,8 +8,10 @@ namespace dalvon {
 
 // A copy of a host file made beside it, changed in place and then put over the original by
 // rename, so that the original is either untouched or wholly replaced at every moment. The
-// copy is removed when the object goes without commit(). Failures throw Fault 75 naming
-// `displayPath`; the original is then unchanged.
+// copy is removed when the object goes without commit(); it bears the program's temp naming
+// with this process's id (posix::tempPathFor), so that a copy left by a killed process can be
+// told from one in use and swept. Failures throw Fault 75 naming `displayPath`; the original is
+// then unchanged.
 class TempCopy {
 public:
     TempCopy(const std::string& hostPath, const std::string& displayPath);

@@ -1,5 +1,7 @@
 #include "store/jet/jet_create.h"
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstring>
 #include <ctime>
@@ -8,6 +10,7 @@
 #include <random>
 
 #include "platform/fault.h"
+#include "platform/posix_files.h"
 #include "store/faults.h"
 #include "store/jet/jet_catalog_writer.h"
 #include "store/jet/jet_data_page.h"
@@ -220,8 +223,9 @@ void addCatalogRows(PageSpace& space, double created) {
 void writeNewFile(const std::string& hostPath, const std::string& displayPath, Bytes image) {
     namespace fs = std::filesystem;
     const fs::path target(hostPath);
-    const fs::path temp = target.parent_path() / ("." + target.filename().string() + ".tmp" +
-                                                  std::to_string(std::random_device{}()));
+    // The program's temp naming, so that the copy of a killed process is swept later.
+    const fs::path temp =
+        posix::tempPathFor(hostPath, ::getpid(), std::random_device{}() % 1000000000);
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(image.data()),

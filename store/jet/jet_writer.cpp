@@ -5,6 +5,7 @@
 #include <fstream>
 #include <set>
 
+#include "platform/posix_files.h"
 #include "platform/temp_copy.h"
 #include "platform/text.h"
 #include "store/faults.h"
@@ -105,6 +106,8 @@ Fault tableNotFound(const std::string& name, int number) {
 
 JetWriter::JetWriter(std::string hostPath, std::string displayPath)
     : m_host(std::move(hostPath)), m_display(std::move(displayPath)) {
+    // A commit killed midway leaves its copy beside the file; the next writer clears it.
+    posix::removeLeftoversOf(m_host);
     checkNotLocked();
     std::vector<uint8_t> bytes = readWhole(m_host, m_display);
     checkWritable(bytes, m_display);

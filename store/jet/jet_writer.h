@@ -29,6 +29,7 @@ class TableWriter;
 // Tables are matched by exact name first, then without regard to case.
 class JetWriter {
 public:
+    // Removes the temp copies of the file that commits of ended processes left beside it.
     // Fault 3045 when a lock file <name>.ldb lies beside the file (someone has it open),
     // Fault 3027 for a Jet 3 file, encoded pages, a size that is not a whole number of pages or
     // a global page map of another kind, Fault 3051 when the file cannot be read.
