@@ -9,8 +9,7 @@
 namespace dalvon::jet {
 namespace {
 
-constexpr uint32_t kInlinePages = 512;
-constexpr size_t kInlineBytes = kInlinePages / 8;
+constexpr size_t kInlineHead = 5;  // kind and start page
 constexpr size_t kReferenceEntries = 17;
 constexpr uint32_t kPagesPerBitmap = (4096 - 4) * 8;
 
@@ -47,17 +46,22 @@ void setReferenceBit(PageSpace& space, RowPointer map, uint32_t page, bool marke
 
 // Rewrites an inline map as a reference map holding the same pages.
 void promote(PageSpace& space, RowPointer map, const std::vector<uint32_t>& pages) {
+    const size_t length = space.file().row(map).size();
     uint8_t* row = mapRow(space, map);
-    std::memset(row, 0, kMapRowLength);
+    std::memset(row, 0, length);
     row[0] = 1;
     for (uint32_t page : pages)
         setReferenceBit(space, map, page, true);
 }
 
+// Access also writes inline rows longer than ours, whose window is wider than 512 pages.
 void setInlineBit(PageSpace& space, RowPointer map, uint32_t page, bool marked) {
-    const uint32_t start = readU32(space.file(), space.file().row(map), 1);
-    if (page >= start && page - start < kInlinePages) {
-        setBit(mapRow(space, map) + 5, page - start, marked);
+    const Bytes current = space.file().row(map);
+    const uint32_t start = readU32(space.file(), current, 1);
+    const size_t bitmapBytes = current.size() - kInlineHead;
+    const auto window = static_cast<uint32_t>(bitmapBytes * 8);
+    if (page >= start && page - start < window) {
+        setBit(mapRow(space, map) + kInlineHead, page - start, marked);
         return;
     }
     if (!marked)
@@ -66,15 +70,15 @@ void setInlineBit(PageSpace& space, RowPointer map, uint32_t page, bool marked) 
     pages.push_back(page);
     const auto [low, high] = std::minmax_element(pages.begin(), pages.end());
     const uint32_t newStart = *low & ~7u;
-    if (*high - newStart >= kInlinePages) {
+    if (*high - newStart >= window) {
         promote(space, map, pages);
         return;
     }
     uint8_t* row = mapRow(space, map);
     put32(row + 1, newStart);
-    std::memset(row + 5, 0, kInlineBytes);
+    std::memset(row + kInlineHead, 0, bitmapBytes);
     for (uint32_t each : pages)
-        setBit(row + 5, each - newStart, true);
+        setBit(row + kInlineHead, each - newStart, true);
 }
 
 }  // namespace
