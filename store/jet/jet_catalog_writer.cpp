@@ -6,6 +6,7 @@
 
 #include "store/faults.h"
 #include "store/jet/jet_index_leaf.h"
+#include "store/jet/jet_properties.h"
 #include "store/jet/jet_table_writer.h"
 
 namespace dalvon::jet {
@@ -215,6 +216,24 @@ void CatalogWriter::removeTable(const std::string& name, uint32_t definitionPage
     for (const auto& [place, row] : aces.scan()) {
         if (longOf(row[objectId]) == static_cast<int32_t>(definitionPage))
             removeIndexedRow(m_space, aces, place);
+    }
+}
+
+void CatalogWriter::renameColumnProperties(uint32_t definitionPage, const std::string& oldName,
+                                           const std::string& newName) {
+    TableWriter objects(m_space, kObjectsPage, "MSysObjects");
+    const int properties = objects.columnIndex("LvProp");
+    if (properties < 0)
+        return;
+    const size_t id = column(objects, "Id");
+    for (const auto& [place, row] : objects.scan()) {
+        const Variant& blob = row[static_cast<size_t>(properties)];
+        if (longOf(row[id]) != static_cast<int32_t>(definitionPage) || blob.isNull())
+            continue;
+        if (auto renamed = renamePropertySet(blob.asBinary(), oldName, newName)) {
+            objects.update(
+                place, {{static_cast<size_t>(properties), Variant::binary(std::move(*renamed))}});
+        }
     }
 }
 

@@ -21,6 +21,10 @@ public:
     // Removes the entries of the table whose definition starts at `definitionPage`. Fault 3027
     // when a relationship names the table.
     void removeTable(const std::string& name, uint32_t definitionPage);
+    // Renames the property set of column `oldName` in the table's LvProp (which Access keys by
+    // column name) to `newName`; nothing changes when the table or the column has none.
+    void renameColumnProperties(uint32_t definitionPage, const std::string& oldName,
+                                const std::string& newName);
 
 private:
     PageSpace& m_space;

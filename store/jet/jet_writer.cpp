@@ -237,19 +237,21 @@ void JetWriter::renameField(const std::string& tableName, const std::string& old
     const CatalogTable& table = requireTable(tableName, 3265);
     checkFieldName(newName);
     change([&] {
-        std::optional<uint16_t> number;
+        std::optional<JetColumn> renamed;
         for (const auto& column : tableWriter(table).def().columns) {
             if (equalsIgnoreCase(column.name, newName) && !equalsIgnoreCase(oldName, newName))
                 throw faults::fieldDefinedTwice(newName);
             if (equalsIgnoreCase(column.name, oldName))
-                number = column.number;
+                renamed = column;
         }
-        if (!number)
+        if (!renamed)
             throw faults::fieldNotFound(oldName);
         Definition definition = loadDefinition(*m_file, table.definitionPage);
-        replaceColumnName(*m_file, definition, *number, newName);
+        replaceColumnName(*m_file, definition, renamed->number, newName);
         storeDefinition(*m_space, definition);
         m_writers.erase(table.definitionPage);
+        CatalogWriter(*m_space).renameColumnProperties(table.definitionPage, renamed->name,
+                                                       newName);
     });
 }
 

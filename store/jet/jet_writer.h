@@ -57,8 +57,9 @@ public:
     // Removes the table, its catalog and access-control entries, and releases its pages.
     // Fault 3265 when it does not exist.
     void deleteTable(const std::string& name);
-    // Fault 3265 for a missing table or field (the old name matched without regard to case),
-    // 3191 when the new name is taken, 3125 when it is not a valid name.
+    // The column's property set in the catalog's LvProp, where it has one, takes the new name
+    // too. Fault 3265 for a missing table or field (the old name matched without regard to
+    // case), 3191 when the new name is taken, 3125 when it is not a valid name.
     void renameField(const std::string& table, const std::string& oldName,
                      const std::string& newName);
 
