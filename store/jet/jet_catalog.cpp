@@ -1,15 +1,11 @@
 #include "store/jet/jet_catalog.h"
 
+#include "store/jet/jet_catalog_ids.h"
 #include "store/jet/jet_row.h"
 #include "store/jet/jet_table_def.h"
 
 namespace dalvon::jet {
 namespace {
-
-constexpr uint32_t kCatalogPage = 2;
-constexpr int32_t kTablesContainerParent = 0x0F000000;
-constexpr int16_t kTableObject = 1;
-constexpr uint32_t kSystemOrHidden = 0x80000002;
 
 size_t columnIndex(const JetFile& file, const JetTableDef& catalog, const std::string& name) {
     for (size_t i = 0; i < catalog.columns.size(); ++i) {
@@ -42,7 +38,7 @@ std::vector<CatalogTable> readUserTables(const JetFile& file) {
     const std::vector<Row> rows = readTableRows(file, catalog);
     int64_t tablesId = -1;
     for (const Row& row : rows) {
-        if (numberOf(row[parent]) == kTablesContainerParent && row[name].isString() &&
+        if (numberOf(row[parent]) == kContainersParent && row[name].isString() &&
             row[name].asString() == "Tables") {
             tablesId = numberOf(row[id]);
         }
@@ -50,7 +46,7 @@ std::vector<CatalogTable> readUserTables(const JetFile& file) {
     std::vector<CatalogTable> tables;
     for (const Row& row : rows) {
         const auto rowFlags = static_cast<uint32_t>(numberOf(row[flags]));
-        if (numberOf(row[type]) != kTableObject || numberOf(row[parent]) != tablesId ||
+        if (numberOf(row[type]) != kTableType || numberOf(row[parent]) != tablesId ||
             (rowFlags & kSystemOrHidden) != 0 || !row[name].isString()) {
             continue;
         }

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "store/faults.h"
+#include "store/jet/jet_catalog_ids.h"
 #include "store/jet/jet_index_leaf.h"
 #include "store/jet/jet_properties.h"
 #include "store/jet/jet_table_writer.h"
@@ -12,9 +13,6 @@
 namespace dalvon::jet {
 namespace {
 
-constexpr uint32_t kObjectsPage = 2;
-constexpr int32_t kTablesParent = 0x0F000000;
-constexpr int16_t kTableType = 1;
 constexpr int32_t kFullAccess = 1048575;
 constexpr uint8_t kUniqueIndex = 0x01;
 constexpr uint8_t kLeafPage = 0x04;
@@ -36,17 +34,6 @@ int32_t longOf(const Variant& value) {
 
 std::string textOf(const Variant& value) {
     return value.isString() ? value.asString() : std::string();
-}
-
-// Now as an OLE date in local time, as the classic engine stamps catalog rows.
-double oleNow() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-    localtime_r(&now, &local);
-    const auto days = std::chrono::sys_days{std::chrono::year{local.tm_year + 1900} /
-                                            (local.tm_mon + 1) / local.tm_mday} -
-                      std::chrono::sys_days{std::chrono::year{1899} / 12 / 30};
-    return days.count() + (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) / 86400.0;
 }
 
 // The key of a catalog row in an index of the given columns (Long and Text columns only).
@@ -121,7 +108,7 @@ CatalogFacts factsOf(const TableWriter& objects) {
     CatalogFacts facts;
     const auto rows = objects.scan();
     for (const auto& [place, row] : rows) {
-        if (longOf(row[parent]) == kTablesParent && textOf(row[name]) == "Tables")
+        if (longOf(row[parent]) == kContainersParent && textOf(row[name]) == "Tables")
             facts.tablesId = longOf(row[id]);
     }
     for (const auto& [place, row] : rows) {
@@ -152,6 +139,16 @@ void checkSortOrder(const TableWriter& objects) {
 
 }  // namespace
 
+double oleNow() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+    localtime_r(&now, &local);
+    const auto days = std::chrono::sys_days{std::chrono::year{local.tm_year + 1900} /
+                                            (local.tm_mon + 1) / local.tm_mday} -
+                      std::chrono::sys_days{std::chrono::year{1899} / 12 / 30};
+    return days.count() + (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) / 86400.0;
+}
+
 void addIndexedRow(PageSpace& space, TableWriter& table, const std::vector<Variant>& values) {
     const RowPointer place = table.append(values);
     const Row stored = table.read(place);
@@ -164,7 +161,7 @@ CatalogWriter::CatalogWriter(PageSpace& space) : m_space(space) {}
 void CatalogWriter::addTable(const std::string& name, uint32_t definitionPage) {
     if (!textKeyKnows(name))
         textKey(name);  // throws the refusal
-    TableWriter objects(m_space, kObjectsPage, "MSysObjects");
+    TableWriter objects(m_space, kCatalogPage, "MSysObjects");
     checkSortOrder(objects);
     const CatalogFacts facts = factsOf(objects);
     std::vector<Variant> values(objects.def().columns.size(), Variant::null());
@@ -195,7 +192,7 @@ void CatalogWriter::addTable(const std::string& name, uint32_t definitionPage) {
 }
 
 void CatalogWriter::removeTable(const std::string& name, uint32_t definitionPage) {
-    TableWriter objects(m_space, kObjectsPage, "MSysObjects");
+    TableWriter objects(m_space, kCatalogPage, "MSysObjects");
     const CatalogFacts facts = factsOf(objects);
     if (facts.relationshipsPage != 0) {
         TableWriter relations(m_space, facts.relationshipsPage, "MSysRelationships");
@@ -221,7 +218,7 @@ void CatalogWriter::removeTable(const std::string& name, uint32_t definitionPage
 
 void CatalogWriter::renameColumnProperties(uint32_t definitionPage, const std::string& oldName,
                                            const std::string& newName) {
-    TableWriter objects(m_space, kObjectsPage, "MSysObjects");
+    TableWriter objects(m_space, kCatalogPage, "MSysObjects");
     const int properties = objects.columnIndex("LvProp");
     if (properties < 0)
         return;

@@ -30,6 +30,10 @@ private:
     PageSpace& m_space;
 };
 
+// Now as an OLE date in local time, as the classic engine stamps catalog rows and the header
+// of a new database.
+double oleNow();
+
 // Appends a row to a catalog table and enters it in every index of that table (Long and Text
 // key columns only; the index roots must be leaf pages with room, else Fault 3027).
 void addIndexedRow(PageSpace& space, TableWriter& table, const std::vector<Variant>& values);

@@ -7,15 +7,14 @@
 #include <map>
 
 #include "store/faults.h"
+#include "store/jet/jet_catalog_ids.h"
 #include "store/jet/jet_check_parts.h"
 
 namespace dalvon::jet {
 namespace check {
 namespace {
 
-constexpr uint32_t kCatalogPage = 2;
 constexpr RowPointer kGlobalMap = {1, 0};
-constexpr int16_t kTableObject = 1;
 
 void addMarked(Bytes bitmap, uint64_t firstPage, uint32_t pageCount, MapPages& map) {
     for (size_t i = 0; i < bitmap.size(); ++i) {
@@ -51,7 +50,7 @@ std::vector<std::pair<std::string, uint32_t>> catalogTables(const JetFile& file)
     const size_t type = catalogColumn(file, catalog, "Type");
     std::vector<std::pair<std::string, uint32_t>> tables = {{"MSysObjects", kCatalogPage}};
     for (const Row& row : readTableRows(file, catalog)) {
-        if (row[type].isNull() || row[type].toLong() != kTableObject || row[id].isNull() ||
+        if (row[type].isNull() || row[type].toLong() != kTableType || row[id].isNull() ||
             row[id].toLong() == kCatalogPage) {
             continue;
         }

@@ -2,9 +2,7 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -12,6 +10,7 @@
 #include "platform/fault.h"
 #include "platform/posix_files.h"
 #include "store/faults.h"
+#include "store/jet/jet_catalog_ids.h"
 #include "store/jet/jet_catalog_writer.h"
 #include "store/jet/jet_data_page.h"
 #include "store/jet/jet_definition.h"
@@ -30,15 +29,6 @@ constexpr size_t kMaskStart = 0x18;
 constexpr size_t kMaskLength = 128;
 constexpr size_t kPasswordStart = 0x42;
 constexpr size_t kPasswordLength = 40;
-constexpr int32_t kContainersParent = 0x0F000000;
-constexpr int32_t kTablesId = 0x0F000001;
-constexpr int32_t kDatabasesId = 0x0F000002;
-constexpr int32_t kRelationshipsId = 0x0F000003;
-constexpr int32_t kDatabaseObjectId = 0x10000000;
-constexpr int32_t kSystemObject = static_cast<int32_t>(0x80000000u);
-constexpr int16_t kTableType = 1;
-constexpr int16_t kDatabaseType = 2;
-constexpr int16_t kContainerType = 3;
 
 // The security ids the classic engine's default workgroup gives a new database: the engine
 // itself, the Admin user, the Admins and Users groups, and the creating user.
@@ -95,17 +85,6 @@ void put16(uint8_t* at, uint32_t value) {
 
 void put32(uint8_t* at, uint32_t value) {
     std::memcpy(at, &value, 4);
-}
-
-// Now as an OLE date in local time, as the classic engine stamps a new database.
-double oleNow() {
-    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-    localtime_r(&now, &local);
-    const auto days = std::chrono::sys_days{std::chrono::year{local.tm_year + 1900} /
-                                            (local.tm_mon + 1) / local.tm_mday} -
-                      std::chrono::sys_days{std::chrono::year{1899} / 12 / 30};
-    return days.count() + (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) / 86400.0;
 }
 
 // Page 0: signature, version 1 (Jet 4), code page 1252, no page encoding, an empty password
