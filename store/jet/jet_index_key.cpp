@@ -3,6 +3,7 @@
 #include <bit>
 #include <string>
 
+#include "store/jet/jet_sort_order.h"
 #include "store/jet/jet_table_def.h"
 
 namespace dalvon::jet {
@@ -46,24 +47,7 @@ void appendFloating(Key& key, uint64_t bits, size_t bytes) {
     }
 }
 
-uint8_t generalLegacyCode(char c) {
-    static constexpr uint8_t kDigits[] = {0x36, 0x38, 0x3A, 0x3C, 0x3E,
-                                          0x40, 0x42, 0x44, 0x46, 0x48};
-    static constexpr uint8_t kLetters[] = {0x4A, 0x4C, 0x4D, 0x4F, 0x51, 0x53, 0x55, 0x57, 0x59,
-                                           0x5B, 0x5C, 0x5E, 0x60, 0x62, 0x64, 0x66, 0x68, 0x69,
-                                           0x6B, 0x6D, 0x6F, 0x71, 0x73, 0x75, 0x76, 0x78};
-    if (c == ' ')
-        return 0x07;
-    if (c >= '0' && c <= '9')
-        return kDigits[c - '0'];
-    if (c >= 'A' && c <= 'Z')
-        return kLetters[c - 'A'];
-    if (c >= 'a' && c <= 'z')
-        return kLetters[c - 'a'];
-    return 0;
-}
-
-// Text keys: one code per character, 01, the (here always empty) extra codes, then 00.
+// Text keys: the codes of each character, 01, the (here always empty) extra codes, then 00.
 bool appendText(Key& key, std::string text) {
     if (text.size() > kMaxTextKey)
         text.resize(kMaxTextKey);
@@ -72,10 +56,10 @@ bool appendText(Key& key, std::string text) {
     if (text.empty())
         return false;
     for (char c : text) {
-        const uint8_t code = generalLegacyCode(c);
-        if (code == 0)
+        const std::vector<uint8_t> code = generalSortCode(c);
+        if (code.empty())
             return false;
-        key.push_back(code);
+        key.insert(key.end(), code.begin(), code.end());
     }
     key.push_back(0x01);
     key.push_back(0x00);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "store/faults.h"
+#include "store/jet/jet_sort_order.h"
 
 namespace dalvon::jet {
 namespace {
@@ -13,26 +14,6 @@ constexpr size_t kEntriesStart = 0x1E0;
 constexpr size_t kEntryRoom = kPageSize - kEntriesStart;
 constexpr uint8_t kLeafPage = 0x04;
 constexpr uint8_t kAscending = 0x7F;
-
-// General (legacy) sort codes of the characters our names use.
-std::vector<uint8_t> sortCode(char c) {
-    static const uint8_t kLetters[26] = {0x4A, 0x4C, 0x4D, 0x4F, 0x51, 0x53, 0x55, 0x57, 0x59,
-                                         0x5B, 0x5C, 0x5E, 0x60, 0x62, 0x64, 0x66, 0x68, 0x69,
-                                         0x6B, 0x6D, 0x6F, 0x71, 0x73, 0x75, 0x76, 0x78};
-    if (c >= 'a' && c <= 'z')
-        return {kLetters[c - 'a']};
-    if (c >= 'A' && c <= 'Z')
-        return {kLetters[c - 'A']};
-    if (c >= '0' && c <= '9')
-        return {static_cast<uint8_t>(0x36 + 2 * (c - '0'))};
-    if (c == ' ')
-        return {0x07};
-    if (c == '.')
-        return {0x1C};
-    if (c == '_')
-        return {0x2B, 0x03};
-    return {};
-}
 
 }  // namespace
 
@@ -91,7 +72,7 @@ std::vector<uint8_t> longKey(int32_t value) {
 
 bool textKeyKnows(std::string_view text) {
     for (char c : text) {
-        if (sortCode(c).empty())
+        if (generalSortCode(c).empty())
             return false;
     }
     return true;
@@ -107,7 +88,7 @@ std::vector<uint8_t> textKey(std::string_view text) {
         text.remove_suffix(1);
     std::vector<uint8_t> key{kAscending};
     for (char c : text) {
-        const auto code = sortCode(c);
+        const auto code = generalSortCode(c);
         key.insert(key.end(), code.begin(), code.end());
     }
     key.push_back(0x01);
