@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -74,10 +75,9 @@ public:
     // Commits what was written so far and starts the next transaction.
     void commit();
 
-    // User tables in the order of the schema, and the stored name of a table whose name
-    // matches without regard to (ASCII) case.
+    // User tables in the order of the schema, and whether there is one of exactly that name.
     std::vector<std::string> tableNames();
-    std::optional<std::string> findTable(const std::string& name);
+    bool hasTable(const std::string& name);
     // The columns of a table by its stored name. What is known of the schema is kept for the
     // transaction: while it holds its read lock, no other process can change the file.
     const std::vector<Column>& columns(const std::string& table);
@@ -127,8 +127,8 @@ private:
     std::string m_displayPath;
     int m_handles = 0;
     std::unordered_map<std::string, Statement> m_statements;
-    std::optional<Transaction> m_transaction;                    // open while the connection is
-    std::optional<std::map<std::string, std::string>> m_tables;  // by upper-cased name
+    std::optional<Transaction> m_transaction;  // open while the connection is
+    std::optional<std::set<std::string>> m_tables;
     std::map<std::string, std::vector<Column>> m_columns;
     std::unordered_map<std::string, std::string> m_writeSql;
     // Rows added to tables created in this transaction, not yet written, by table.

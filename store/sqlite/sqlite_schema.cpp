@@ -13,15 +13,6 @@ std::string asText(const StoredValue& value) {
     return text ? *text : std::string();
 }
 
-// Table names are unique without regard to ASCII case, as SQLite compares them.
-std::string asciiUpper(std::string name) {
-    for (char& c : name) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 32);
-    }
-    return name;
-}
-
 }  // namespace
 
 std::vector<std::string> Connection::tableNames() {
@@ -33,17 +24,12 @@ std::vector<std::string> Connection::tableNames() {
     return names;
 }
 
-std::optional<std::string> Connection::findTable(const std::string& name) {
+bool Connection::hasTable(const std::string& name) {
     if (!m_tables) {
-        std::map<std::string, std::string> tables;
-        for (const std::string& stored : tableNames())
-            tables.emplace(asciiUpper(stored), stored);
-        m_tables = std::move(tables);
+        std::vector<std::string> names = tableNames();
+        m_tables.emplace(names.begin(), names.end());
     }
-    auto found = m_tables->find(asciiUpper(name));
-    if (found == m_tables->end())
-        return std::nullopt;
-    return found->second;
+    return m_tables->count(name) > 0;
 }
 
 const std::vector<Column>& Connection::columns(const std::string& table) {
@@ -59,10 +45,8 @@ const std::vector<Column>& Connection::columns(const std::string& table) {
 
 void Connection::forgetTable(const std::string& table) {
     writeHeldRows();
-    std::string upper = asciiUpper(table);
-    auto sameTable = [&](const auto& entry) { return asciiUpper(entry.first) == upper; };
-    std::erase_if(m_columns, sameTable);
-    std::erase_if(m_held, sameTable);
+    m_columns.erase(table);
+    m_held.erase(table);
     m_tables.reset();
     ++m_writes;
     ++m_schemaCount;

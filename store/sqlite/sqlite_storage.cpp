@@ -97,8 +97,8 @@ public:
     }
 
     void createTable(const std::string& name, const std::vector<FieldDef>& fields) override {
-        if (auto existing = m_connection->findTable(name))
-            throw faults::tableExists(*existing);
+        if (m_connection->hasTable(name))
+            throw faults::tableExists(name);
         std::string columns;
         for (size_t i = 0; i < fields.size(); ++i) {
             columns += (i == 0 ? "" : ", ") + quoteIdentifier(fields[i].name) + " " +
@@ -127,8 +127,7 @@ public:
 
 private:
     const std::vector<Column>& stored(const std::string& table) {
-        auto name = m_connection->findTable(table);
-        if (!name || *name != table)
+        if (!m_connection->hasTable(table))
             throw faults::inputTableNotFound(table, faults::Wording::Store);
         return m_connection->columns(table);
     }
