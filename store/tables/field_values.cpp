@@ -357,14 +357,4 @@ Variant fromStored(const StoredValue& stored, const Column& column) {
     return asStored(stored);
 }
 
-Variant fromStored(StoredValue&& stored, const Column& column) {
-    auto* text = std::get_if<std::string>(&stored);
-    if (text != nullptr && !column.untyped &&
-        (column.type == FieldType::Text || column.type == FieldType::Memo ||
-         column.type == FieldType::Guid)) {
-        return Variant::string(std::move(*text));
-    }
-    return fromStored(static_cast<const StoredValue&>(stored), column);
-}
-
 }  // namespace dalvon::tables

@@ -11,7 +11,9 @@
 
 namespace dalvon::tables {
 
-// A value as SQLite stores it: NULL, INTEGER, REAL, TEXT or BLOB.
+// A value in its plain form, for comparing and keying values of any field: nothing, a whole
+// number (also Boolean, Currency in ten-thousandths), a real (also Single, Date as OLE days), a
+// text or bytes. It is also how the SQLite engine stores values.
 using StoredValue =
     std::variant<std::monostate, int64_t, double, std::string, std::vector<uint8_t>>;
 
@@ -32,8 +34,6 @@ StoredValue storedOf(const Variant& value);
 // The field value of a stored value. Never throws: a value that does not fit its column's type
 // (written by another tool) comes back as stored.
 Variant fromStored(const StoredValue& stored, const Column& column);
-// The same, taking a text over instead of copying it.
-Variant fromStored(StoredValue&& stored, const Column& column);
 
 // The value to compare `column` with for a WHERE literal. Throws Fault 3464 (naming the field
 // and `query`) when a text meets a field that holds no text or a number meets a text field.
