@@ -8,8 +8,6 @@
 namespace dalvon::jet_test {
 namespace {
 
-namespace fs = std::filesystem;
-
 std::vector<FieldDef> withDecimalAsDouble(std::vector<FieldDef> fields) {
     for (auto& field : fields) {
         if (field.type == 20)
@@ -19,7 +17,6 @@ std::vector<FieldDef> withDecimalAsDouble(std::vector<FieldDef> fields) {
 }
 
 TEST(JetConvert, EverySampleBecomesAnEqualSqliteFile) {
-    DALVON_REQUIRE_SAMPLES();
     TempDir temp;
     auto files = makePosixFileSystem({{'D', temp.path().string()}});
     auto engine = makeDatabaseEngine(*files);
@@ -51,7 +48,6 @@ TEST(JetConvert, EverySampleBecomesAnEqualSqliteFile) {
 }
 
 TEST(JetConvert, AnExistingTargetIsNeverOverwritten) {
-    DALVON_REQUIRE_SAMPLES();
     TempDir temp;
     const fs::path out = temp.path() / "taken.db";
     std::filesystem::copy_file(sample("delTestV2000.mdb"), out);

@@ -3,39 +3,21 @@
 // sample folder is present, on Access's samples) in a temp folder.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include "platform/fault.h"
 #include "store/jet/jet_catalog.h"
-#include "store/jet/jet_create.h"
 #include "store/jet/jet_row.h"
 #include "store/jet/jet_writer.h"
-#include "store/store_backend.h"
-#include "tests/jet/jet_image.h"
 #include "tests/jet/jet_samples.h"
 
 namespace dalvon::jet_test {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::vector<uint8_t> load(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void save(const fs::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
 // Reads every table of the file completely; the fault it gave, or number 0 when it read.
 Fault readEverything(const fs::path& path) {
     try {
-        auto db = makeJetBackend()->open(path.string(), path.string());
+        auto db = openJet(path);
         for (const auto& table : db->tableNames()) {
             db->tableFields(table);
             readAll(*db, table);
@@ -52,8 +34,7 @@ Fault readEverything(const fs::path& path) {
 const std::vector<uint8_t>& madeDatabase() {
     static const std::vector<uint8_t> bytes = [] {
         TempDir dir;
-        const fs::path file = dir.path() / "made.mdb";
-        jet::createDatabase(file.string(), file.string());
+        const fs::path file = newDatabase(dir);
         jet::JetWriter writer(file.string(), file.string());
         std::vector<FieldDef> wide;
         for (int i = 0; i < 40; ++i)
@@ -70,7 +51,7 @@ const std::vector<uint8_t>& madeDatabase() {
         for (size_t i = 1; i < ids.size(); i += 5)
             writer.updateRow("Notes", ids[i], {{1, Variant::string(std::string(100, 'w'))}});
         writer.commit();
-        return load(file);
+        return fileBytes(file);
     }();
     return bytes;
 }
@@ -81,7 +62,7 @@ class DamagedCopy {
 public:
     DamagedCopy(const std::string& name, std::vector<uint8_t> bytes)
         : m_path(m_temp.path() / name), m_bytes(std::move(bytes)), m_file(m_bytes, name) {}
-    explicit DamagedCopy(const std::string& name) : DamagedCopy(name, load(sample(name))) {}
+    explicit DamagedCopy(const std::string& name) : DamagedCopy(name, fileBytes(sample(name))) {}
     static DamagedCopy made() { return DamagedCopy("made.mdb", madeDatabase()); }
 
     const jet::JetFile& original() const { return m_file; }
@@ -98,7 +79,7 @@ public:
         throw std::runtime_error("no table " + name);
     }
     Fault read() {
-        save(m_path, m_bytes);
+        saveBytes(m_path, m_bytes);
         return readEverything(m_path);
     }
 
@@ -119,19 +100,13 @@ void putLe32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
         bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-void expectDamaged(const Fault& fault, const std::string& detail) {
-    EXPECT_EQ(fault.number(), 3343) << fault.description();
-    EXPECT_NE(fault.description().find("Unrecognized database format '"), std::string::npos);
-    EXPECT_NE(fault.description().find(detail), std::string::npos) << fault.description();
-}
-
 // The made database, and with the sample folder a Jet 3 and a Jet 4 file of Access's.
 std::vector<std::pair<std::string, std::vector<uint8_t>>> truncationPatients() {
     std::vector<std::pair<std::string, std::vector<uint8_t>>> patients = {
         {"made.mdb", madeDatabase()}};
 #ifdef DALVON_HAVE_JET_SAMPLES
     for (const char* name : {"test2V1997.mdb", "overflowTestV2003.mdb"})
-        patients.emplace_back(name, load(sample(name)));
+        patients.emplace_back(name, fileBytes(sample(name)));
 #endif
     return patients;
 }
@@ -154,93 +129,105 @@ TEST(JetDamage, TruncatedFilesGiveFault3343OrReadWhatIsThere) {
     }
 }
 
-TEST(JetDamage, LoopingDefinitionPagesAreDetected) {
-    DamagedCopy copy = DamagedCopy::made();
-    const auto wide = copy.table("Wide");
-    const uint32_t next = jet::readU32(copy.original(), copy.original().page(wide.page), 4);
-    ASSERT_NE(next, 0u);
-    putLe32(copy.bytes(), size_t{next} * 4096 + 4, wide.page);
-    expectDamaged(copy.read(), "loops over its pages");
-}
-
-TEST(JetDamage, LoopingLongValueChainsAreDetected) {
-    DamagedCopy copy = DamagedCopy::made();
+// Every slot of a data page of `table` (or of any owner when `table` is 0) that `wanted` accepts,
+// given the page, the slot and its flags; returns how many were found.
+int forEachRow(
+    DamagedCopy& copy, uint32_t table,
+    const std::function<bool(jet::Bytes page, jet::RowPointer row, uint16_t flags)>& wanted) {
     const auto& file = copy.original();
-    // Every chained long-value piece is made to point at itself.
-    int changed = 0;
+    int found = 0;
     for (uint32_t p = 3; p < file.pageCount(); ++p) {
         const auto page = file.page(p);
-        if (page[0] != 0x01 || std::string(page.begin() + 4, page.begin() + 8) != "LVAL")
+        if (page[0] != 0x01 || (table != 0 && jet::readU32(file, page, 4) != table))
             continue;
-        for (uint16_t slot = 0; slot < file.rowCount(page); ++slot) {
-            const auto row = file.row({p, static_cast<uint8_t>(slot)});
-            const auto next = jet::readRowPointer(file, row, 0);
-            if (next.page == 0 || next.page >= file.pageCount())
-                continue;
-            putLe32(copy.bytes(), copy.offsetOf(row), static_cast<uint32_t>(p) << 8 | slot);
-            ++changed;
-        }
+        for (uint16_t slot = 0; slot < file.rowCount(page); ++slot)
+            found +=
+                wanted(page, {p, static_cast<uint8_t>(slot)}, file.rowSlot(page, slot)) ? 1 : 0;
     }
-    ASSERT_GT(changed, 0);
-    expectDamaged(copy.read(), "chain loops");
+    return found;
 }
 
-TEST(JetDamage, PointersOutOfRangeAreDetected) {
-    {
+TEST(JetDamage, TargetedDamageIsDetected) {
+    struct Case {
+        const char* detail;
+        std::function<void(DamagedCopy&)> damage;
+    };
+    const std::vector<Case> cases = {
+        {"loops over its pages",
+         [](DamagedCopy& copy) {
+             const auto wide = copy.table("Wide");
+             const uint32_t next =
+                 jet::readU32(copy.original(), copy.original().page(wide.page), 4);
+             ASSERT_NE(next, 0u);
+             putLe32(copy.bytes(), size_t{next} * 4096 + 4, wide.page);
+         }},
+        {"chain loops",  // every chained long-value piece points at itself
+         [](DamagedCopy& copy) {
+             const auto& file = copy.original();
+             const int changed =
+                 forEachRow(copy, 0, [&](jet::Bytes page, jet::RowPointer at, uint16_t) {
+                     const auto next = jet::readRowPointer(file, file.row(at), 0);
+                     if (std::string(page.begin() + 4, page.begin() + 8) != "LVAL" ||
+                         next.page == 0 || next.page >= file.pageCount())
+                         return false;
+                     putLe32(copy.bytes(), copy.offsetOf(file.row(at)), at.page << 8 | at.row);
+                     return true;
+                 });
+             ASSERT_GT(changed, 0);
+         }},
+        {"beyond the end of the file",
+         [](DamagedCopy& copy) {
+             const auto map = copy.original().row(copy.table("Notes").ownedPages);
+             putLe32(copy.bytes(), copy.offsetOf(map) + 1, 0x00FFFF00);
+         }},
+        {"beyond the end of the file",  // overflow rows pointing past the end
+         [](DamagedCopy& copy) {
+             const int changed =
+                 forEachRow(copy, 0, [&](jet::Bytes, jet::RowPointer at, uint16_t flags) {
+                     if ((flags & 0xC000) != 0x4000)
+                         return false;
+                     putLe32(copy.bytes(), copy.offsetOf(copy.original().row(at)), 0xFFFFFF00);
+                     return true;
+                 });
+             ASSERT_GT(changed, 0) << "the made database has overflow rows";
+         }},
+        {"lies outside its page",
+         [](DamagedCopy& copy) {
+             forEachRow(copy, copy.table("Notes").page,
+                        [&](jet::Bytes page, jet::RowPointer at, uint16_t) {
+                            if (at.row != 0)
+                                return false;
+                            putLe16(copy.bytes(), copy.offsetOf(page) + 14, 0x1FFF);
+                            return true;
+                        });
+         }},
+        {"outside its row",  // a row's variable-offset table: its end offset points past the row
+         [](DamagedCopy& copy) {
+             const auto& file = copy.original();
+             bool done = false;
+             forEachRow(copy, copy.table("Notes").page,
+                        [&](jet::Bytes, jet::RowPointer at, uint16_t) {
+                            if (std::exchange(done, true))
+                                return false;
+                            const auto row = file.row(at);
+                            const size_t eodAt =
+                                row.size() - 1 - 4 - 2 * jet::readU16(file, row, row.size() - 3);
+                            putLe16(copy.bytes(), copy.offsetOf(row) + eodAt, 0xFFF0);
+                            return true;
+                        });
+         }},
+        {"encoded", [](DamagedCopy& copy) { copy.bytes()[0x3E] ^= 0x5A; }},
+        {"no Jet 3 or Jet 4 signature", [](DamagedCopy& copy) { copy.bytes()[0x14] = 7; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.detail);
         DamagedCopy copy = DamagedCopy::made();
-        const auto map = copy.original().row(copy.table("Notes").ownedPages);
-        putLe32(copy.bytes(), copy.offsetOf(map) + 1, 0x00FFFF00);
-        expectDamaged(copy.read(), "beyond the end of the file");
+        c.damage(copy);
+        const Fault fault = copy.read();
+        EXPECT_EQ(fault.number(), 3343) << fault.description();
+        EXPECT_NE(fault.description().find("Unrecognized database format '"), std::string::npos);
+        EXPECT_NE(fault.description().find(c.detail), std::string::npos) << fault.description();
     }
-    {
-        DamagedCopy copy = DamagedCopy::made();
-        const auto& file = copy.original();
-        int changed = 0;
-        for (uint32_t p = 3; p < file.pageCount(); ++p) {
-            const auto page = file.page(p);
-            if (page[0] != 0x01)
-                continue;
-            for (uint16_t slot = 0; slot < file.rowCount(page); ++slot) {
-                if ((file.rowSlot(page, slot) & 0xC000) != 0x4000)
-                    continue;
-                const auto row = file.row({p, static_cast<uint8_t>(slot)});
-                putLe32(copy.bytes(), copy.offsetOf(row), 0xFFFFFF00);
-                ++changed;
-            }
-        }
-        ASSERT_GT(changed, 0) << "the made database has overflow rows";
-        expectDamaged(copy.read(), "beyond the end of the file");
-    }
-}
-
-TEST(JetDamage, OffsetsAndLengthsPastTheirPageAreDetected) {
-    DamagedCopy copy = DamagedCopy::made();
-    const auto table = copy.table("Notes");
-    const auto& file = copy.original();
-    for (uint32_t p = 3; p < file.pageCount(); ++p) {
-        const auto page = file.page(p);
-        if (page[0] == 0x01 && jet::readU32(file, page, 4) == table.page) {
-            putLe16(copy.bytes(), size_t{p} * 4096 + 14, 0x1FFF);
-            expectDamaged(copy.read(), "lies outside its page");
-            putLe16(copy.bytes(), size_t{p} * 4096 + 14, jet::readU16(file, page, 14));
-            // The last row's variable-offset table: its end offset points past the row.
-            const auto row = file.row({p, 0});
-            const size_t eodAt = row.size() - 1 - 4 - 2 * jet::readU16(file, row, row.size() - 3);
-            putLe16(copy.bytes(), copy.offsetOf(row) + eodAt, 0xFFF0);
-            expectDamaged(copy.read(), "outside its row");
-            return;
-        }
-    }
-    FAIL() << "no data page found";
-}
-
-TEST(JetDamage, EncodedPagesAndForeignFilesAreRefused) {
-    DamagedCopy copy = DamagedCopy::made();
-    copy.bytes()[0x3E] ^= 0x5A;
-    expectDamaged(copy.read(), "encoded");
-    copy.bytes()[0x3E] ^= 0x5A;
-    copy.bytes()[0x14] = 7;
-    expectDamaged(copy.read(), "no Jet 3 or Jet 4 signature");
 }
 
 // Random bytes over every page but the header: reading must end in a result or Fault 3343.
@@ -249,7 +236,7 @@ TEST(JetDamage, RandomlyDamagedPagesNeverCrash) {
     std::vector<std::pair<std::string, std::vector<uint8_t>>> patients = {
         {"made.mdb", madeDatabase()}};
     for (const auto& path : sampleFiles())
-        patients.emplace_back(path.filename().string(), load(path));
+        patients.emplace_back(path.filename().string(), fileBytes(path));
     for (const auto& [name, whole] : patients) {
         SCOPED_TRACE(name);
         const size_t page = whole[0x14] == 1 ? 4096 : 2048;

@@ -1,45 +1,18 @@
 // Compares our reader with the npm package mdb-reader through tests/jet/mdb_reader_dump.mjs.
-// Both sides print the same JSON lines; the normalisations are described in the script.
-#include "tests/jet/jet_mdb_reader.h"
-
+// Both sides print the same JSON lines (ours through dalvon-db's JSON writer); the
+// normalisations are described in the script.
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <sstream>
-#include <vector>
 
 #include "tests/jet/jet_samples.h"
+#include "tools/dalvon-db/json_writer.h"
 
 namespace dalvon::jet_test {
 namespace {
 
-std::string json(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\b') {
-            out += "\\b";
-        } else if (c == '\f') {
-            out += "\\f";
-        } else if (c < 0x20) {
-            char code[8];
-            std::snprintf(code, sizeof code, "\\u%04x", c);
-            out += code;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
+using db_tool::jsonString;
 
 // As JavaScript prints a number: whole numbers without exponent, others in their shortest form.
 std::string shortest(double value) {
@@ -50,43 +23,30 @@ std::string shortest(double value) {
     return std::string(text, end);
 }
 
-std::string hex(const std::vector<uint8_t>& bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    for (uint8_t b : bytes) {
-        out += kDigits[b >> 4];
-        out += kDigits[b & 15];
-    }
-    return out;
-}
-
 std::string valueText(const Variant& value) {
     switch (value.kind()) {
         case VariantKind::Empty:
         case VariantKind::Null:
-            return "null";
         case VariantKind::Boolean:
-            return value.asBoolean() ? "true" : "false";
+        case VariantKind::String:
+        case VariantKind::Binary:
+            return db_tool::jsonValue(value);
         case VariantKind::Currency:
-            return json(std::to_string(value.asCurrency().scaled));
+            return jsonString(std::to_string(value.asCurrency().scaled));
         case VariantKind::Date:
             return std::to_string(std::llround(value.asDate().oleDays * 86400));
-        case VariantKind::String:
-            return json(value.asString());
-        case VariantKind::Binary:
-            return json(hex(value.asBinary()));
         default:
-            return json(shortest(value.toDouble()));
+            return jsonString(shortest(value.toDouble()));
     }
 }
 
-std::string ourDump(const std::filesystem::path& file) {
+std::string ourDump(const fs::path& file) {
     auto db = openJet(file);
     std::ostringstream out;
     for (const std::string& table : db->tableNames()) {
-        out << "[\"table\"," << json(table) << "]\n";
+        out << "[\"table\"," << jsonString(table) << "]\n";
         for (const FieldDef& field : db->tableFields(table)) {
-            out << "[\"field\"," << json(field.name) << "," << field.type << ","
+            out << "[\"field\"," << jsonString(field.name) << "," << field.type << ","
                 << (field.type == static_cast<int>(FieldType::Text) ? field.size : 0) << "]\n";
         }
         for (const auto& row : readAll(*db, table)) {
@@ -130,10 +90,10 @@ std::string excerpt(const std::string& line, const std::string& other) {
 
 bool haveMdbReader() {
     return std::system("command -v node >/dev/null 2>&1") == 0 &&
-           std::filesystem::exists(std::filesystem::path(DALVON_NODE_MODULES) / "mdb-reader");
+           fs::exists(fs::path(DALVON_NODE_MODULES) / "mdb-reader");
 }
 
-std::string mdbReaderDisagreement(const std::filesystem::path& file) {
+std::string mdbReaderDisagreement(const fs::path& file) {
     const auto theirs = lines(runCommand("node " + shellQuote(DALVON_MDB_READER_DUMP) + " " +
                                          shellQuote(DALVON_NODE_MODULES) + " " +
                                          shellQuote(file.string()) + " 2>&1"));

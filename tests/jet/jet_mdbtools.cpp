@@ -4,15 +4,14 @@
 // second), and floating-point numbers with fewer digits than a double has (so Single and Double
 // values, and Decimal values, which we return as Double, are compared with a relative
 // tolerance). mdb-schema prints type words; they are mapped to the classic field types.
-#include "tests/jet/jet_mdbtools.h"
-
 #include <cmath>
-#include <map>
+#include <cstdio>
 #include <sstream>
 #include <utility>
-#include <vector>
 
+#include "platform/calendar.h"
 #include "tests/jet/jet_samples.h"
+#include "tools/dalvon-db/csv_writer.h"
 
 namespace dalvon::jet_test {
 namespace {
@@ -81,35 +80,26 @@ std::vector<std::string> splitLines(const std::string& text) {
 }
 
 std::string toHex(const std::vector<uint8_t>& bytes) {
-    static const char* const kDigits = "0123456789ABCDEF";
-    std::string hex;
-    for (uint8_t b : bytes) {
-        hex += kDigits[b >> 4];
-        hex += kDigits[b & 15];
-    }
-    return hex;
+    return db_tool::csvField(Variant::binary(bytes));
+}
+
+// An OLE date as "yyyy-mm-dd hh:mm:ss", rounded to the second.
+std::string formatOleDate(double oleDays) {
+    const CivilTime time = civilFromOleDate(oleDays);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04lld-%02u-%02u %02d:%02d:%02d",
+                  static_cast<long long>(time.year), time.month, time.day, time.hour, time.minute,
+                  time.second);
+    return text;
 }
 
 int64_t scaledCurrency(const std::string& text) {
-    const bool negative = !text.empty() && text[0] == '-';
-    int64_t whole = 0;
-    int64_t fraction = 0;
-    int digits = 0;
-    bool afterPoint = false;
-    for (char c : text) {
-        if (c == '.')
-            afterPoint = true;
-        if (c < '0' || c > '9')
-            continue;
-        if (!afterPoint)
-            whole = whole * 10 + (c - '0');
-        if (afterPoint && digits < 4)
-            fraction = fraction * 10 + (c - '0'), ++digits;
-    }
-    for (; digits < 4; ++digits)
-        fraction *= 10;
-    const int64_t value = whole * 10000 + fraction;
-    return negative ? -value : value;
+    const size_t point = text.find('.');
+    std::string fraction = point == std::string::npos ? "" : text.substr(point + 1, 4);
+    fraction.resize(4, '0');
+    const int64_t whole = std::llabs(std::atoll(text.substr(0, point).c_str()));
+    const int64_t value = whole * 10000 + std::atoll(fraction.c_str());
+    return text.starts_with('-') ? -value : value;
 }
 
 bool closeEnough(double ours, const std::string& theirs) {
@@ -239,7 +229,13 @@ std::string rowText(const std::vector<Variant>& row) {
 
 }  // namespace
 
-std::string mdbToolsDisagreement(const std::filesystem::path& path) {
+bool haveMdbTools() {
+    return std::system(
+               "command -v mdb-export >/dev/null 2>&1 && command -v mdb-schema "
+               ">/dev/null 2>&1 && command -v mdb-tables >/dev/null 2>&1") == 0;
+}
+
+std::string mdbToolsDisagreement(const fs::path& path) {
     const std::string file = path.string();
     auto db = openJet(file);
     const auto tables = splitLines(runCommand("mdb-tables -1 " + shellQuote(file)));

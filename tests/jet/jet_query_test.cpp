@@ -25,7 +25,6 @@ std::vector<std::string> queryRows(Database& db, const std::string& sql) {
 }
 
 TEST(JetQuery, FiltersOrdersAndSelectsFields) {
-    DALVON_REQUIRE_SAMPLES();
     auto db = openJet(sample("indexTestV2000.mdb"));
     struct Case {
         std::string sql;
@@ -48,7 +47,6 @@ TEST(JetQuery, FiltersOrdersAndSelectsFields) {
 }
 
 TEST(JetQuery, FaultsNameTheProblem) {
-    DALVON_REQUIRE_SAMPLES();
     auto db = openJet(sample("indexTestV2000.mdb"));
     const std::vector<std::pair<std::string, int>> cases = {
         {"SELECT * FROM Nowhere", 3078},
@@ -69,7 +67,6 @@ TEST(JetQuery, FaultsNameTheProblem) {
 }
 
 TEST(JetQuery, ManyRowsSortedAndCounted) {
-    DALVON_REQUIRE_SAMPLES();
     auto db = openJet(sample("compIndexTestV2000.mdb"));
     auto rs = db->openQuery("SELECT CD_AGENTE FROM Table1 ORDER BY CD_AGENTE DESC");
     EXPECT_EQ(rs->recordCount(), 512);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,26 +11,30 @@
 
 namespace dalvon::jet_test {
 
-// The sample folder (../shared/testdata/jet beside the clone) and its .mdb files, sorted.
-std::filesystem::path samplesDir();
-bool haveSamples();
-std::vector<std::filesystem::path> sampleFiles();
-std::filesystem::path sample(const std::string& name);
+namespace fs = std::filesystem;
 
-// True when Debian's mdbtools are on the PATH.
-bool haveMdbTools();
+// The sample folder (../shared/testdata/jet beside the clone) and its .mdb files, sorted.
+bool haveSamples();
+std::vector<fs::path> sampleFiles();
+fs::path sample(const std::string& name);
+
 // Runs a shell command and returns its standard output.
 std::string runCommand(const std::string& command);
 std::string shellQuote(const std::string& text);
 
-// Opens a file with the Jet engine; the host path is also the display path.
-std::unique_ptr<Database> openJet(const std::filesystem::path& file);
+std::vector<uint8_t> fileBytes(const fs::path& path);
+void saveBytes(const fs::path& path, const std::vector<uint8_t>& bytes);
 
+// Opens a file with the Jet engine; the host path is also the display path.
+std::unique_ptr<Database> openJet(const fs::path& file);
 // All values of a table, row by row, through a record set.
 std::vector<std::vector<Variant>> readAll(Database& db, const std::string& table);
+std::vector<std::vector<Variant>> readAll(const fs::path& file, const std::string& table);
 
-// An OLE date as "yyyy-mm-dd hh:mm:ss", rounded to the second.
-std::string formatOleDate(double oleDays);
+// The number of the Fault `work` throws, 0 when it throws none.
+int faultNumber(const std::function<void()>& work);
+std::string repeated(const std::string& text, size_t times);
+std::vector<uint8_t> pattern(size_t length, uint8_t seed);
 
 // A temporary folder removed with the object.
 class TempDir {
@@ -37,17 +43,35 @@ public:
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return m_path; }
+    const fs::path& path() const { return m_path; }
 
 private:
-    std::filesystem::path m_path;
+    fs::path m_path;
 };
 
-}  // namespace dalvon::jet_test
+// A new, empty database made by this program, and a writable copy of a sample, in `dir`.
+fs::path newDatabase(const TempDir& dir, const std::string& name = "new.mdb");
+fs::path copySample(const TempDir& dir, const std::string& name);
 
-#define DALVON_REQUIRE_SAMPLES()                                                      \
-    do {                                                                              \
-        if (!::dalvon::jet_test::haveSamples()) {                                     \
-            GTEST_SKIP() << "no Jet samples at " << ::dalvon::jet_test::samplesDir(); \
-        }                                                                             \
-    } while (false)
+// Why Debian's mdbtools (jet_mdbtools.cpp) or the npm package mdb-reader (jet_mdb_reader.cpp)
+// read `file` differently from our reader: the table list, the fields (names, types, Text
+// sizes) and every value of every row; empty when they agree.
+bool haveMdbTools();
+std::string mdbToolsDisagreement(const fs::path& file);
+bool haveMdbReader();
+std::string mdbReaderDisagreement(const fs::path& file);
+
+// A written file checks clean, and our reader, Debian's mdbtools and the npm package mdb-reader
+// (each where installed) read it the same.
+void expectSound(const fs::path& file);
+
+// A table of every field kind, and its row number `n` (row 7 all Null): Memo and OLE values
+// inline, on one page or chained as n % 3 says, text compressed where it may be.
+extern const std::vector<FieldDef> kAllKinds;
+std::vector<Variant> rowOfAllKinds(int32_t n);
+// Fills `table` (of kAllKinds) with `count` such rows through `append`; the rows as they read
+// back (a Yes/No field is never Null).
+std::vector<std::vector<Variant>> fillAllKinds(
+    size_t count, const std::function<void(const std::vector<Variant>&)>& append);
+
+}  // namespace dalvon::jet_test

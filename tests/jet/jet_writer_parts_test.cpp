@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "store/jet/jet_data_page.h"
+#include "store/jet/jet_index_key.h"
 #include "store/jet/jet_index_leaf.h"
 #include "store/jet/jet_map_writer.h"
 #include "store/jet/jet_page_space.h"
@@ -45,12 +46,41 @@ TEST(JetWriterParts, TextIsCompressedOnlyWhereItMayBe) {
     EXPECT_EQ(jet::encodeJet4Text(longText, true).size(), 2050u) << "over 1024 characters";
 }
 
-TEST(JetWriterParts, CatalogKeysMatchTheEntriesAccessWrote) {
-    // Entries read from the catalog indexes of the empty template and an index sample.
-    EXPECT_EQ(jet::longKey(2), hex("7f80000002"));
-    EXPECT_EQ(jet::longKey(0x0F000001), hex("7f8f000001"));
-    EXPECT_EQ(jet::longKey(INT32_MIN), hex("7f00000000"));
-    EXPECT_EQ(jet::textKey("DataAccessPages"), hex("7f4f4a6d4a4a4d4d516b6b664a55516b0100"));
+// Keys as the catalog indexes of the empty template and the index pages of the samples hold
+// them; text that the General sort order does not cover gives no key.
+TEST(JetWriterParts, KeysEncodeAsRealIndexesStoreThem) {
+    using jet::KeyColumn;
+    const uint32_t general = 0x0409;
+    struct Case {
+        KeyColumn column;
+        Variant value;
+        std::string key;  // empty: not covered
+    };
+    const std::vector<Case> cases = {
+        {{0x04, true, 0}, Variant::longValue(2), "7f80000002"},
+        {{0x04, true, 0}, Variant::longValue(0x0F000001), "7f8f000001"},
+        {{0x04, true, 0}, Variant::longValue(INT32_MIN), "7f00000000"},
+        {{0x04, false, 0}, Variant::longValue(19), "807fffffec"},
+        {{0x04, false, 0}, Variant::null(), "ff"},
+        {{0x0A, true, general},
+         Variant::string("DataAccessPages"),
+         "7f4f4a6d4a4a4d4d516b6b664a55516b0100"},
+        {{0x07, true, 0}, Variant::doubleValue(-1.0), "7f400fffffffffffff"},
+        {{0x0A, true, general}, Variant::string("~TMP"), ""},
+        {{0x0A, true, 0x04E40409}, Variant::string("Tables"), ""},
+        {{0x0A, false, general}, Variant::string("Tables"), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value.toTextOrEmpty());
+        EXPECT_EQ(jet::encodeIndexKey({c.column}, {c.value}).value_or(std::vector<uint8_t>{}),
+                  hex(c.key));
+        if (c.column.type == 0x04 && c.column.ascending && !c.value.isNull()) {
+            EXPECT_EQ(jet::longKey(c.value.toLong()), hex(c.key));
+        }
+        if (c.column.sortOrder == general && c.column.ascending && !c.key.empty()) {
+            EXPECT_EQ(jet::textKey(c.value.asString()), hex(c.key));
+        }
+    }
     EXPECT_EQ(jet::textKey("TableUnique1_temp"), hex("7f6d4a4c5e516f6259686f51382b036d5160660100"));
     EXPECT_EQ(jet::textKey("ab  "), jet::textKey("AB"));
     EXPECT_FALSE(jet::textKeyKnows("a-b"));

@@ -28,16 +28,21 @@ function value(column, v) {
     return String(v);
 }
 
+// JSON with backspace and form feed escaped as \u0008 and \u000c, as dalvon-db writes them; an
+// escaped backslash is matched first so that what follows it stays as it is.
+const json = (x) => JSON.stringify(x).replace(/\\\\|\\b|\\f/g,
+    (m) => (m === "\\b" ? "\\u0008" : m === "\\f" ? "\\u000c" : m));
+
 const reader = new MDBReader(readFileSync(file));
 for (const name of reader.getTableNames()) {
     const table = reader.getTable(name);
     const columns = table.getColumns();
-    console.log(JSON.stringify(["table", name]));
+    console.log(json(["table", name]));
     for (const c of columns) {
         const size = c.type === "text" ? c.size / 2 : 0;
-        console.log(JSON.stringify(["field", c.name, types[c.type] ?? -1, size]));
+        console.log(json(["field", c.name, types[c.type] ?? -1, size]));
     }
     for (const row of table.getData()) {
-        console.log(JSON.stringify(["row", ...columns.map((c) => value(c, row[c.name]))]));
+        console.log(json(["row", ...columns.map((c) => value(c, row[c.name]))]));
     }
 }
