@@ -102,56 +102,40 @@ int64_t scaledCurrency(const std::string& text) {
     return text.starts_with('-') ? -value : value;
 }
 
-bool closeEnough(double ours, const std::string& theirs) {
-    const double other = std::strtod(theirs.c_str(), nullptr);
-    return std::fabs(ours - other) <= 1e-6 * std::max(1.0, std::fabs(ours));
-}
-
-// Why `ours` and mdb-export's cell differ, or empty when they agree.
-std::string difference(const Variant& ours, const Cell& theirs) {
-    bool same = false;
+// Whether `ours` reads as mdb-export's cell.
+bool sameCell(const Variant& ours, const Cell& theirs) {
+    const bool null = !theirs.quoted && theirs.text == kNullMark;
     switch (ours.kind()) {
         case VariantKind::Null:
-            same = !theirs.quoted && theirs.text == kNullMark;
-            break;
+            return null;
         case VariantKind::Boolean:
-            same = theirs.text == (ours.asBoolean() ? "1" : "0");
-            break;
+            return theirs.text == (ours.asBoolean() ? "1" : "0");
         case VariantKind::Currency:
-            same = scaledCurrency(theirs.text) == ours.asCurrency().scaled;
-            break;
+            return scaledCurrency(theirs.text) == ours.asCurrency().scaled;
         case VariantKind::Single:
-        case VariantKind::Double:
-            same = closeEnough(ours.toDouble(), theirs.text);
-            break;
+        case VariantKind::Double: {
+            const double other = std::strtod(theirs.text.c_str(), nullptr);
+            return std::fabs(ours.toDouble() - other) <=
+                   1e-6 * std::max(1.0, std::fabs(ours.toDouble()));
+        }
         case VariantKind::Date:
-            same = formatOleDate(ours.asDate().oleDays) == theirs.text;
-            break;
+            return formatOleDate(ours.asDate().oleDays) == theirs.text;
         case VariantKind::String: {
-            // mdb-export -b hex shows a GUID's text as hex too, and without its last dash.
+            // mdb-export shows a zero-length text as it shows Null, and with -b hex a GUID's text
+            // as hex too, without its last dash.
             const std::string& text = ours.asString();
             std::vector<uint8_t> bytes(text.begin(), text.end());
             if (text.starts_with('{') && text.size() == 38)
                 bytes.erase(bytes.begin() + 24);
-            // mdb-export shows a zero-length text as it shows Null.
-            if (text.empty() && !theirs.quoted && theirs.text == kNullMark) {
-                same = true;
-                break;
-            }
-            same = theirs.quoted &&
-                   (text == theirs.text || (text.starts_with('{') && toHex(bytes) == theirs.text));
-            break;
+            return (text.empty() && null) ||
+                   (theirs.quoted && (text == theirs.text ||
+                                      (text.starts_with('{') && toHex(bytes) == theirs.text)));
         }
         case VariantKind::Binary:
-            same = toHex(ours.asBinary()) == theirs.text;
-            break;
+            return toHex(ours.asBinary()) == theirs.text;
         default:
-            same = ours.toText() == theirs.text;
-            break;
+            return ours.toText() == theirs.text;
     }
-    return same ? std::string()
-                : "ours " + ours.typeName() + " '" + ours.toTextOrEmpty() + "', mdb-export '" +
-                      theirs.text + "'";
 }
 
 struct SchemaField {
@@ -196,25 +180,11 @@ std::pair<int, int> typeOfSchemaWord(const std::string& word) {
 }
 
 bool sameRow(const std::vector<Variant>& ours, const std::vector<Cell>& theirs) {
-    if (ours.size() != theirs.size())
-        return false;
-    for (size_t c = 0; c < ours.size(); ++c) {
-        if (!difference(ours[c], theirs[c]).empty())
+    for (size_t c = 0; c < ours.size() && ours.size() == theirs.size(); ++c) {
+        if (!sameCell(ours[c], theirs[c]))
             return false;
     }
-    return true;
-}
-
-// The first unused data line of mdb-export's output equal to `row`, or 0. Rows are matched
-// rather than compared in order: mdbtools lists a row that moved (overflow) at its new place,
-// we keep it at its original slot, which is its insertion order.
-size_t matchingLine(const std::vector<Variant>& row, const std::vector<std::vector<Cell>>& csv,
-                    const std::vector<bool>& used) {
-    for (size_t line = 1; line < csv.size(); ++line) {
-        if (!used[line] && sameRow(row, csv[line]))
-            return line;
-    }
-    return 0;
+    return ours.size() == theirs.size();
 }
 
 std::string rowText(const std::vector<Variant>& row) {
@@ -262,14 +232,18 @@ std::string mdbToolsDisagreement(const fs::path& path) {
             return "table " + table + ": " + std::to_string(rows.size()) + " rows, mdb-export " +
                    std::to_string(csv.size()) + " lines";
         }
+        // Rows are matched rather than compared in order: mdbtools lists a row that moved
+        // (overflow) at its new place, we keep it at its original slot, its insertion order.
         std::vector<bool> used(csv.size(), false);
         for (size_t r = 0; r < rows.size(); ++r) {
-            const size_t match = matchingLine(rows[r], csv, used);
-            if (match == 0) {
+            size_t line = 1;
+            while (line < csv.size() && (used[line] || !sameRow(rows[r], csv[line])))
+                ++line;
+            if (line == csv.size()) {
                 return "table " + table + ": row " + std::to_string(r) + " (" + rowText(rows[r]) +
                        ") is not in mdb-export's output";
             }
-            used[match] = true;
+            used[line] = true;
         }
     }
     return {};

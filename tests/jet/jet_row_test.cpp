@@ -43,22 +43,11 @@ std::vector<uint8_t> jet4Row(uint16_t columns, const std::vector<uint8_t>& fixed
 }
 
 JetColumn fixedColumn(uint8_t type, uint16_t number = 0, uint16_t offset = 0) {
-    JetColumn column;
-    column.name = "f" + std::to_string(number);
-    column.type = type;
-    column.number = number;
-    column.fixed = true;
-    column.fixedOffset = offset;
-    return column;
+    return {"f" + std::to_string(number), type, number, 0, offset, 0, true};
 }
 
 JetColumn varColumn(uint8_t type, uint16_t number, uint16_t varIndex) {
-    JetColumn column;
-    column.name = "v" + std::to_string(number);
-    column.type = type;
-    column.number = number;
-    column.varIndex = varIndex;
-    return column;
+    return {"v" + std::to_string(number), type, number, varIndex};
 }
 
 JetTableDef tableOf(std::vector<JetColumn> columns, uint16_t varColumns) {
@@ -247,22 +236,12 @@ TEST(JetText, DecodesEveryTextForm) {
     for (const auto& c : cases) {
         EXPECT_EQ(jet::decodeJet4Text(c.stored), c.expected);
     }
-    EXPECT_EQ(jet::decodeCodePageText(std::vector<uint8_t>{'x', 0x80, 0xE9}, 1252), "x€é");
 }
 
-TEST(JetText, FormatsGuidsInRegistryForm) {
-    const std::vector<uint8_t> guid = {0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x03, 0x00,
-                                       0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x00, 0x11};
-    EXPECT_EQ(jet::formatGuid(guid), "{00000001-0002-0003-AABB-CCDDEEFF0011}");
-}
-
-TEST(JetText, Rc4KeystreamMatchesPublishedVectors) {
+TEST(JetText, Rc4KeystreamMatchesAPublishedVector) {
     const std::vector<uint8_t> key = {'K', 'e', 'y'};
     EXPECT_EQ(jet::rc4Keystream(key, 10),
               (std::vector<uint8_t>{0xEB, 0x9F, 0x77, 0x81, 0xB7, 0x34, 0xCA, 0x72, 0xA7, 0x19}));
-    const std::vector<uint8_t> wiki = {'W', 'i', 'k', 'i'};
-    EXPECT_EQ(jet::rc4Keystream(wiki, 6),
-              (std::vector<uint8_t>{0x60, 0x44, 0xDB, 0x6D, 0x41, 0xB7}));
 }
 
 }  // namespace
