@@ -9,6 +9,7 @@
 #include "store/jet/jet_catalog.h"
 #include "store/jet/jet_row.h"
 #include "store/jet/jet_writer.h"
+#include "tests/jet/jet_image.h"
 #include "tests/jet/jet_samples.h"
 
 namespace dalvon::jet_test {
@@ -62,7 +63,6 @@ class DamagedCopy {
 public:
     DamagedCopy(const std::string& name, std::vector<uint8_t> bytes)
         : m_path(m_temp.path() / name), m_bytes(std::move(bytes)), m_file(m_bytes, name) {}
-    explicit DamagedCopy(const std::string& name) : DamagedCopy(name, fileBytes(sample(name))) {}
     static DamagedCopy made() { return DamagedCopy("made.mdb", madeDatabase()); }
 
     const jet::JetFile& original() const { return m_file; }
@@ -91,28 +91,22 @@ private:
 };
 
 void putLe16(std::vector<uint8_t>& bytes, size_t at, uint16_t value) {
-    bytes[at] = static_cast<uint8_t>(value);
-    bytes[at + 1] = static_cast<uint8_t>(value >> 8);
+    std::copy_n(le16(value).begin(), 2, bytes.begin() + static_cast<long>(at));
 }
 
 void putLe32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    std::copy_n(le32(value).begin(), 4, bytes.begin() + static_cast<long>(at));
 }
 
 // The made database, and with the sample folder a Jet 3 and a Jet 4 file of Access's.
-std::vector<std::pair<std::string, std::vector<uint8_t>>> truncationPatients() {
+TEST(JetDamage, TruncatedFilesGiveFault3343OrReadWhatIsThere) {
     std::vector<std::pair<std::string, std::vector<uint8_t>>> patients = {
         {"made.mdb", madeDatabase()}};
-#ifdef DALVON_HAVE_JET_SAMPLES
-    for (const char* name : {"test2V1997.mdb", "overflowTestV2003.mdb"})
-        patients.emplace_back(name, fileBytes(sample(name)));
-#endif
-    return patients;
-}
-
-TEST(JetDamage, TruncatedFilesGiveFault3343OrReadWhatIsThere) {
-    for (const auto& [name, whole] : truncationPatients()) {
+    for (const char* name : {"test2V1997.mdb", "overflowTestV2003.mdb"}) {
+        if (haveSamples())
+            patients.emplace_back(name, fileBytes(sample(name)));
+    }
+    for (const auto& [name, whole] : patients) {
         SCOPED_TRACE(name);
         DamagedCopy copy(name, whole);
         const size_t page = copy.original().pageSize();
