@@ -291,100 +291,82 @@ TEST(JetDamage, TruncatedFilesGiveFault3343OrReadWhatIsThere) {
     }
 }
 
-// Every slot of a data page of `table` (or of any owner when `table` is 0) that `wanted` accepts,
-// given the page, the slot and its flags; returns how many were found.
-int forEachRow(
-    DamagedCopy& copy, uint32_t table,
-    const std::function<bool(jet::Bytes page, jet::RowPointer row, uint16_t flags)>& wanted) {
-    const auto& file = copy.original();
-    int found = 0;
+// The rows of every data page whose page bytes and slot flags `wanted` accepts.
+std::vector<jet::RowPointer> rowsWhere(const jet::JetFile& file,
+                                       const std::function<bool(jet::Bytes, uint16_t)>& wanted) {
+    std::vector<jet::RowPointer> rows;
     for (uint32_t p = 3; p < file.pageCount(); ++p) {
         const auto page = file.page(p);
-        if (page[0] != 0x01 || (table != 0 && jet::readU32(file, page, 4) != table))
-            continue;
-        for (uint16_t slot = 0; slot < file.rowCount(page); ++slot)
-            found +=
-                wanted(page, {p, static_cast<uint8_t>(slot)}, file.rowSlot(page, slot)) ? 1 : 0;
+        for (uint16_t slot = 0; page[0] == 0x01 && slot < file.rowCount(page); ++slot) {
+            if (wanted(page, file.rowSlot(page, slot)))
+                rows.push_back({p, static_cast<uint8_t>(slot)});
+        }
     }
-    return found;
+    return rows;
 }
 
 TEST(JetDamage, TargetedDamageIsDetected) {
     struct Case {
         const char* detail;
-        std::function<void(DamagedCopy&)> damage;
+        std::function<void(DamagedCopy&, const jet::JetFile&)> damage;
+    };
+    const auto firstNotesPage = [](const DamagedCopy& copy) {
+        return jet::usageMapPages(copy.original(), copy.table("Notes").ownedPages, "t").front();
     };
     const std::vector<Case> cases = {
         {"loops over its pages",
-         [](DamagedCopy& copy) {
+         [](DamagedCopy& copy, const jet::JetFile& file) {
              const auto wide = copy.table("Wide");
-             const uint32_t next =
-                 jet::readU32(copy.original(), copy.original().page(wide.page), 4);
+             const uint32_t next = jet::readU32(file, file.page(wide.page), 4);
              ASSERT_NE(next, 0u);
-             putLe32(copy.bytes(), size_t{next} * 4096 + 4, wide.page);
+             putLe32(copy.bytes(), copy.at(next, 4), wide.page);
          }},
         {"chain loops",  // every chained long-value piece points at itself
-         [](DamagedCopy& copy) {
-             const auto& file = copy.original();
-             const int changed =
-                 forEachRow(copy, 0, [&](jet::Bytes page, jet::RowPointer at, uint16_t) {
-                     const auto next = jet::readRowPointer(file, file.row(at), 0);
-                     if (std::string(page.begin() + 4, page.begin() + 8) != "LVAL" ||
-                         next.page == 0 || next.page >= file.pageCount())
-                         return false;
+         [](DamagedCopy& copy, const jet::JetFile& file) {
+             const auto lval = [](jet::Bytes page, uint16_t) {
+                 return std::string(page.begin() + 4, page.begin() + 8) == "LVAL";
+             };
+             int changed = 0;
+             for (const jet::RowPointer at : rowsWhere(file, lval)) {
+                 const auto next = jet::readRowPointer(file, file.row(at), 0);
+                 if (next.page != 0 && next.page < file.pageCount()) {
                      putLe32(copy.bytes(), copy.offsetOf(file.row(at)), at.page << 8 | at.row);
-                     return true;
-                 });
+                     ++changed;
+                 }
+             }
              ASSERT_GT(changed, 0);
          }},
         {"beyond the end of the file",
-         [](DamagedCopy& copy) {
-             const auto map = copy.original().row(copy.table("Notes").ownedPages);
-             putLe32(copy.bytes(), copy.offsetOf(map) + 1, 0x00FFFF00);
+         [](DamagedCopy& copy, const jet::JetFile& file) {
+             putLe32(copy.bytes(), copy.offsetOf(file.row(copy.table("Notes").ownedPages)) + 1,
+                     0x00FFFF00);
          }},
         {"beyond the end of the file",  // overflow rows pointing past the end
-         [](DamagedCopy& copy) {
-             const int changed =
-                 forEachRow(copy, 0, [&](jet::Bytes, jet::RowPointer at, uint16_t flags) {
-                     if ((flags & 0xC000) != 0x4000)
-                         return false;
-                     putLe32(copy.bytes(), copy.offsetOf(copy.original().row(at)), 0xFFFFFF00);
-                     return true;
-                 });
-             ASSERT_GT(changed, 0) << "the made database has overflow rows";
+         [](DamagedCopy& copy, const jet::JetFile& file) {
+             const auto moved = rowsWhere(
+                 file, [](jet::Bytes, uint16_t flags) { return (flags & 0xC000) == 0x4000; });
+             ASSERT_FALSE(moved.empty()) << "the made database has overflow rows";
+             for (const jet::RowPointer at : moved)
+                 putLe32(copy.bytes(), copy.offsetOf(file.row(at)), 0xFFFFFF00);
          }},
         {"lies outside its page",
-         [](DamagedCopy& copy) {
-             forEachRow(copy, copy.table("Notes").page,
-                        [&](jet::Bytes page, jet::RowPointer at, uint16_t) {
-                            if (at.row != 0)
-                                return false;
-                            putLe16(copy.bytes(), copy.offsetOf(page) + 14, 0x1FFF);
-                            return true;
-                        });
+         [&](DamagedCopy& copy, const jet::JetFile&) {
+             putLe16(copy.bytes(), copy.at(firstNotesPage(copy), 14), 0x1FFF);
          }},
         {"outside its row",  // a row's variable-offset table: its end offset points past the row
-         [](DamagedCopy& copy) {
-             const auto& file = copy.original();
-             bool done = false;
-             forEachRow(copy, copy.table("Notes").page,
-                        [&](jet::Bytes, jet::RowPointer at, uint16_t) {
-                            if (std::exchange(done, true))
-                                return false;
-                            const auto row = file.row(at);
-                            const size_t eodAt =
-                                row.size() - 1 - 4 - 2 * jet::readU16(file, row, row.size() - 3);
-                            putLe16(copy.bytes(), copy.offsetOf(row) + eodAt, 0xFFF0);
-                            return true;
-                        });
+         [&](DamagedCopy& copy, const jet::JetFile& file) {
+             const auto row = file.row({firstNotesPage(copy), 0});
+             const size_t eodAt = row.size() - 1 - 4 - 2 * jet::readU16(file, row, row.size() - 3);
+             putLe16(copy.bytes(), copy.offsetOf(row) + eodAt, 0xFFF0);
          }},
-        {"encoded", [](DamagedCopy& copy) { copy.bytes()[0x3E] ^= 0x5A; }},
-        {"no Jet 3 or Jet 4 signature", [](DamagedCopy& copy) { copy.bytes()[0x14] = 7; }},
+        {"encoded", [](DamagedCopy& copy, const jet::JetFile&) { copy.bytes()[0x3E] ^= 0x5A; }},
+        {"no Jet 3 or Jet 4 signature",
+         [](DamagedCopy& copy, const jet::JetFile&) { copy.bytes()[0x14] = 7; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.detail);
         DamagedCopy copy = DamagedCopy::made();
-        c.damage(copy);
+        c.damage(copy, copy.original());
         const Fault fault = copy.read();
         EXPECT_EQ(fault.number(), 3343) << fault.description();
         EXPECT_NE(fault.description().find("Unrecognized database format '"), std::string::npos);

@@ -322,6 +322,7 @@ TEST(JetWriter, ChangesRowsAccessWrote) {
     EXPECT_EQ(readAll(file, "Table1"), expected);
     expectSound(file);
 }
+
 // A table Access keeps hidden (all its columns variable, Id an AutoNumber): a row left without
 // an Id gets the next number, a larger given number becomes the last one handed out.
 TEST(JetWriter, AutoNumbersCountOn) {
