@@ -62,11 +62,10 @@ private:
 class RecordingView : public FormView {
 public:
     void controlChanged(const Control& control) override { changes.push_back(control); }
-    void windowCaptionChanged(const std::string& caption) override { captions.push_back(caption); }
+    void windowCaptionChanged(const std::string&) override {}
     void mousePointerChanged(MousePointer pointer) override { pointers.push_back(pointer); }
 
     std::vector<Control> changes;
-    std::vector<std::string> captions;
     std::vector<MousePointer> pointers;
 };
 

@@ -21,6 +21,8 @@ protected:
         std::vector<std::string> texts;
         for (; m_seen < shown().size(); ++m_seen) {
             EXPECT_EQ(shown()[m_seen].title, "Info:");
+            EXPECT_EQ(shown()[m_seen].icon, DialogIcon::Information);
+            EXPECT_EQ(shown()[m_seen].buttons, DialogButtons::Ok);
             texts.push_back(shown()[m_seen].text);
         }
         return texts;
@@ -39,8 +41,6 @@ TEST_F(InfoMode, OkAndCancelShowTheirTextsAndActOnlyAfterTheModeEnds) {
     EXPECT_EQ(run([&] { form().CommandOK_Click(); }), -1);
     EXPECT_EQ(run([&] { form().CommandCancel_Click(); }), -1);
     EXPECT_EQ(newTexts(), (Texts{"First line\r\nSecond\r\nthird", "Leaves"}));
-    EXPECT_EQ(shown()[0].icon, DialogIcon::Information);
-    EXPECT_EQ(shown()[0].buttons, DialogButtons::Ok);
     EXPECT_TRUE(form().control("CommandOK").enabled);
     EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "");
     EXPECT_FALSE(inst.exists(TestInstallation::kErrorLog));
@@ -51,32 +51,28 @@ TEST_F(InfoMode, OkAndCancelShowTheirTextsAndActOnlyAfterTheModeEnds) {
     EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "1.0.2 - Standalone");
 }
 
-TEST_F(InfoMode, CheckBoxKeepsItsStateAndShowsItsTextEachTime) {
+TEST_F(InfoMode, CheckBoxKeepsItsStateAndOtherControlsShowTheirTextOnlyInTheMode) {
+    form().FrameRezept_Click();
     form().operatorClicksCheckJump();
     ASSERT_EQ(form().control("CheckJump").value, 1);
+    EXPECT_TRUE(shown().empty());
     form().CommandQuest_Click();
     RecordingView view;
     form().setView(&view);
     form().operatorClicksCheckJump();
     form().operatorClicksCheckJump();
     EXPECT_EQ(form().control("CheckJump").value, 1);
-    EXPECT_EQ(newTexts(), (Texts{"Jumps", "Jumps"}));
     ASSERT_FALSE(view.changes.empty());
     EXPECT_EQ(view.changes.back().value, 1);
+    // Controls without a help text show an empty box.
+    form().FrameRezept_Click();
+    form().ShowInfoText(form().control("Header"));
+    EXPECT_EQ(newTexts(), (Texts{"Jumps", "Jumps", "", ""}));
 
     form().CommandQuest_Click();
     form().operatorClicksCheckJump();
     EXPECT_EQ(form().control("CheckJump").value, 0);
     EXPECT_TRUE(newTexts().empty());
-}
-
-TEST_F(InfoMode, FrameAndControlsWithoutHelpIdShowAnEmptyBoxOnlyInTheMode) {
-    form().FrameRezept_Click();
-    EXPECT_TRUE(shown().empty());
-    form().CommandQuest_Click();
-    form().FrameRezept_Click();
-    form().ShowInfoText(form().control("Header"));
-    EXPECT_EQ(newTexts(), (Texts{"", ""}));
 }
 
 }  // namespace

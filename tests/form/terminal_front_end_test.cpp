@@ -38,35 +38,30 @@ protected:
     std::string output;
 };
 
-TEST_F(TerminalWindow, ShowsCaptionAndOptionAndRunsOk) {
-    EXPECT_EQ(session("toggle\nok\n"), kExitOk);
-    EXPECT_TRUE(printed("Erweiterte Konfiguration Config - standalone\n"));
-    EXPECT_TRUE(printed("[ ] Sprung zu MaterialChange\n"));
-    EXPECT_TRUE(printed("[x] Sprung zu MaterialChange\n"));
-    EXPECT_EQ(entry("Project", "DalvonJumpToMaterialChange", kProgramIni), "true");
-    EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "1.0.2 - Standalone");
-}
-
-TEST_F(TerminalWindow, EndOfInputIsAConfirmedCancelAndTheQuestionTakesItsDefault) {
-    std::string programIni = inst.readFile(kProgramIni);
-    EXPECT_EQ(session(""), kExitCancelled);
-    EXPECT_EQ(session("cancel\n"), kExitCancelled);
-    EXPECT_TRUE(printed("[exclamation] Cancel?\nCancel edits?\nRemark:\n"));
-    EXPECT_TRUE(printed("(yes/no, default no)"));
-    // One line for each end of input, none for the answer.
-    EXPECT_EQ(inst.readFile(TestInstallation::kErrorLog),
-              "Konfigurations-EXE wurde abgebrochen:     Dalvon\r\n"
-              "Konfigurations-EXE wurde abgebrochen:     Dalvon\r\n");
-    EXPECT_EQ(inst.readFile(kProgramIni), programIni);
-}
-
-TEST_F(TerminalWindow, CloseAnsweredYesEndsAndInfoModeShowsTexts) {
-    EXPECT_EQ(session("info\nframe\n\nok\n\nbogus\ninfo\nclose\nyes\n"), kExitCancelled);
+TEST_F(TerminalWindow, HelpInfoModeAndCloseAnsweredYes) {
+    EXPECT_EQ(session("help\ninfo\nframe\n\nok\n\nbogus\ninfo\n?\nclose\nyes\n"), kExitCancelled);
+    for (const char* line : {"  ok      press OK", "  cancel  press Cancel", "  close   close",
+                             "  toggle  click the check box", "  info    press the help button",
+                             "  frame   click the recipe frame", "  help    show these commands"}) {
+        size_t count = 0;  // once for "help", once for "?"
+        for (size_t at = output.find(line); at != std::string::npos; at = output.find(line, at + 1))
+            ++count;
+        EXPECT_EQ(count, 2u) << line << "\n" << output;
+    }
     EXPECT_TRUE(printed("Info mode on\n"));
     EXPECT_TRUE(printed("[information] Info:\n"));
     EXPECT_TRUE(printed("Info mode off\n"));
     EXPECT_TRUE(printed("Unknown command \"bogus\""));
+    EXPECT_FALSE(printed("Working ..."));
     EXPECT_EQ(entry("Info", "S_Prog", kConfigurationFile), "");
+}
+
+TEST_F(TerminalWindow, SaysWhenTheUpdateEndedEarly) {
+    // A source database that is no database: the fault is reported and No ends the program.
+    inst.writeFile(kSourceDatabase, std::string(4096, 'x'));
+    EXPECT_EQ(session("ok\nno\n"), kExitError);
+    EXPECT_TRUE(printed("The update ended early (exit status 1).\n")) << output;
+    EXPECT_FALSE(printed("The update finished"));
 }
 
 }  // namespace

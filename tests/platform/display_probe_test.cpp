@@ -16,12 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(DisplayProbeTest, ReadsWhereAnX11DisplayListens) {
-    struct Row {
-        const char* display;
-        std::optional<X11Address> address;
-    } rows[] = {
-        {":0", X11Address{"/tmp/.X11-unix/X0", "", 0}},
+TEST(DisplayProbeTest, ReadsWhereADisplayListens) {
+    const std::pair<const char*, std::optional<X11Address>> rows[] = {
         {":12.1", X11Address{"/tmp/.X11-unix/X12", "", 0}},
         {"unix:3", X11Address{"/tmp/.X11-unix/X3", "", 0}},
         {"localhost:10.0", X11Address{"", "localhost", 6010}},
@@ -31,54 +27,46 @@ TEST(DisplayProbeTest, ReadsWhereAnX11DisplayListens) {
         {":x", std::nullopt},
         {":", std::nullopt},
     };
-    for (const Row& row : rows)
-        EXPECT_EQ(x11Address(row.display), row.address) << row.display;
+    for (const auto& [display, address] : rows)
+        EXPECT_EQ(x11Address(display), address) << display;
     EXPECT_EQ(waylandSocketPath("wayland-0", "/run/user/1000"), "/run/user/1000/wayland-0");
     EXPECT_EQ(waylandSocketPath("/tmp/w", ""), "/tmp/w");
     EXPECT_EQ(waylandSocketPath("wayland-0", ""), "");
 }
 
-TEST(DisplayProbeTest, OnlyAListeningSocketCounts) {
-    fs::path folder = fs::temp_directory_path() / ("dalvon-probe-" + std::to_string(getpid()));
-    fs::create_directories(folder);
-    fs::path socketPath = folder / "wayland-5";
+// A Unix socket server at `path`, in the abstract namespace (nothing on disk) when `abstract`.
+int bindSocket(const std::string& path, bool abstract) {
     int server = socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, socketPath.c_str(), sizeof(address.sun_path) - 1);
-    ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    std::memcpy(address.sun_path + (abstract ? 1 : 0), path.data(), path.size());
+    auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
+    EXPECT_EQ(bind(server, reinterpret_cast<sockaddr*>(&address), length), 0);
+    return server;
+}
 
+TEST(DisplayProbeTest, OnlyAListeningWaylandSocketCounts) {
+    fs::path folder = fs::temp_directory_path() / ("dalvon-probe-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    int server = bindSocket((folder / "wayland-5").string(), false);
     // Bound but not listening: refused, as a dead server's stale socket is.
     EXPECT_NE(probeWaylandDisplay("wayland-5", folder.string()), "");
     ASSERT_EQ(listen(server, 1), 0);
     EXPECT_EQ(probeWaylandDisplay("wayland-5", folder.string()), "");
-    EXPECT_EQ(probeWaylandDisplay(socketPath.string(), ""), "");
+    EXPECT_EQ(probeWaylandDisplay((folder / "wayland-5").string(), ""), "");
     EXPECT_NE(probeWaylandDisplay("wayland-6", folder.string()), "");
     EXPECT_EQ(probeWaylandDisplay("wayland-5", ""), "XDG_RUNTIME_DIR is not set");
     close(server);
     fs::remove_all(folder);
-
-    EXPECT_EQ(probeX11Display("garbage"), "malformed DISPLAY value");
-    EXPECT_NE(probeX11Display(":97"), "");
-}
-
-// An X11 server socket in the abstract namespace (nothing on disk) for display `number`.
-int listenAsX11Display(int number) {
-    std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
-    int server = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path + 1, path.data(), path.size());
-    auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
-    EXPECT_EQ(bind(server, reinterpret_cast<sockaddr*>(&address), length), 0);
-    EXPECT_EQ(listen(server, 4), 0);
-    return server;
 }
 
 TEST(DisplayProbeTest, AnX11ServerMustAnswerItsSetup) {
+    EXPECT_EQ(probeX11Display("garbage"), "malformed DISPLAY value");
+    EXPECT_NE(probeX11Display(":97"), "");
     int number = 7000 + getpid() % 1000;
     std::string display = ":" + std::to_string(number);
-    int server = listenAsX11Display(number);
+    int server = bindSocket("/tmp/.X11-unix/X" + std::to_string(number), true);
+    ASSERT_EQ(listen(server, 4), 0);
     // Accepts (the backlog does) but never answers: a toolkit would wait forever.
     EXPECT_EQ(probeX11Display(display), "no answer");
 

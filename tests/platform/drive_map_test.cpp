@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fault.h"
 #include "platform/file_time.h"
+#include "tests/platform/platform_fixture.h"
 
-namespace dalvon {
+namespace dalvon::testing {
 namespace {
 
 std::string describe(const std::vector<Drive>& drives) {
@@ -17,65 +17,47 @@ std::string describe(const std::vector<Drive>& drives) {
 
 TEST(DriveMapTest, DefaultDriveCFollowsXdgThenHome) {
     EXPECT_EQ(defaultDriveC("/data/", "/home/op"), "/data/dalvon/c");
-    EXPECT_EQ(defaultDriveC("relative", "/home/op"), "/home/op/.local/share/dalvon/c");
-    EXPECT_EQ(defaultDriveC(nullptr, "/home/op/"), "/home/op/.local/share/dalvon/c");
+    EXPECT_EQ(defaultDriveC("relative", "/home/op/"), "/home/op/.local/share/dalvon/c");
     EXPECT_EQ(defaultDriveC(nullptr, nullptr), "/.local/share/dalvon/c");
 }
 
 TEST(DriveMapTest, ParsesOverridesOverTheDefaultsAndRejectsMalformedOnes) {
     const std::pair<const char*, const char*> rows[] = {
         {"", "C=/home/c;Z=/;"},
-        {"C=/srv/c;D=/mnt/plant", "C=/srv/c;D=/mnt/plant;Z=/;"},
+        {"C=/srv/c;;E=/e", "C=/srv/c;E=/e;Z=/;"},
         {" d = /mnt/plant/ ; ", "C=/home/c;D=/mnt/plant;Z=/;"},
-        {";;E=/e;;", "C=/home/c;E=/e;Z=/;"},
-        {"z=/srv/root", "C=/home/c;Z=/srv/root;"},
-        {"D=/first;D=/second", "C=/home/c;D=/second;Z=/;"},
-        {"D=/with blank/inside", "C=/home/c;D=/with blank/inside;Z=/;"},
+        {"z=/srv/root;D=/first;D=/with blank", "C=/home/c;D=/with blank;Z=/srv/root;"},
     };
     for (const auto& [overrides, table] : rows)
         EXPECT_EQ(describe(parseDriveTable(overrides, "/home/c")), table) << overrides;
 
     for (const char* overrides :
-         {"D", "D:/mnt", "=/mnt", "DD=/mnt", "1=/mnt", "D=", "D=relative/path", "C=/c;D"}) {
-        try {
-            parseDriveTable(overrides, "/home/c");
-            ADD_FAILURE() << "accepted " << overrides;
-        } catch (const Fault& fault) {
-            EXPECT_EQ(fault.number(), 5) << overrides;
-            EXPECT_NE(fault.description().find("DALVON_DRIVES"), std::string::npos);
-        }
+         {"D", "=/mnt", "DD=/mnt", "1=/mnt", "D=", "D=relative", "C=/c;D"}) {
+        std::string text;
+        EXPECT_EQ(faultNumber([&] { parseDriveTable(overrides, "/home/c"); }, &text), 5)
+            << overrides;
+        EXPECT_NE(text.find("DALVON_DRIVES"), std::string::npos) << text;
     }
 }
 
-TEST(DriveMapTest, MapsWindowsPathsToHostPathsOrFault76) {
-    std::vector<Drive> drives = parseDriveTable("D=/mnt/plant", "/home/c");
-    const std::pair<const char*, const char*> rows[] = {
+TEST(DriveMapTest, MapsPathsBothWaysThroughTheLongestDriveFolder) {
+    std::vector<Drive> drives = parseDriveTable("D=/mnt/plant;E=/mnt/plant/sub", "/home/c");
+    const std::pair<const char*, const char*> toHost[] = {
         {"d:\\Plant\\Config\\", "/mnt/plant/Plant/Config"},
-        {"D:/Plant/Config", "/mnt/plant/Plant/Config"},
-        {"D:\\Plant\\\\x.ini", "/mnt/plant/Plant/x.ini"},
-        {"D:\\Plant\\.\\Config\\..\\x.ini", "/mnt/plant/Plant/x.ini"},
+        {"D:/Plant\\\\.\\Config\\..\\x.ini", "/mnt/plant/Plant/x.ini"},
         {"D:\\..\\..\\x", "/mnt/plant/x"},
         {"D:", "/mnt/plant"},
         {"Z:\\opt\\plant", "/opt/plant"},
-        {"C:\\TarvoServicePack.log", "/home/c/TarvoServicePack.log"},
     };
-    for (const auto& [windows, host] : rows)
+    for (const auto& [windows, host] : toHost)
         EXPECT_EQ(mapToHost(drives, windows), host) << windows;
-
     for (const char* path : {"", "x.ini", "\\Plant\\x.ini", "\\\\server\\share\\x", "Q:\\x"}) {
-        try {
-            mapToHost(drives, path);
-            ADD_FAILURE() << "mapped " << path;
-        } catch (const Fault& fault) {
-            EXPECT_EQ(fault.number(), 76);
-            EXPECT_EQ(fault.description(), "Path not found: '" + std::string(path) + "'");
-        }
+        std::string text;
+        EXPECT_EQ(faultNumber([&] { mapToHost(drives, path); }, &text), 76) << path;
+        EXPECT_EQ(text, "Path not found: '" + std::string(path) + "'");
     }
-}
 
-TEST(DriveMapTest, MapsHostPathsThroughTheLongestDriveFolder) {
-    std::vector<Drive> drives = parseDriveTable("D=/mnt/plant;E=/mnt/plant/sub", "/home/c");
-    const std::pair<const char*, const char*> rows[] = {
+    const std::pair<const char*, const char*> toWindows[] = {
         {"/opt/plant/Config", "Z:\\opt\\plant\\Config"},
         {"/", "Z:"},
         {"/mnt/plant/", "D:"},
@@ -83,7 +65,7 @@ TEST(DriveMapTest, MapsHostPathsThroughTheLongestDriveFolder) {
         {"/mnt/plantation/x", "Z:\\mnt\\plantation\\x"},
         {"/mnt/plant/sub/x", "E:\\x"},
     };
-    for (const auto& [host, windows] : rows)
+    for (const auto& [host, windows] : toWindows)
         EXPECT_EQ(mapToWindows(drives, host), windows) << host;
     EXPECT_THROW(mapToWindows(parseDriveTable("Z=/srv", "/home/c"), "/opt/x"), Fault);
 }
@@ -93,8 +75,7 @@ TEST(FileTimeTest, ConvertsExactlyInBothDirections) {
         int64_t fileTime;
         time_t seconds;
         long nanoseconds;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {116444736000000000, 0, 0},                   // 1970-01-01
         {133485408012345670, 1704067201, 234567000},  // 2024-01-01, to the 100 ns
         {116444735999999999, -1, 999999900},          // just before 1970
@@ -109,4 +90,4 @@ TEST(FileTimeTest, ConvertsExactlyInBothDirections) {
 }
 
 }  // namespace
-}  // namespace dalvon
+}  // namespace dalvon::testing

@@ -1,168 +1,155 @@
 // One suite for every FileSystem, so that the in-memory fake cannot drift from the real one.
 #include <gtest/gtest.h>
-#include <stdlib.h>
+#include <unistd.h>
 
-#include <filesystem>
-
-#include "platform/drive_map.h"
 #include "platform/fakes/memory_file_system.h"
-#include "platform/fault.h"
-#include "platform/file_system.h"
+#include "tests/platform/platform_fixture.h"
 
-namespace dalvon {
+namespace dalvon::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The real file system with drive D: on a fresh temp folder.
-class PosixBackend {
+class PosixBackend : public TempDrive {
 public:
-    PosixBackend() {
-        std::string pattern = (fs::temp_directory_path() / "dalvon-fs-XXXXXX").string();
-        m_root = mkdtemp(pattern.data());
-        m_files = makePosixFileSystem({{'D', m_root.string()}});
+    void makeFolder(const std::string& path) { fs::create_directories(host(path)); }
+    // False where permissions are not enforced (run as root).
+    bool makeReadOnly(const std::string& path) {
+        fs::permissions(host(path), fs::perms::owner_read);
+        return ::access(host(path).c_str(), W_OK) != 0;
     }
-    ~PosixBackend() {
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
-    }
-    FileSystem& files() { return *m_files; }
-    void makeFolder(const std::string& path) {
-        fs::create_directories(mapToHost({{'D', m_root.string()}}, path));
-    }
-
-private:
-    fs::path m_root;
-    std::unique_ptr<FileSystem> m_files;
 };
 
-class MemoryBackend {
+class MemoryBackend : public MemoryFileSystem {
 public:
-    FileSystem& files() { return m_files; }
-    void makeFolder(const std::string& path) { m_files.makeFolder(path); }
-
-private:
-    MemoryFileSystem m_files;
+    FileSystem& files() { return *this; }
+    bool makeReadOnly(const std::string& path) {
+        setReadOnly(path, true);
+        return true;
+    }
 };
 
 template <typename Backend>
 class FileSystemContractTest : public ::testing::Test {
 protected:
-    FileSystem& files() { return m_backend.files(); }
-    void makeFolder(const std::string& path) { m_backend.makeFolder(path); }
-    std::string read(const std::string& path) { return files().readFile(path).value_or("<none>"); }
+    std::string read(const std::string& path) { return files.readFile(path).value_or("<none>"); }
 
-    Backend m_backend;
+    Backend backend;
+    FileSystem& files = backend.files();
 };
 
 using Backends = ::testing::Types<PosixBackend, MemoryBackend>;
 TYPED_TEST_SUITE(FileSystemContractTest, Backends);
 
-int faultNumber(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Fault& fault) {
-        return fault.number();
-    }
-    return 0;
-}
-
-TYPED_TEST(FileSystemContractTest, AMissingFileOrAFolderIsNoFile) {
-    FileSystem& files = this->files();
-    EXPECT_FALSE(files.fileExists("D:\\missing.ini"));
-    EXPECT_EQ(files.readFile("D:\\missing.ini"), std::nullopt);
-    EXPECT_EQ(files.readTimes("D:\\missing.ini"), std::nullopt);
-    EXPECT_FALSE(files.writeTimes("D:\\missing.ini", FileTimes{}));
-    EXPECT_FALSE(files.fileExists("D:\\no\\such\\folder\\x.ini"));
-    EXPECT_FALSE(files.fileExists("relative.ini"));
-    this->makeFolder("D:\\Plant\\Config");
-    EXPECT_FALSE(files.fileExists("D:\\Plant\\Config"));
-    EXPECT_FALSE(files.readTimes("D:\\Plant"));
-    EXPECT_EQ(faultNumber([&] { files.readFile("D:\\Plant"); }), 75);
-}
-
-TYPED_TEST(FileSystemContractTest, AtomicWriteReplacesWholeFilesOrLeavesTheOldOne) {
-    FileSystem& files = this->files();
+TYPED_TEST(FileSystemContractTest, WritesAndCopiesReplaceWholeFilesOrFaultAndLeaveTheOldOne) {
+    FileSystem& files = this->files;
     const std::string bytes("line\r\n\0\x80\xFF end", 14);
-    files.writeFileAtomic("D:\\data.bin", bytes);
-    EXPECT_EQ(this->read("D:\\data.bin"), bytes);
-    files.writeFileAtomic("D:\\data.bin", "");
-    EXPECT_EQ(this->read("D:\\data.bin"), "");
+    files.writeFileAtomic("D:\\Source.mdb", bytes);
+    EXPECT_EQ(this->read("D:\\Source.mdb"), bytes);
+    this->backend.makeFolder("D:\\Backup");
+    files.writeFileAtomic("D:\\Backup\\Copy.mdb", "older and longer");
+    files.copyFile("D:\\Source.mdb", "D:\\Backup\\Copy.mdb");
+    EXPECT_EQ(this->read("D:\\Backup\\Copy.mdb"), bytes);
+    files.writeFileAtomic("D:\\Source.mdb", "");
+    EXPECT_EQ(this->read("D:\\Source.mdb"), "");
 
-    // A missing folder is fault 76 and creates nothing; a folder in the way is fault 75.
+    // A missing folder is fault 76 (75 for a copy) and creates nothing; a folder in the way is
+    // fault 75; a missing source is fault 53.
     EXPECT_EQ(faultNumber([&] { files.writeFileAtomic("D:\\Plant\\x.ini", "x"); }), 76);
     EXPECT_FALSE(files.fileExists("D:\\Plant\\x.ini"));
     EXPECT_EQ(faultNumber([&] { files.writeFileAtomic("x.ini", "x"); }), 76);
-    this->makeFolder("D:\\Busy.ini");
-    EXPECT_EQ(faultNumber([&] { files.writeFileAtomic("D:\\Busy.ini", "new"); }), 75);
-    files.writeFileAtomic("D:\\Kept.ini", "old");
-    EXPECT_EQ(faultNumber([&] { files.copyFile("D:\\Kept.ini", "D:\\Busy.ini"); }), 75);
-    EXPECT_EQ(this->read("D:\\Kept.ini"), "old");
-}
-
-TYPED_TEST(FileSystemContractTest, CopyReplacesTheTargetAndNeedsTheSource) {
-    FileSystem& files = this->files();
-    this->makeFolder("D:\\Backup");
-    files.writeFileAtomic("D:\\Source.mdb", "source bytes");
-    files.copyFile("D:\\Source.mdb", "D:\\Backup\\Copy.mdb");
-    EXPECT_EQ(this->read("D:\\Backup\\Copy.mdb"), "source bytes");
-
-    files.writeFileAtomic("D:\\Source.mdb", "changed");
-    files.copyFile("D:\\Source.mdb", "D:\\Backup\\Copy.mdb");
-    EXPECT_EQ(this->read("D:\\Backup\\Copy.mdb"), "changed");
-
+    EXPECT_EQ(faultNumber([&] { files.copyFile("D:\\Source.mdb", "D:\\No\\x.mdb"); }), 75);
+    EXPECT_EQ(faultNumber([&] { files.writeFileAtomic("D:\\Backup", "new"); }), 75);
+    EXPECT_EQ(faultNumber([&] { files.copyFile("D:\\Source.mdb", "D:\\Backup"); }), 75);
     EXPECT_EQ(faultNumber([&] { files.copyFile("D:\\Gone.mdb", "D:\\Backup\\Copy.mdb"); }), 53);
-    EXPECT_EQ(this->read("D:\\Backup\\Copy.mdb"), "changed");
-    EXPECT_EQ(faultNumber([&] { files.copyFile("D:\\Source.mdb", "D:\\NoFolder\\x.mdb"); }), 75);
     EXPECT_EQ(faultNumber([&] { files.copyFile("D:\\Backup", "D:\\x.mdb"); }), 53);
+    EXPECT_EQ(this->read("D:\\Backup\\Copy.mdb"), bytes);
+
+    // Neither a missing file nor a folder is a file.
+    EXPECT_FALSE(files.fileExists("D:\\missing.ini") || files.fileExists("D:\\Backup"));
+    EXPECT_EQ(files.readFile("D:\\missing.ini"), std::nullopt);
+    EXPECT_FALSE(files.readTimes("D:\\missing.ini") || files.readTimes("D:\\Backup"));
+    EXPECT_FALSE(files.writeTimes("D:\\missing.ini", FileTimes{}));
+    EXPECT_EQ(faultNumber([&] { files.readFile("D:\\Backup"); }), 75);
 }
 
 TYPED_TEST(FileSystemContractTest, AppendLineWritesWindows1252AndCrLf) {
-    FileSystem& files = this->files();
-    files.appendLine("D:\\log.txt", "Grüße €5");
-    files.appendLine("D:\\log.txt", "second\n\rline");
+    this->files.appendLine("D:\\log.txt", "Grüße €5");
+    this->files.appendLine("D:\\log.txt", "second\n\rline");
     EXPECT_EQ(this->read("D:\\log.txt"),
               "Gr\xFC\xDF"
               "e \x80"
               "5\r\nsecond\n\rline\r\n");
-    EXPECT_EQ(faultNumber([&] { files.appendLine("D:\\NoFolder\\log.txt", "x"); }), 75);
+    EXPECT_EQ(faultNumber([&] { this->files.appendLine("D:\\NoFolder\\log.txt", "x"); }), 75);
 }
 
 TYPED_TEST(FileSystemContractTest, NamesResolveWithoutRegardToCaseAndNewFilesKeepTheirCase) {
-    FileSystem& files = this->files();
-    this->makeFolder("D:\\Plant\\Config");
+    FileSystem& files = this->files;
+    this->backend.makeFolder("D:\\Plant\\Config");
     files.writeFileAtomic("D:\\Plant\\Config\\Program.ini", "[Project]");
-    for (const char* spelling : {"D:\\Plant\\Config\\PROGRAM.INI", "d:\\plant\\config\\program.ini",
-                                 "D:\\PLANT\\config\\Program.INI"}) {
-        EXPECT_TRUE(files.fileExists(spelling)) << spelling;
-        EXPECT_EQ(this->read(spelling), "[Project]") << spelling;
-    }
+    EXPECT_EQ(this->read("d:\\plant\\config\\PROGRAM.INI"), "[Project]");
     files.writeFileAtomic("D:\\PLANT\\CONFIG\\program.ini", "[Replaced]");
-    EXPECT_EQ(this->read("D:\\Plant\\Config\\Program.ini"), "[Replaced]");
-    EXPECT_EQ(files.windowsPath(files.hostPath("D:\\plant\\CONFIG\\program.INI")),
-              "D:\\Plant\\Config\\Program.ini");
-
     files.appendLine("D:\\plant\\config\\NewLog.TXT", "x");
-    EXPECT_EQ(files.windowsPath(files.hostPath("D:\\PLANT\\CONFIG\\NEWLOG.TXT")),
-              "D:\\Plant\\Config\\NewLog.TXT");
     files.copyFile("D:\\Plant\\Config\\program.ini", "D:\\PLANT\\Copy.Ini");
-    EXPECT_EQ(files.windowsPath(files.hostPath("D:\\plant\\copy.ini")), "D:\\Plant\\Copy.Ini");
+    EXPECT_EQ(this->read("D:\\Plant\\Copy.ini"), "[Replaced]");
+    const std::pair<const char*, const char*> stored[] = {
+        {"D:\\plant\\CONFIG\\program.INI", "D:\\Plant\\Config\\Program.ini"},
+        {"D:\\PLANT\\CONFIG\\NEWLOG.TXT", "D:\\Plant\\Config\\NewLog.TXT"},
+        {"D:\\plant\\copy.ini", "D:\\Plant\\Copy.Ini"}};
+    for (const auto& [asked, name] : stored)
+        EXPECT_EQ(files.windowsPath(files.hostPath(asked)), name);
 }
 
 TYPED_TEST(FileSystemContractTest, LastWriteTimeRoundTripsExactly) {
-    FileSystem& files = this->files();
+    FileSystem& files = this->files;
     files.writeFileAtomic("D:\\Source.mdb", "x");
     std::optional<FileTimes> before = files.readTimes("D:\\SOURCE.MDB");
     ASSERT_TRUE(before);
     EXPECT_GT(before->lastWrite, 116444736000000000);  // after 1970
-
-    const int64_t lastWrite = 132000000001234567;  // 2019-04-13, to the 100 ns
+    const int64_t lastWrite = 132000000001234567;      // 2019-04-13, to the 100 ns
     EXPECT_TRUE(files.writeTimes("D:\\source.mdb", FileTimes{before->creation, 0, lastWrite}));
-    std::optional<FileTimes> after = files.readTimes("D:\\Source.mdb");
-    ASSERT_TRUE(after);
-    EXPECT_EQ(after->lastWrite, lastWrite);
-    EXPECT_EQ(this->read("D:\\Source.mdb"), "x");
+    EXPECT_EQ(files.readTimes("D:\\Source.mdb").value_or(FileTimes{}).lastWrite, lastWrite);
+}
+
+TYPED_TEST(FileSystemContractTest, FoldersAreMadeListedAndEmptied) {
+    FileSystem& files = this->files;
+    EXPECT_TRUE(files.listFolder("D:\\Plant\\Backup").empty());
+    files.createFolder("D:\\Plant\\Backup\\Inner");
+    files.createFolder("D:\\PLANT\\backup");  // exists already, in another case
+    files.writeFileAtomic("D:\\Plant\\Backup\\b.mdb", "b");
+    files.writeFileAtomic("D:\\Plant\\Backup\\A.mdb", "a");
+    EXPECT_EQ(files.listFolder("d:\\plant\\backup"), (std::vector<std::string>{"A.mdb", "b.mdb"}));
+    files.removeFile("D:\\Plant\\Backup\\A.MDB");
+    EXPECT_FALSE(files.fileExists("D:\\Plant\\Backup\\A.mdb"));
+    EXPECT_EQ(faultNumber([&] { files.removeFile("D:\\Plant\\Backup\\A.mdb"); }), 53);
+    EXPECT_EQ(faultNumber([&] { files.createFolder("D:\\Plant\\Backup\\b.mdb"); }), 75);
+}
+
+TYPED_TEST(FileSystemContractTest, AReadOnlyTargetIsNeverReplaced) {
+    FileSystem& files = this->files;
+    files.writeFileAtomic("D:\\Dalvon.mdb", "previous");
+    files.writeFileAtomic("D:\\Source.mdb", "new");
+    if (!this->backend.makeReadOnly("D:\\Dalvon.mdb"))
+        GTEST_SKIP() << "permissions are not enforced for this user";
+    std::string text;
+    EXPECT_EQ(faultNumber([&] { files.copyFile("D:\\Source.mdb", "D:\\Dalvon.mdb"); }, &text), 75);
+    EXPECT_NE(text.find("Permission denied"), std::string::npos) << text;
+    EXPECT_EQ(faultNumber([&] { files.writeFileAtomic("D:\\Dalvon.mdb", "[x]"); }), 75);
+    EXPECT_EQ(this->read("D:\\Dalvon.mdb"), "previous");
+    EXPECT_EQ(files.listFolder("D:\\").size(), 2u);  // and no temp file stays
+}
+
+TYPED_TEST(FileSystemContractTest, ALockIsHeldOnceUntilItsObjectGoes) {
+    FileSystem& files = this->files;
+    LockAttempt first = files.tryLock("D:\\.run.lock");
+    ASSERT_TRUE(first.lock);
+    LockAttempt second = files.tryLock("D:\\.RUN.LOCK");
+    EXPECT_FALSE(second.lock);
+    EXPECT_EQ(second.holder, static_cast<long>(getpid()));
+    first.lock.reset();
+    EXPECT_TRUE(files.tryLock("D:\\.run.lock").lock);
+    EXPECT_EQ(faultNumber([&] { files.tryLock("D:\\No\\Folder\\.run.lock"); }), 75);
 }
 
 }  // namespace
-}  // namespace dalvon
+}  // namespace dalvon::testing

@@ -1,119 +1,93 @@
-// What only the host file system can show: temp files, permissions, a full disk, drive folders.
+// What only the host file system can show: temp files, permissions, a full disk, drive folders,
+// other processes.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
-#include <filesystem>
 #include <fstream>
 
-#include "platform/fault.h"
-#include "platform/file_system.h"
+#include "platform/posix_files.h"
+#include "tests/platform/platform_fixture.h"
 
-namespace dalvon {
+namespace dalvon::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
 class PosixFileSystemTest : public ::testing::Test {
 protected:
-    PosixFileSystemTest() {
-        std::string pattern = (fs::temp_directory_path() / "dalvon-posix-XXXXXX").string();
-        m_root = mkdtemp(pattern.data());
-        m_files = makePosixFileSystem(
-            {{'C', (m_root / "c" / "dalvon").string()}, {'D', (m_root / "d").string()}});
-        fs::create_directories(m_root / "d");
-    }
-    ~PosixFileSystemTest() override {
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
-    }
-
-    std::vector<std::string> namesIn(const fs::path& folder) {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    void writeHost(const fs::path& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
-
-    fs::path m_root;
-    std::unique_ptr<FileSystem> m_files;
+    TempDrive drive;
+    FileSystem& files = drive.files();
 };
 
 // Lets writes beyond `bytes` fail with EFBIG, as on a full disk, for the life of the object.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes) : handler(signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limit{bytes, old.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
     ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        signal(SIGXFSZ, m_oldHandler);
+        setrlimit(RLIMIT_FSIZE, &old);
+        signal(SIGXFSZ, handler);
     }
-
-private:
-    rlimit m_old{};
-    sighandler_t m_oldHandler;
+    sighandler_t handler;
+    rlimit old{};
 };
 
 TEST_F(PosixFileSystemTest, AWriteThatFailsHalfwayLeavesTheOldFileAndNoTempFile) {
-    m_files->writeFileAtomic("D:\\Program.ini", "[Project]\r\nold=1\r\n");
-    try {
+    files.writeFileAtomic("D:\\Program.ini", "[Project]\r\nold=1\r\n");
+    std::string text;
+    {
         FileSizeLimit limit(1000);
-        m_files->writeFileAtomic("D:\\program.ini", std::string(5000, 'x'));
-        ADD_FAILURE() << "the write went through";
-    } catch (const Fault& fault) {
-        EXPECT_EQ(fault.number(), 75);
-        EXPECT_NE(fault.description().find("D:\\program.ini"), std::string::npos);
-        EXPECT_NE(fault.description().find("File too large"), std::string::npos);
+        EXPECT_EQ(
+            faultNumber([&] { files.writeFileAtomic("D:\\program.ini", std::string(5000, 'x')); },
+                        &text),
+            75);
     }
-    EXPECT_EQ(m_files->readFile("D:\\Program.ini"), "[Project]\r\nold=1\r\n");
-    EXPECT_EQ(namesIn(m_root / "d"), std::vector<std::string>{"Program.ini"});
-
-    try {
-        FileSizeLimit limit(10);
-        m_files->appendLine("D:\\log.txt", std::string(50, 'x'));
-        ADD_FAILURE() << "the append went through";
-    } catch (const Fault& fault) {
-        EXPECT_EQ(fault.number(), 75);
-    }
+    EXPECT_NE(text.find("D:\\program.ini"), std::string::npos) << text;
+    EXPECT_NE(text.find("File too large"), std::string::npos) << text;
+    EXPECT_EQ(files.readFile("D:\\Program.ini"), "[Project]\r\nold=1\r\n");
+    EXPECT_EQ(files.listFolder("D:\\"), std::vector<std::string>{"Program.ini"});
+    FileSizeLimit limit(10);
+    EXPECT_EQ(faultNumber([&] { files.appendLine("D:\\log.txt", std::string(50, 'x')); }), 75);
 }
 
-TEST_F(PosixFileSystemTest, AMissingDriveFolderIsCreatedByTheFirstWrite) {
-    EXPECT_FALSE(m_files->fileExists("C:\\TarvoServicePack.log"));
-    EXPECT_FALSE(fs::exists(m_root / "c"));
-    m_files->appendLine("C:\\TarvoServicePack.log", "! Fault Dalvon_Config: x");
-    EXPECT_EQ(m_files->readFile("C:\\TARVOSERVICEPACK.LOG"), "! Fault Dalvon_Config: x\r\n");
-    EXPECT_TRUE(fs::is_regular_file(m_root / "c" / "dalvon" / "TarvoServicePack.log"));
-}
-
-TEST_F(PosixFileSystemTest, AnExactNameWinsOverOtherSpellings) {
-    writeHost(m_root / "d" / "program.ini", "lower");
-    writeHost(m_root / "d" / "PROGRAM.INI", "upper");
-    EXPECT_EQ(m_files->readFile("D:\\program.ini"), "lower");
-    EXPECT_EQ(m_files->readFile("D:\\PROGRAM.INI"), "upper");
-    // Neither is exact: the first in byte order, the same on every run.
-    EXPECT_EQ(m_files->readFile("D:\\Program.ini"), "upper");
-}
-
-TEST_F(PosixFileSystemTest, AReplacedFileKeepsItsPermissions) {
-    writeHost(m_root / "d" / "secret.ini", "a");
-    fs::permissions(m_root / "d" / "secret.ini", fs::perms::owner_read | fs::perms::owner_write);
-    m_files->writeFileAtomic("D:\\secret.ini", "b");
-    EXPECT_EQ(fs::status(m_root / "d" / "secret.ini").permissions(),
+TEST_F(PosixFileSystemTest, HostNamesModesAndDriveFolders) {
+    // An exact name wins over other spellings; without one, the first in byte order.
+    std::ofstream(drive.root / "program.ini") << "lower";
+    std::ofstream(drive.root / "PROGRAM.INI") << "upper";
+    EXPECT_EQ(files.readFile("D:\\program.ini"), "lower");
+    EXPECT_EQ(files.readFile("D:\\PROGRAM.INI"), "upper");
+    EXPECT_EQ(files.readFile("D:\\Program.ini"), "upper");
+    // A replaced file keeps its permissions.
+    fs::permissions(drive.root / "program.ini", fs::perms::owner_read | fs::perms::owner_write);
+    files.writeFileAtomic("D:\\program.ini", "b");
+    EXPECT_EQ(fs::status(drive.root / "program.ini").permissions(),
               fs::perms::owner_read | fs::perms::owner_write);
+    // A missing drive folder is made by the first write.
+    EXPECT_FALSE(files.fileExists("C:\\Service.log"));
+    files.appendLine("C:\\Service.log", "x");
+    EXPECT_TRUE(fs::is_regular_file(drive.root / "c" / "dalvon" / "Service.log"));
+}
+
+TEST(PosixFiles, OnlyNamesOfTheTempFormHaveAnOwner) {
+    // The owner's process id, 0 where the name is not of the temp form.
+    const std::pair<const char*, long> names[] = {
+        {".Dalvon.mdb.tmp42.0", 42},
+        {".a.b.c.tmp123.4", 123},
+        {"Dalvon.mdb.tmp42.0", 0},
+        {".Dalvon.mdb.tmp.0", 0},
+        {".Dalvon.mdb.tmp42.", 0},
+        {".Dalvon.mdb.tmp4x.0", 0},
+        {".tmp42.0", 0},
+    };
+    for (const auto& [name, owner] : names)
+        EXPECT_EQ(posix::tempFileOwner(name).value_or(0), owner) << name;
+    EXPECT_FALSE(posix::tempFileOwner(".tmp42.0"));
+    EXPECT_EQ(posix::tempFileOwner(fs::path(posix::tempPathFor("/x/a", 99, 5)).filename()), 99);
 }
 
 }  // namespace
-}  // namespace dalvon
+}  // namespace dalvon::testing

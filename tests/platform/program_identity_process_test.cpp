@@ -1,14 +1,12 @@
 #include "platform/program_identity.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <fstream>
 
-#include "platform/file_system.h"
+#include "tests/platform/platform_fixture.h"
 
-namespace dalvon {
+namespace dalvon::testing {
 namespace {
 
 namespace fs = std::filesystem;
@@ -17,19 +15,11 @@ namespace fs = std::filesystem;
 class ProcessIdentityTest : public ::testing::Test {
 protected:
     ProcessIdentityTest() {
-        std::string pattern = (fs::temp_directory_path() / "dalvon-id-XXXXXX").string();
-        m_root = mkdtemp(pattern.data());
-        fs::create_directories(m_root / "opt" / "bin");
-        fs::create_directories(m_root / "Plant" / "Config");
-        std::ofstream(m_root / "opt" / "bin" / "dalvon-config") << "#!/bin/sh\n";
-        fs::permissions(m_root / "opt" / "bin" / "dalvon-config", fs::perms::owner_all);
-        fs::create_symlink(m_root / "opt" / "bin" / "dalvon-config",
-                           m_root / "Plant" / "Config" / "Dalvon_Config");
-        m_files = makePosixFileSystem({{'D', m_root.string()}, {'Z', "/"}});
-    }
-    ~ProcessIdentityTest() override {
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
+        fs::create_directories(drive.root / "opt");
+        fs::create_directories(drive.root / "Plant" / "Config");
+        std::ofstream(drive.root / "opt" / "dalvon-config") << "#!/bin/sh\n";
+        fs::permissions(drive.root / "opt" / "dalvon-config", fs::perms::owner_all);
+        fs::create_symlink(drive.root / "opt" / "dalvon-config", config / "Dalvon_Config");
     }
 
     std::unique_ptr<ProgramIdentity> identity(const std::string& invokedAs,
@@ -40,32 +30,27 @@ protected:
         for (std::string& entry : m_environment)
             m_pointers.push_back(entry.data());
         m_pointers.push_back(nullptr);
-        return makeProcessIdentity(*m_files, invokedAs, arguments, m_pointers.data());
+        return makeProcessIdentity(drive.files(), invokedAs, arguments, m_pointers.data());
     }
 
-    fs::path m_root;
-    std::unique_ptr<FileSystem> m_files;
+    TempDrive drive;
+    fs::path config = drive.root / "Plant" / "Config";
+
+private:
     std::vector<std::string> m_environment;
     std::vector<char*> m_pointers;
 };
 
-TEST_F(ProcessIdentityTest, ALinkCountsAsLivingInItsFolder) {
-    std::string link = (m_root / "Plant" / "Config" / "Dalvon_Config").string();
-    auto id = identity(link);
-    EXPECT_EQ(id->programFolder(), "D:\\Plant\\Config");
-    EXPECT_EQ(id->executableName(), "Dalvon_Config");
-
-    auto roundabout =
-        identity((m_root / "Plant" / "." / "Other" / ".." / "Config" / "Dalvon_Config").string());
+TEST_F(ProcessIdentityTest, ALinkCountsAsLivingInItsFolderAlsoWhenFoundAlongPath) {
+    auto roundabout = identity(
+        (drive.root / "Plant" / "." / "Other" / ".." / "Config" / "Dalvon_Config").string());
     EXPECT_EQ(roundabout->programFolder(), "D:\\Plant\\Config");
-}
+    EXPECT_EQ(roundabout->executableName(), "Dalvon_Config");
 
-TEST_F(ProcessIdentityTest, ABareNameIsLookedUpAlongPath) {
-    std::string path = "PATH=/nonexistent::" + (m_root / "Plant" / "Config").string();
-    auto id = identity("Dalvon_Config", {path, "HOME=/root"});
-    EXPECT_EQ(id->programFolder(), "D:\\Plant\\Config");
-    EXPECT_EQ(id->executableName(), "Dalvon_Config");
-    EXPECT_EQ(id->firstEnvironmentEntry(), path);
+    std::string path = "PATH=/nonexistent::" + config.string();
+    auto found = identity("Dalvon_Config", {path, "HOME=/root"});
+    EXPECT_EQ(found->programFolder(), "D:\\Plant\\Config");
+    EXPECT_EQ(found->firstEnvironmentEntry(), path);
 }
 
 TEST_F(ProcessIdentityTest, NamesCommandLineAndEnvironment) {
@@ -79,8 +64,9 @@ TEST_F(ProcessIdentityTest, NamesCommandLineAndEnvironment) {
     EXPECT_EQ(identity("/opt/Dalvon.Config")->executableName(), "Dalvon.Config");
     EXPECT_EQ(identity("/opt/Dalvon_Config")->commandLine(), "");
     EXPECT_EQ(identity("/opt/Dalvon_Config", {})->firstEnvironmentEntry(), "");
-    EXPECT_EQ(makeProcessIdentity(*m_files, "/Dalvon_Config", {}, nullptr)->programFolder(), "Z:");
+    EXPECT_EQ(makeProcessIdentity(drive.files(), "/Dalvon_Config", {}, nullptr)->programFolder(),
+              "Z:");
 }
 
 }  // namespace
-}  // namespace dalvon
+}  // namespace dalvon::testing

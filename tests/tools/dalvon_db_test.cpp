@@ -45,6 +45,14 @@ protected:
         fs::remove_all(folder);
         fs::create_directories(folder);
         database = folder / "Dalvon.mdb";
+        // A database in WAL mode, as another SQLite tool may leave one.
+        dalvon::sqlite::runScript(
+            database.string(),
+            "PRAGMA journal_mode = WAL;"
+            "CREATE TABLE PRESET_DEFS (ID LONG, var_name VARCHAR(50), isBitArray BIT,"
+            "  abs_max DOUBLE, price CURRENCY, changed DATETIME, note LONGTEXT);"
+            "INSERT INTO PRESET_DEFS VALUES (1, 'Speed, \"max\"', 1, 99.5, 123400, 45351.5, '');"
+            "INSERT INTO PRESET_DEFS VALUES (2, NULL, 0, NULL, NULL, NULL, NULL);");
     }
     ~DalvonDb() override { fs::remove_all(folder); }
 
@@ -59,17 +67,6 @@ protected:
         fs::remove(out);
         fs::remove(err);
         return outcome;
-    }
-
-    // A database in WAL mode, as another SQLite tool may leave one.
-    void makeWalDatabase() {
-        const char* script =
-            "PRAGMA journal_mode = WAL;"
-            "CREATE TABLE PRESET_DEFS (ID LONG, var_name VARCHAR(50), isBitArray BIT,"
-            "  abs_max DOUBLE, price CURRENCY, changed DATETIME, note LONGTEXT);"
-            "INSERT INTO PRESET_DEFS VALUES (1, 'Speed, \"max\"', 1, 99.5, 123400, 45351.5, '');"
-            "INSERT INTO PRESET_DEFS VALUES (2, NULL, 0, NULL, NULL, NULL, NULL);";
-        dalvon::sqlite::runScript(database.string(), script);
     }
 
     // The folder's files with their bytes and times.
@@ -87,117 +84,90 @@ protected:
     fs::path database;
 };
 
-TEST_F(DalvonDb, ReadingCommandsLeaveTheFileByteForByte) {
-    makeWalDatabase();
+TEST_F(DalvonDb, ReadingCommandsWriteTheirFormatsAndLeaveTheFileByteForByte) {
     std::vector<std::string> before = snapshot();
-    const std::vector<std::vector<std::string>> commands = {
-        {"tables", database.string()},
-        {"schema", database.string()},
-        {"schema", "--sql", database.string(), "PRESET_DEFS"},
-        {"export", database.string(), "PRESET_DEFS"},
-        {"export", "--format", "json", database.string(), "PRESET_DEFS"},
+    const std::string db = database.string();
+    const std::pair<std::vector<std::string>, std::string> commands[] = {
+        {{"tables", db}, "PRESET_DEFS\n"},
+        {{"schema", "--sql", db},
+         "CREATE TABLE PRESET_DEFS (ID LONG, var_name VARCHAR(50), isBitArray BIT, "
+         "abs_max DOUBLE, price CURRENCY, changed DATETIME, note LONGTEXT);\n"},
+        {{"export", db, "PRESET_DEFS"},
+         "ID,var_name,isBitArray,abs_max,price,changed,note\r\n"
+         "1,\"Speed, \"\"max\"\"\",True,99.5,12.34,2024-02-29 12:00:00,\r\n"
+         "2,,False,,,,\r\n"},
+        {{"export", "--null", "NULL", "--no-header", db, "PRESET_DEFS"},
+         "1,\"Speed, \"\"max\"\"\",True,99.5,12.34,2024-02-29 12:00:00,\r\n"
+         "2,NULL,False,NULL,NULL,NULL,NULL\r\n"},
+        {{"export", "--format=json", db, "PRESET_DEFS"},
+         "{\"ID\":1,\"var_name\":\"Speed, \\\"max\\\"\",\"isBitArray\":true,\"abs_max\":99.5,"
+         "\"price\":12.34,\"changed\":\"2024-02-29 12:00:00\",\"note\":\"\"}\n"
+         "{\"ID\":2,\"var_name\":null,\"isBitArray\":false,\"abs_max\":null,"
+         "\"price\":null,\"changed\":null,\"note\":null}\n"},
     };
-    for (const auto& command : commands) {
-        Outcome outcome = run(command);
-        EXPECT_EQ(outcome.status, 0) << command[0] << ": " << outcome.err;
-        EXPECT_EQ(snapshot(), before) << command[0];
+    for (const auto& [arguments, output] : commands) {
+        Outcome outcome = run(arguments);
+        EXPECT_EQ(outcome.status, 0) << arguments[0] << ": " << outcome.err;
+        EXPECT_EQ(outcome.out, output) << arguments[0];
+        EXPECT_EQ(snapshot(), before) << arguments[0];
     }
     // Still in WAL mode: byte 18 of the header is 2 for WAL, 1 for the rollback journal.
     EXPECT_EQ(slurp(database)[18], 2);
 
     // Another program holds the file open with rows still in its log: they are read, and the
     // file itself stays as it was.
-    dalvon::sqlite::ScriptSession writer(database.string());
-    writer.run(
-        "PRAGMA wal_autocheckpoint = 0;"
-        "INSERT INTO PRESET_DEFS (ID) VALUES (3);");
+    dalvon::sqlite::ScriptSession writer(db);
+    writer.run("PRAGMA wal_autocheckpoint = 0; INSERT INTO PRESET_DEFS (ID) VALUES (3);");
     std::string bytes = slurp(database);
-    Outcome rows = run({"export", "--no-header", database.string(), "PRESET_DEFS"});
+    Outcome rows = run({"export", "--no-header", db, "PRESET_DEFS"});
     EXPECT_NE(rows.out.find("\r\n3,"), std::string::npos) << rows.out << rows.err;
     EXPECT_EQ(slurp(database), bytes);
 }
 
-TEST_F(DalvonDb, ExportFormatsAndNull) {
-    makeWalDatabase();
-    Outcome csv = run({"export", database.string(), "PRESET_DEFS"});
-    EXPECT_EQ(csv.out,
-              "ID,var_name,isBitArray,abs_max,price,changed,note\r\n"
-              "1,\"Speed, \"\"max\"\"\",True,99.5,12.34,2024-02-29 12:00:00,\r\n"
-              "2,,False,,,,\r\n");
-    Outcome nulls =
-        run({"export", "--null", "NULL", "--no-header", database.string(), "PRESET_DEFS"});
-    EXPECT_EQ(nulls.out,
-              "1,\"Speed, \"\"max\"\"\",True,99.5,12.34,2024-02-29 12:00:00,\r\n"
-              "2,NULL,False,NULL,NULL,NULL,NULL\r\n");
-    Outcome json = run({"export", "--format=json", database.string(), "PRESET_DEFS"});
-    EXPECT_EQ(json.out,
-              "{\"ID\":1,\"var_name\":\"Speed, \\\"max\\\"\",\"isBitArray\":true,\"abs_max\":99.5,"
-              "\"price\":12.34,\"changed\":\"2024-02-29 12:00:00\",\"note\":\"\"}\n"
-              "{\"ID\":2,\"var_name\":null,\"isBitArray\":false,\"abs_max\":null,"
-              "\"price\":null,\"changed\":null,\"note\":null}\n");
-    Outcome sql = run({"schema", "--sql", database.string()});
-    EXPECT_EQ(sql.out,
-              "CREATE TABLE PRESET_DEFS (ID LONG, var_name VARCHAR(50), isBitArray BIT, "
-              "abs_max DOUBLE, price CURRENCY, changed DATETIME, note LONGTEXT);\n");
-}
-
 TEST_F(DalvonDb, MessagesNameHostPaths) {
-    makeWalDatabase();
-    struct Row {
-        std::vector<std::string> arguments;
-        std::string message;
-    } rows[] = {
+    fs::path text = folder / "text.mdb";
+    std::ofstream(text) << "not a database at all, not even close to one";
+    const std::pair<std::vector<std::string>, std::string> rows[] = {
         {{"tables", (folder / "missing.mdb").string()},
          "Could not find file '" + (folder / "missing.mdb").string() + "'."},
         {{"tables", folder.string()}, "'" + folder.string() + "' is a directory"},
+        {{"schema", text.string()}, text.string()},
         {{"export", database.string(), "NOPE"}, ""},
         {{"convert", database.string(), database.string()},
          "File already exists: '" + database.string() + "'"},
     };
-    for (const Row& row : rows) {
-        Outcome outcome = run(row.arguments);
+    for (const auto& [arguments, message] : rows) {
+        Outcome outcome = run(arguments);
         EXPECT_EQ(outcome.status, 1) << outcome.err;
-        EXPECT_EQ(outcome.err.rfind("dalvon-db: " + row.arguments[0] + ": ", 0), 0u) << outcome.err;
-        EXPECT_NE(outcome.err.find(row.message), std::string::npos) << outcome.err;
+        EXPECT_EQ(outcome.err.rfind("dalvon-db: " + arguments[0] + ": ", 0), 0u) << outcome.err;
+        EXPECT_NE(outcome.err.find(message), std::string::npos) << outcome.err;
         EXPECT_EQ(outcome.err.find(":\\"), std::string::npos) << outcome.err;
     }
-    fs::create_directories(folder / "sub");
-    fs::path text = folder / "sub" / "text.mdb";
-    std::ofstream(text) << "not a database at all, not even close to one";
-    Outcome foreign = run({"schema", text.string()});
-    EXPECT_EQ(foreign.status, 1);
-    EXPECT_NE(foreign.err.find(text.string()), std::string::npos) << foreign.err;
 }
 
 TEST_F(DalvonDb, CommandLine) {
-    struct Row {
-        std::vector<std::string> arguments;
-        int status;
-        std::string out;  // part of standard output
-        std::string err;  // part of standard error
-    } rows[] = {
-        {{"--version"}, 0, "dalvon-db 1.0.2\n", ""},
-        {{"--help"}, 0, "export [--format csv|json]", ""},
-        {{"export", "--help"}, 0, "--null TEXT", ""},
-        {{"schema", "x.mdb", "-h"}, 0, "--sql", ""},
-        {{}, 2, "", "usage: dalvon-db"},
-        {{"frobnicate"}, 2, "", "unknown command 'frobnicate'"},
-        {{"--frobnicate"}, 2, "", "unknown option '--frobnicate'"},
-        {{"tables", "--sql", "x.mdb"}, 2, "", "unknown option '--sql' for tables"},
-        {{"export", "--format", "xml", "x.mdb", "T"}, 2, "", "unknown export format 'xml'"},
-        {{"export", "x.mdb", "T", "--format"}, 2, "", "needs a value"},
-        {{"schema", "--sql=yes", "x.mdb"}, 2, "", "takes no value"},
-        {{"tables"}, 2, "", "wrong number of arguments"},
+    const std::tuple<std::vector<std::string>, int, std::string> rows[] = {
+        // Arguments, exit status, part of standard output (status 0) or error (status 2).
+        {{"--version"}, 0, "dalvon-db 1.0.2\n"},
+        {{"--help"}, 0, "export [--format csv|json]"},
+        {{"export", "--help"}, 0, "--null TEXT"},
+        {{"schema", "x.mdb", "-h"}, 0, "--sql"},
+        {{}, 2, "usage: dalvon-db"},
+        {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
+        {{"--frobnicate"}, 2, "unknown option '--frobnicate'"},
+        {{"tables", "--sql", "x.mdb"}, 2, "unknown option '--sql' for tables"},
+        {{"export", "--format", "xml", "x.mdb", "T"}, 2, "unknown export format 'xml'"},
+        {{"export", "x.mdb", "T", "--format"}, 2, "needs a value"},
+        {{"schema", "--sql=yes", "x.mdb"}, 2, "takes no value"},
+        {{"tables"}, 2, "wrong number of arguments"},
     };
-    for (const Row& row : rows) {
-        Outcome outcome = run(row.arguments);
-        std::string label = row.arguments.empty() ? "(none)" : row.arguments[0];
-        EXPECT_EQ(outcome.status, row.status) << label << ": " << outcome.err;
-        EXPECT_NE(outcome.out.find(row.out), std::string::npos) << label << ": " << outcome.out;
-        EXPECT_NE(outcome.err.find(row.err), std::string::npos) << label << ": " << outcome.err;
+    for (const auto& [arguments, status, text] : rows) {
+        Outcome outcome = run(arguments);
+        EXPECT_EQ(outcome.status, status) << outcome.err;
+        EXPECT_NE((status == 0 ? outcome.out : outcome.err).find(text), std::string::npos)
+            << outcome.out << outcome.err;
     }
     // "--" ends the options: a file may start with a dash.
-    makeWalDatabase();
     fs::copy_file(database, folder / "-odd.mdb");
     fs::current_path(folder);
     Outcome odd = run({"tables", "--", "-odd.mdb"});

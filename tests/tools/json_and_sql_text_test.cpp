@@ -7,26 +7,16 @@
 namespace dalvon::db_tool {
 namespace {
 
+// Null, booleans, doubles, currency and dates are in the export test of dalvon-db.
 TEST(JsonText, ValuesKeepTheirKind) {
-    struct Row {
-        Variant value;
-        const char* json;
-    } rows[] = {
-        {Variant::null(), "null"},
+    const std::pair<Variant, const char*> rows[] = {
         {Variant(), "null"},
-        {Variant::boolean(true), "true"},
         {Variant::integer(-3), "-3"},
-        {Variant::longValue(70000), "70000"},
-        {Variant::doubleValue(12.5), "12.5"},
-        {Variant::currency(123400), "12.34"},
-        {Variant::date(45351.5), "\"2024-02-29 12:00:00\""},
-        {Variant::string(""), "\"\""},
-        {Variant::string("a\"b\\c\r\n\t\x01"), "\"a\\\"b\\\\c\\r\\n\\t\\u0001\""},
-        {Variant::string("Größe"), "\"Größe\""},
+        {Variant::string("a\"b\\c\r\n\t\x01 Größe"), "\"a\\\"b\\\\c\\r\\n\\t\\u0001 Größe\""},
         {Variant::binary({0x00, 0xAB}), "\"00AB\""},
     };
-    for (const Row& row : rows)
-        EXPECT_EQ(jsonValue(row.value), row.json) << row.json;
+    for (const auto& [value, json] : rows)
+        EXPECT_EQ(jsonValue(value), json) << json;
 }
 
 TEST(CreateTableText, DeclaredJetTypesAndQuotedNames) {
