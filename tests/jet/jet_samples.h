@@ -75,11 +75,3 @@ std::vector<std::vector<Variant>> fillAllKinds(
     size_t count, const std::function<void(const std::vector<Variant>&)>& append);
 
 }  // namespace dalvon::jet_test
-
-// Skips a test that needs the sample folder when it is missing.
-#define DALVON_REQUIRE_SAMPLES()                                        \
-    do {                                                                \
-        if (!::dalvon::jet_test::haveSamples()) {                       \
-            GTEST_SKIP() << "no Jet samples at " << DALVON_JET_SAMPLES; \
-        }                                                               \
-    } while (false)
