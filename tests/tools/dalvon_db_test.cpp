@@ -89,6 +89,15 @@ TEST_F(DalvonDb, ReadingCommandsWriteTheirFormatsAndLeaveTheFileByteForByte) {
     const std::string db = database.string();
     const std::pair<std::vector<std::string>, std::string> commands[] = {
         {{"tables", db}, "PRESET_DEFS\n"},
+        {{"schema", db, "PRESET_DEFS"},
+         "Table\tField\tType\tTypeName\tSize\n"
+         "PRESET_DEFS\tID\t4\tLong\t4\n"
+         "PRESET_DEFS\tvar_name\t10\tText\t50\n"
+         "PRESET_DEFS\tisBitArray\t1\tBoolean\t1\n"
+         "PRESET_DEFS\tabs_max\t7\tDouble\t8\n"
+         "PRESET_DEFS\tprice\t5\tCurrency\t8\n"
+         "PRESET_DEFS\tchanged\t8\tDate\t8\n"
+         "PRESET_DEFS\tnote\t12\tMemo\t0\n"},
         {{"schema", "--sql", db},
          "CREATE TABLE PRESET_DEFS (ID LONG, var_name VARCHAR(50), isBitArray BIT, "
          "abs_max DOUBLE, price CURRENCY, changed DATETIME, note LONGTEXT);\n"},
