@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "presetdb/work_on_mdb.h"
@@ -10,12 +12,18 @@ namespace dalvon::testing {
 // The example installation, with the update as one verb and its table as rows.
 class ExamplePlant : public TestInstallation {
 public:
-    ExamplePlant() { makeExample(); }
+    explicit ExamplePlant(DatabaseFormat format = DatabaseFormat::Sqlite)
+        : TestInstallation(format) {
+        makeExample();
+    }
 
     // Starts with `commandLine` and runs the update; the exit status, or -1 when it returned.
+    // Every Jet file must pass the structural check afterwards.
     int runUpdate(const std::string& commandLine = "") {
         start(commandLine);
-        return runUntilEnd([&] { WorkOnMDB(rt()); });
+        int status = runUntilEnd([&] { WorkOnMDB(rt()); });
+        EXPECT_EQ(jetProblems(), std::vector<std::string>{}) << "after " << commandLine;
+        return status;
     }
 
     // `columns` of every PRESET_DEFS row of `database`, in storage order.
@@ -39,5 +47,8 @@ public:
         return text;
     }
 };
+
+// Tests that run on installations of either database format.
+class OnBothFormats : public ::testing::TestWithParam<DatabaseFormat> {};
 
 }  // namespace dalvon::testing

@@ -8,9 +8,10 @@ namespace dalvon::testing {
 namespace {
 
 using Row = std::vector<std::string>;
+using Generation = OnBothFormats;
 
-TEST(Generation, BuildsEveryValidMachineWithTheNamesOfTheStartMode) {
-    ExamplePlant plant;
+TEST_P(Generation, BuildsEveryValidMachineWithTheNamesOfTheStartMode) {
+    ExamplePlant plant(GetParam());
     ASSERT_EQ(plant.runUpdate(), -1);
     EXPECT_TRUE(plant.dialogs().shown().empty());
     // Press1 (machine 1) gets all 20 definitions, Winder (machine 3) the 15 machine-specific
@@ -30,7 +31,7 @@ TEST(Generation, BuildsEveryValidMachineWithTheNamesOfTheStartMode) {
     EXPECT_EQ(plant.presetRows("ID, var_name", kSourceDatabase), plant.presetRows("ID, var_name"));
 
     // Integrated start reads no VWStudio entry: the VisiWin32 names.
-    ExamplePlant integrated;
+    ExamplePlant integrated(GetParam());
     ASSERT_EQ(integrated.runUpdate("/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\cfg.log"), -1);
     rows = integrated.presetRows("var_name");
     ASSERT_EQ(rows.size(), 35u);
@@ -99,12 +100,27 @@ TEST(Generation, PartAfterVarNameIsReportedAndLeavesTheNameNull) {
               std::string::npos);
 }
 
-TEST(Generation, CategorieIsRenamedInTheComponentDatabase) {
-    ExamplePlant plant;
+TEST_P(Generation, CategorieIsRenamedInTheComponentDatabase) {
+    ExamplePlant plant(GetParam());
     plant.makeDatabase(kComponentDatabase, "CREATE TABLE PRESET_DEFS (ID LONG, CateGorie LONG);");
     CategorieNachCategoryID(plant.rt());
     EXPECT_EQ(plant.query(kComponentDatabase, "SELECT name FROM pragma_table_info('PRESET_DEFS')"),
               (Rows{{"ID"}, {"category_id"}}));
+    EXPECT_EQ(plant.jetProblems(), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, Generation, ::testing::ValuesIn(kBothFormats), FormatName());
+
+TEST(Generation, JetFilesGetTheTablesSqliteFilesGet) {
+    for (const char* commandLine :
+         {"", "/EXTERNAL=SILENT", "/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\cfg.log"}) {
+        SCOPED_TRACE(commandLine);
+        ExamplePlant sqlite(DatabaseFormat::Sqlite), jet(DatabaseFormat::Jet4);
+        ASSERT_EQ(sqlite.runUpdate(commandLine), -1);
+        ASSERT_EQ(jet.runUpdate(commandLine), -1);
+        for (const char* database : {kComponentDatabase, kSourceDatabase})
+            EXPECT_EQ(jet.table(database, "PRESET_DEFS"), sqlite.table(database, "PRESET_DEFS"));
+    }
 }
 
 }  // namespace

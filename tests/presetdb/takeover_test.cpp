@@ -17,8 +17,10 @@ const char* const kAbortNote =
     "Fehler in Dalvon / Dalvon_Config / TakeoverMachineCopyMDBData (Nr. 9999) :Database-Error - "
     "Contact Administrator!\r\n";
 
-TEST(Takeover, CarriesTheMachinesLimitsOverByKey) {
-    ExamplePlant plant;
+using Takeover = OnBothFormats;
+
+TEST_P(Takeover, CarriesTheMachinesLimitsOverByKey) {
+    ExamplePlant plant(GetParam());
     ASSERT_EQ(plant.runUpdate(), -1);
     struct Row {
         const char* varName;
@@ -40,8 +42,8 @@ TEST(Takeover, CarriesTheMachinesLimitsOverByKey) {
         EXPECT_EQ(plant.limits(row.varName, row.offset), row.limits) << row.varName;
 }
 
-TEST(Takeover, OnlyTheFirstMatchingRebuiltRowChanges) {
-    ExamplePlant plant;
+TEST_P(Takeover, OnlyTheFirstMatchingRebuiltRowChanges) {
+    ExamplePlant plant(GetParam());
     // A duplicate definition gives two rebuilt rows with one key.
     plant.makeDatabase(
         kComponentDatabase,
@@ -88,7 +90,9 @@ private:
 // `rebuiltRows` rows whose first two have the previous rows' keys.
 class TakeoverPlant : public ExamplePlant {
 public:
-    explicit TakeoverPlant(const std::string& extraFields = "", int rebuiltRows = 2) {
+    explicit TakeoverPlant(DatabaseFormat format, const std::string& extraFields = "",
+                           int rebuiltRows = 2)
+        : ExamplePlant(format) {
         std::string create =
             "CREATE TABLE PRESET_DEFS (ID LONG, machine_type VARCHAR(20), type LONG,"
             " var_name VARCHAR(255), category_id LONG, isBitArray BIT, offset_or_bitno LONG,"
@@ -113,7 +117,7 @@ public:
     // when that is not negative; the exit status, or -1.
     int runTakeover(const std::string& commandLine, int32_t claimed = -1) {
         start(commandLine);
-        return runUntilEnd([&] {
+        int status = runUntilEnd([&] {
             auto source = rt().databases.open(kSourceDatabase);
             auto component = rt().databases.open(kComponentDatabase);
             std::unique_ptr<Recordset> previous = component->openTable("PRESET_DEFS");
@@ -124,6 +128,8 @@ public:
             source->close();
             component->close();
         });
+        EXPECT_EQ(jetProblems(), std::vector<std::string>{});
+        return status;
     }
 
     std::string rebuiltLimits(const std::string& varName) {
@@ -131,7 +137,7 @@ public:
     }
 };
 
-TEST(Takeover, FieldCountWarningAskedOrLogged) {
+TEST_P(Takeover, FieldCountWarningAskedOrLogged) {
     struct Row {
         const char* commandLine;
         DialogAnswer answer;  // to the warning
@@ -142,7 +148,7 @@ TEST(Takeover, FieldCountWarningAskedOrLogged) {
                         {"", DialogAnswer::No, 1, "NULL NULL NULL NULL NULL | "},
                         {kSilent, DialogAnswer::No, -1, "NULL NULL 5.0 NULL NULL | "}};
     for (const Row& row : rows) {
-        TakeoverPlant plant(", extra LONG");  // 16 fields, no additional fields read
+        TakeoverPlant plant(GetParam(), ", extra LONG");  // 16 fields, no additional fields read
         plant.dialogs().queue(row.answer);
         EXPECT_EQ(plant.runTakeover(row.commandLine), row.status);
         EXPECT_EQ(plant.rebuiltLimits("a"), row.limitsOfA);
@@ -169,17 +175,17 @@ TEST(Takeover, FieldCountWarningAskedOrLogged) {
     }
 }
 
-TEST(Takeover, RowCountIsCheckedAgainstTheRebuiltTable) {
+TEST_P(Takeover, RowCountIsCheckedAgainstTheRebuiltTable) {
     for (const char* commandLine : {"", kSilent}) {
         bool silent = std::string(commandLine) == kSilent;
         // Claims 5, walking finds 2, the rebuilt table has 2: consistent enough, no note.
-        TakeoverPlant agreeing;
+        TakeoverPlant agreeing(GetParam());
         EXPECT_EQ(agreeing.runTakeover(commandLine, 5), -1);
         EXPECT_FALSE(agreeing.exists(TestInstallation::kErrorLog));
         EXPECT_EQ(agreeing.rebuiltLimits("b"), "NULL NULL 6.0 NULL NULL | ");
 
         // Claims 1, walking finds 2 (capped at claimed + 1), the rebuilt table has 3.
-        TakeoverPlant mismatched("", 3);
+        TakeoverPlant mismatched(GetParam(), "", 3);
         EXPECT_EQ(mismatched.runTakeover(commandLine, 1), silent ? -1 : 1);
         std::string log = mismatched.readFile(TestInstallation::kErrorLog);
         EXPECT_EQ(log.substr(0, log.find("\r\n") + 2),
@@ -192,9 +198,9 @@ TEST(Takeover, RowCountIsCheckedAgainstTheRebuiltTable) {
     }
 }
 
-TEST(Takeover, MissingAdditionalFieldEndsTheProgramInEveryMode) {
+TEST_P(Takeover, MissingAdditionalFieldEndsTheProgramInEveryMode) {
     for (const char* commandLine : {"", kSilent, "/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\cfg.log"}) {
-        ExamplePlant plant;
+        ExamplePlant plant(GetParam());
         plant.writeFile("D:\\Plant\\Dalvon\\Dalvon.cfg",
                         "[Project]\r\nValidMachines=ALL\r\nForMachine1=true\r\n"
                         "DataBaseAdditionalFields=unit,Decimals\r\n");
@@ -213,6 +219,8 @@ TEST(Takeover, MissingAdditionalFieldEndsTheProgramInEveryMode) {
                         .empty());
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Formats, Takeover, ::testing::ValuesIn(kBothFormats), FormatName());
 
 }  // namespace
 }  // namespace dalvon::testing

@@ -25,8 +25,10 @@ timespec modified(const std::filesystem::path& path) {
     return info.st_mtim;
 }
 
-TEST(UpdateDriver, IntegratedStartTakesTheMachineCopyFirstOrSaysItIsMissing) {
-    ExamplePlant plant;
+using UpdateDriver = OnBothFormats;
+
+TEST_P(UpdateDriver, IntegratedStartTakesTheMachineCopyFirstOrSaysItIsMissing) {
+    ExamplePlant plant(GetParam());
     std::string machineCopy = plant.readFile(kMachineCopy);
     ASSERT_EQ(plant.runUpdate(kIntegrated), -1);
     EXPECT_TRUE(plant.dialogs().shown().empty());
@@ -34,7 +36,7 @@ TEST(UpdateDriver, IntegratedStartTakesTheMachineCopyFirstOrSaysItIsMissing) {
     EXPECT_EQ(minMax(plant, "Press1.Rezept.TempZone1"), "170.0/245.0");
     EXPECT_EQ(plant.readFile(kMachineCopy), machineCopy);
 
-    ExamplePlant withoutCopy;
+    ExamplePlant withoutCopy(GetParam());
     std::filesystem::remove(withoutCopy.host(kMachineCopy));
     ASSERT_EQ(withoutCopy.runUpdate(kIntegrated), -1);
     ASSERT_EQ(withoutCopy.dialogs().shown().size(), 1u);
@@ -49,9 +51,9 @@ TEST(UpdateDriver, IntegratedStartTakesTheMachineCopyFirstOrSaysItIsMissing) {
     EXPECT_EQ(minMax(withoutCopy, "Press1.Rezept.TempZone1"), "170.0/245.0");  // the component's
 }
 
-TEST(UpdateDriver, NoSourceDatabaseChangesNothing) {
+TEST_P(UpdateDriver, NoSourceDatabaseChangesNothing) {
     for (const char* commandLine : {"", kIntegrated}) {
-        ExamplePlant plant;
+        ExamplePlant plant(GetParam());
         std::filesystem::remove(plant.host(kSourceDatabase));
         std::string component = plant.readFile(kComponentDatabase);
         timespec before = modified(plant.host(kComponentDatabase));
@@ -63,8 +65,8 @@ TEST(UpdateDriver, NoSourceDatabaseChangesNothing) {
     }
 }
 
-TEST(UpdateDriver, SourceKeepsItsFileTimesAndTheComponentIsReplaced) {
-    ExamplePlant plant;
+TEST_P(UpdateDriver, SourceKeepsItsFileTimesAndTheComponentIsReplaced) {
+    ExamplePlant plant(GetParam());
     timespec old{1000000000, 123456700};  // 2001-09-09, a time the run cannot produce
     timespec times[2] = {old, old};
     utimensat(AT_FDCWD, plant.host(kSourceDatabase).c_str(), times, 0);
@@ -95,6 +97,8 @@ TEST(UpdateDriver, MissingConfigurationFileEndsTheUpdateWithAnEmptyTable) {
     EXPECT_EQ(plant.readFile(TestInstallation::kServiceLog),
               "! Fault Dalvon_Config: File not found: \n\rD:\\PLANT\\DALVON\\DALVON.CFG\r\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Formats, UpdateDriver, ::testing::ValuesIn(kBothFormats), FormatName());
 
 }  // namespace
 }  // namespace dalvon::testing

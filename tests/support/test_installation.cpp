@@ -10,7 +10,13 @@
 #include "platform/fault.h"
 #include "standard/command_line.h"
 #include "standard/installation_paths.h"
+#include "store/jet/jet_check.h"
+#include "store/jet/jet_create.h"
+#include "store/jet/jet_file.h"
+#include "store/open_mode.h"
 #include "store/sqlite/sqlite_script.h"
+#include "store/store_backend.h"
+#include "store/table_copy.h"
 
 namespace dalvon::testing {
 namespace fs = std::filesystem;
@@ -29,22 +35,68 @@ fs::path makeTempRoot() {
     return pattern;
 }
 
-std::string slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
+// Opens a host file with the engine of its format, the backend kept alive with the database.
+struct OpenFile {
+    std::unique_ptr<StoreBackend> backend;
+    std::unique_ptr<Database> database;
+};
+
+OpenFile openHostFile(const fs::path& path, const std::string& displayPath) {
+    OpenFile file;
+    file.backend = isJetFile(path) ? makeJetBackend() : makeSqliteBackend(OpenMode::ReadWrite);
+    file.database = file.backend->open(path.string(), displayPath);
+    return file;
+}
+
+// Every table of one file into another (an empty database), as dalvon-db convert copies them.
+void copyAllTables(const fs::path& from, const fs::path& to, const std::string& toDisplayPath) {
+    OpenFile source = openHostFile(from, from.string());
+    OpenFile target = openHostFile(to, toDisplayPath);
+    for (const std::string& table : source.database->tableNames())
+        copyTable(*source.database, *target.database, table);
+    target.database->close();
+    source.database->close();
+}
+
+}  // namespace
+
+std::string formatName(DatabaseFormat format) {
+    return format == DatabaseFormat::Jet4 ? "Jet4" : "Sqlite";
+}
+
+void PrintTo(const StoredTable& table, std::ostream* out) {
+    for (const FieldDef& field : table.fields)
+        *out << field.name << ' ' << fieldTypeName(field.type) << '(' << field.size << ") ";
+    for (const auto& row : table.rows) {
+        *out << "\n ";
+        for (const Variant& value : row)
+            *out << ' ' << value.typeName() << ':' << value.toTextOrEmpty();
+    }
+}
+
+bool isJetFile(const fs::path& hostPath) {
+    std::ifstream in(hostPath, std::ios::binary);
+    std::string header(128, '\0');
+    in.read(header.data(), static_cast<std::streamsize>(header.size()));
+    header.resize(static_cast<size_t>(in.gcount()));
+    return jet::JetFile::recognises(header);
+}
+
+std::string fileBytes(const fs::path& hostPath) {
+    std::ifstream in(hostPath, std::ios::binary);
     std::stringstream buffer;
     buffer << in.rdbuf();
     return buffer.str();
 }
-
-}  // namespace
 
 fs::path sourceDir() {
     const char* dir = std::getenv("DALVON_SOURCE_DIR");
     return dir != nullptr ? fs::path(dir) : fs::path(DALVON_SOURCE_DIR_DEFAULT);
 }
 
-TestInstallation::TestInstallation()
-    : m_root(makeTempRoot()),
+TestInstallation::TestInstallation(DatabaseFormat format)
+    : m_format(format),
+      m_root(makeTempRoot()),
       m_files(
           makePosixFileSystem({{'C', (m_root / "c").string()}, {'D', (m_root / "d").string()}})),
       m_profiles(makeProfileStore(*m_files)),
@@ -79,7 +131,7 @@ void TestInstallation::writeFile(const std::string& windowsPath, const std::stri
 }
 
 std::string TestInstallation::readFile(const std::string& windowsPath) const {
-    return slurp(host(windowsPath));
+    return fileBytes(host(windowsPath));
 }
 
 bool TestInstallation::exists(const std::string& windowsPath) const {
@@ -90,12 +142,61 @@ void TestInstallation::makeDatabase(const std::string& windowsPath, const std::s
     fs::path path = host(windowsPath);
     fs::create_directories(path.parent_path());
     fs::remove(path);
-    sqlite::runScript(path.string(), sqlScript);
+    if (m_format == DatabaseFormat::Sqlite) {
+        sqlite::runScript(path.string(), sqlScript);
+        return;
+    }
+    fs::path script = m_root / "script.sqlite";
+    fs::remove(script);
+    sqlite::runScript(script.string(), sqlScript);
+    jet::createDatabase(path.string(), windowsPath);
+    copyAllTables(script, path, windowsPath);
+    fs::remove(script);
 }
 
 std::vector<std::vector<std::string>> TestInstallation::query(const std::string& windowsPath,
                                                               const std::string& sql) const {
-    return sqlite::queryAsText(host(windowsPath).string(), sql);
+    fs::path path = host(windowsPath);
+    if (!isJetFile(path))
+        return sqlite::queryAsText(path.string(), sql);
+    fs::path copy = m_root / "query.sqlite";
+    fs::remove(copy);
+    createEmptyDatabase(copy.string());
+    copyAllTables(path, copy, copy.string());
+    auto rows = sqlite::queryAsText(copy.string(), sql);
+    fs::remove(copy);
+    return rows;
+}
+
+StoredTable TestInstallation::table(const std::string& windowsPath, const std::string& name) const {
+    OpenFile file = openHostFile(host(windowsPath), windowsPath);
+    StoredTable table{file.database->tableFields(name), {}};
+    auto rows = file.database->openTable(name);
+    for (; !rows->eof(); rows->moveNext()) {
+        std::vector<Variant> values;
+        for (int i = 0; i < rows->fieldCount(); ++i)
+            values.push_back(rows->value(i));
+        table.rows.push_back(std::move(values));
+    }
+    rows->close();
+    file.database->close();
+    return table;
+}
+
+std::vector<std::string> TestInstallation::jetProblems() const {
+    std::vector<std::string> problems;
+    for (const auto& entry : fs::recursive_directory_iterator(m_root)) {
+        if (!entry.is_regular_file() || !isJetFile(entry.path()))
+            continue;
+        std::string file = entry.path().lexically_relative(m_root).string();
+        try {
+            for (const std::string& problem : jet::checkJetFile(entry.path().string()))
+                problems.push_back(file + ": " + problem);
+        } catch (const Fault& fault) {
+            problems.push_back(file + ": " + fault.description());
+        }
+    }
+    return problems;
 }
 
 void TestInstallation::makeExample() {
@@ -106,16 +207,16 @@ void TestInstallation::makeExample() {
         std::string hostRelative = relative;
         for (char& c : hostRelative)
             c = c == '\\' ? '/' : c;
-        writeFile(std::string("D:\\Plant\\") + relative, slurp(example / hostRelative));
+        writeFile(std::string("D:\\Plant\\") + relative, fileBytes(example / hostRelative));
     }
-    std::string profile = slurp(example / "parameter/zebconfiguration.ini");
+    std::string profile = fileBytes(example / "parameter/zebconfiguration.ini");
     profile.replace(profile.find("@SAVE_AND_RESTORE@"), 18, "D:\\Plant\\SaveRestore\\");
     writeFile("D:\\Plant\\parameter\\zebconfiguration.ini", profile);
     makeDatabase("D:\\Plant\\Dalvon\\Dalvon_Source.mdb",
-                 slurp(example / "Dalvon/Dalvon_Source.sql"));
-    makeDatabase("D:\\Plant\\Dalvon\\Dalvon.mdb", slurp(example / "Dalvon/Dalvon.sql"));
+                 fileBytes(example / "Dalvon/Dalvon_Source.sql"));
+    makeDatabase("D:\\Plant\\Dalvon\\Dalvon.mdb", fileBytes(example / "Dalvon/Dalvon.sql"));
     makeDatabase("D:\\Plant\\SaveRestore\\Dalvon\\Dalvon.mdb",
-                 slurp(example / "SaveRestore/Dalvon/Dalvon.sql"));
+                 fileBytes(example / "SaveRestore/Dalvon/Dalvon.sql"));
 }
 
 void TestInstallation::prepareStart() {

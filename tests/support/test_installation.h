@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,12 +22,34 @@ inline constexpr const char* kSourceDatabase = "D:\\Plant\\Dalvon\\Dalvon_Source
 inline constexpr const char* kComponentDatabase = "D:\\Plant\\Dalvon\\Dalvon.mdb";
 using Rows = std::vector<std::vector<std::string>>;
 
+// The file format makeDatabase gives an installation's databases.
+enum class DatabaseFormat { Sqlite, Jet4 };
+// "Sqlite" or "Jet4", for names of parameterised tests.
+std::string formatName(DatabaseFormat format);
+inline constexpr DatabaseFormat kBothFormats[] = {DatabaseFormat::Sqlite, DatabaseFormat::Jet4};
+// Names parameterised tests by their format parameter.
+struct FormatName {
+    template <class ParamInfo>
+    std::string operator()(const ParamInfo& info) const {
+        return formatName(info.param);
+    }
+};
+
+// A table as the store reads it: fields and every row's values, in storage order.
+struct StoredTable {
+    std::vector<FieldDef> fields;
+    std::vector<std::vector<Variant>> rows;
+    bool operator==(const StoredTable&) const = default;
+};
+// For test failures: the fields, then one line per row, each value with its type.
+void PrintTo(const StoredTable& table, std::ostream* out);
+
 // A real installation in a temp folder, mapped as drive D: (the plant) and C: (the service
 // log), with the program at D:\Plant\Config\Dalvon_Config and a Runtime over the real file
 // system, profile engine and database engine, scripted dialogs and a counting event loop.
 class TestInstallation {
 public:
-    TestInstallation();
+    explicit TestInstallation(DatabaseFormat format = DatabaseFormat::Sqlite);
     ~TestInstallation();
     TestInstallation(const TestInstallation&) = delete;
     TestInstallation& operator=(const TestInstallation&) = delete;
@@ -36,12 +59,21 @@ public:
     void writeFile(const std::string& windowsPath, const std::string& bytes);
     std::string readFile(const std::string& windowsPath) const;
     bool exists(const std::string& windowsPath) const;
-    // Creates (or replaces) a SQLite database from an SQL script.
+    // Creates (or replaces) a database of the installation's format from an SQL script that
+    // SQLite runs; a Jet 4 file gets the tables of that SQLite file, copied as dalvon-db
+    // convert copies them.
     void makeDatabase(const std::string& windowsPath, const std::string& sqlScript);
+    DatabaseFormat format() const { return m_format; }
     // Rows of a query run directly by SQLite (not the store), each value as text
-    // ("NULL" for Null).
+    // ("NULL" for Null). A Jet file is queried as an SQLite copy of what the store reads from
+    // it, so that one query and one expected text serve both formats.
     std::vector<std::vector<std::string>> query(const std::string& windowsPath,
                                                 const std::string& sql) const;
+    // A table as a fresh engine reads it from the file.
+    StoredTable table(const std::string& windowsPath, const std::string& name) const;
+    // What the structural check finds in the Jet files below the installation, one line per
+    // problem naming the file; empty when every Jet file is sound or there is none.
+    std::vector<std::string> jetProblems() const;
     // The example installation of the repository, below D:\Plant.
     void makeExample();
 
@@ -74,6 +106,7 @@ public:
     static const char* const kServiceLog;  // C:\TarvoServicePack.log
 
 private:
+    DatabaseFormat m_format;
     std::filesystem::path m_root;
     std::unique_ptr<FileSystem> m_files;
     std::unique_ptr<ProfileStore> m_profiles;
@@ -86,5 +119,10 @@ private:
 
 // The source folder of the repository (for the example installation).
 std::filesystem::path sourceDir();
+
+// True when the file's first bytes are those of a Jet (Access) database.
+bool isJetFile(const std::filesystem::path& hostPath);
+// The bytes of a host file.
+std::string fileBytes(const std::filesystem::path& hostPath);
 
 }  // namespace dalvon::testing
