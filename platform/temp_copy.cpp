@@ -66,8 +66,12 @@ TempCopy::TempCopy(const std::string& hostPath, const std::string& displayPath)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0 || (got > 0 && !writeAll(m_fd, buffer, static_cast<size_t>(got), at))) {
+            // No destructor runs for an object whose constructor throws: the partial copy
+            // goes here.
             const int error = errno;
             ::close(source);
+            ::close(m_fd);
+            ::unlink(m_temp.c_str());
             errno = error;
             fail();
         }
