@@ -33,7 +33,7 @@ struct Outcome {
 
 class Program : public ::testing::Test {
 protected:
-    Program() {
+    explicit Program(DatabaseFormat format = DatabaseFormat::Sqlite) : inst(format) {
         inst.makeExample();
         fs::create_symlink(DALVON_PROGRAM, link());
     }
@@ -93,6 +93,7 @@ protected:
         outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         outcome.out = slurp(out);
         outcome.err = slurp(err);
+        EXPECT_EQ(inst.jetProblems(), std::vector<std::string>{});
         return outcome;
     }
 
@@ -134,6 +135,12 @@ private:
         }
         return text;
     }
+};
+
+// The program on installations whose databases are of either format.
+class ProgramOn : public Program, public ::testing::WithParamInterface<DatabaseFormat> {
+protected:
+    ProgramOn() : Program(GetParam()) {}
 };
 
 }  // namespace dalvon::testing

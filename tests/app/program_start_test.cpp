@@ -90,7 +90,7 @@ TEST_F(Program, OutsideAnInstallationAHintFollowsTheMissingFileMessage) {
     EXPECT_EQ(inside.err.find("--installation"), std::string::npos);
 }
 
-TEST_F(Program, TerminalWindowTalksOnStandardErrorAndSumsUpTheUpdate) {
+TEST_P(ProgramOn, TerminalWindowTalksOnStandardErrorAndSumsUpTheUpdate) {
     Outcome outcome = run({}, "help\nok\n", {"DALVON_UI=terminal"});
     EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
     EXPECT_EQ(outcome.out, "");

@@ -6,7 +6,7 @@
 namespace dalvon::testing {
 namespace {
 
-TEST_F(Program, SilentStartNeedsNoDisplayAndStoresEverything) {
+TEST_P(ProgramOn, SilentStartNeedsNoDisplayAndStoresEverything) {
     // A display that does not exist: a window system touched in silent start would abort.
     Outcome outcome = run({"/EXTERNAL=SILENT"}, "", {"DISPLAY=:97", "WAYLAND_DISPLAY=none"});
     EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
@@ -19,7 +19,7 @@ TEST_F(Program, SilentStartNeedsNoDisplayAndStoresEverything) {
     EXPECT_FALSE(inst.exists(TestInstallation::kErrorLog));
 }
 
-TEST_F(Program, StandaloneThroughTheTerminalWindow) {
+TEST_P(ProgramOn, StandaloneThroughTheTerminalWindow) {
     Outcome outcome = run({}, "toggle\nok\n", {"DISPLAY=:97", "DALVON_UI=terminal"});
     EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
     EXPECT_EQ(outcome.out, "");
@@ -74,6 +74,8 @@ TEST_F(Program, MalformedDriveTableIsRefusedBeforeAnythingHappens) {
     EXPECT_NE(outcome.err.find("DALVON_DRIVES"), std::string::npos);
     EXPECT_FALSE(inst.exists(kLanguageFile));
 }
+
+INSTANTIATE_TEST_SUITE_P(Formats, ProgramOn, ::testing::ValuesIn(kBothFormats), FormatName());
 
 }  // namespace
 }  // namespace dalvon::testing

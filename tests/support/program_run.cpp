@@ -1,9 +1,11 @@
 #include "tests/support/program_run.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
@@ -66,6 +68,12 @@ pid_t ProgramRunner::spawn(std::vector<std::string> argv, bool asOrdinaryUser) {
         if (asOrdinaryUser && geteuid() == 0 &&
             (setgid(kOrdinaryUser) != 0 || setuid(kOrdinaryUser) != 0)) {
             _exit(126);
+        }
+        if (m_fileSizeLimit != 0) {
+            // Ignored, the signal stays ignored in the program, and the write fails instead.
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{m_fileSizeLimit, m_fileSizeLimit};
+            setrlimit(RLIMIT_FSIZE, &limit);
         }
         std::vector<char*> args = pointers(argv), env = pointers(environment);
         execve(args[0], args.data(), env.data());

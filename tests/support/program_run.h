@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -33,6 +34,9 @@ public:
     // Runs another executable (dalvon-db) with host-path arguments.
     ProgramOutcome runTool(const std::string& tool, const std::vector<std::string>& arguments);
 
+    // Lets the program's writes beyond `bytes` of any file fail (EFBIG), as on a full disk.
+    void limitFileSize(uint64_t bytes) { m_fileSizeLimit = bytes; }
+
     // Makes the installation usable by the ordinary user (when root); false when neither root
     // nor an ordinary user can have permissions enforced.
     bool permissionsEnforced();
@@ -42,6 +46,7 @@ private:
 
     TestInstallation& m_inst;
     std::string m_program;
+    uint64_t m_fileSizeLimit = 0;  // 0: none
 };
 
 // The user id that runs the program for permission tests when the suite runs as root.
