@@ -26,6 +26,9 @@ using Rows = std::vector<std::vector<std::string>>;
 enum class DatabaseFormat { Sqlite, Jet4 };
 // "Sqlite" or "Jet4", for names of parameterised tests.
 std::string formatName(DatabaseFormat format);
+inline void PrintTo(DatabaseFormat format, std::ostream* out) {
+    *out << formatName(format);
+}
 inline constexpr DatabaseFormat kBothFormats[] = {DatabaseFormat::Sqlite, DatabaseFormat::Jet4};
 // Names parameterised tests by their format parameter.
 struct FormatName {
