@@ -262,7 +262,6 @@ std::vector<int64_t> Connection::queryIds(const std::string& sql,
 
 int64_t Connection::execute(const std::string& sql, const std::vector<StoredValue>& params) {
     writeHeldRows();
-    ++m_writes;
     sqlite3_stmt* statement = prepare(sql);
     StatementUse use(statement);
     bindAll(statement, params, sql);
@@ -272,7 +271,6 @@ int64_t Connection::execute(const std::string& sql, const std::vector<StoredValu
 
 int64_t Connection::runWrite(const std::string& sql, const Cells& cells,
                              std::optional<int64_t> rowid) {
-    ++m_writes;
     sqlite3_stmt* statement = prepare(sql);
     StatementUse use(statement);
     for (size_t i = 0; i < cells.size(); ++i)
@@ -284,7 +282,6 @@ int64_t Connection::runWrite(const std::string& sql, const Cells& cells,
 }
 
 void Connection::runPackedInsert(const std::string& sql, const std::string& row, int64_t rowid) {
-    ++m_writes;
     sqlite3_stmt* statement = prepare(sql);
     StatementUse use(statement);
     int index = 0;

@@ -92,8 +92,6 @@ public:
     int64_t insertRow(const std::string& table, const Cells& cells);
     // Changes columns of one row; false when the table has no such row.
     bool updateRow(const std::string& table, int64_t rowid, Cells changes);
-    // Grows with every write through this connection: what was read before may be stale.
-    uint64_t writeCount() const { return m_writes; }
 
     // Notes a table this connection has just created: it is plain (no key, index, default or
     // constraint), so rows added to it may be held in memory and written in one go before
@@ -139,7 +137,6 @@ private:
         size_t bytes = 0;
     };
     std::map<std::string, HeldRows> m_held;
-    uint64_t m_writes = 0;
     uint64_t m_schemaCount = 0;
 };
 

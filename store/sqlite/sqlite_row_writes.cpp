@@ -94,7 +94,6 @@ bool Connection::updateHeldRow(const std::string& table, int64_t rowid, const Ce
         return false;
     std::string& packedRow = held->second.rows[static_cast<size_t>(at - ids.begin())];
     std::vector<std::string_view> parts = tables::packedParts(packedRow);
-    ++m_writes;
     std::string row;
     row.reserve(packedRow.size());
     for (size_t position = 0; position < parts.size(); ++position) {
@@ -119,7 +118,6 @@ int64_t Connection::insertRow(const std::string& table, const Cells& cells) {
     for (const auto& cell : cells)
         row.at(cell.first) = &cell.second;
     int64_t id = held->second.nextRowid++;
-    ++m_writes;
     std::string packedRow = tables::packed(row);
     held->second.bytes += packedRow.size();
     held->second.ids.push_back(id);

@@ -48,7 +48,6 @@ void Connection::forgetTable(const std::string& table) {
     m_columns.erase(table);
     m_held.erase(table);
     m_tables.reset();
-    ++m_writes;
     ++m_schemaCount;
 }
 
@@ -56,7 +55,6 @@ void Connection::forgetSchema() {
     m_tables.reset();
     m_columns.clear();
     m_held.clear();
-    ++m_writes;
     ++m_schemaCount;
 }
 
