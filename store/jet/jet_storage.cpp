@@ -2,6 +2,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <set>
 
 #include "store/faults.h"
 #include "store/jet/jet_catalog.h"
@@ -136,12 +138,14 @@ public:
     }
 
     void createTable(const std::string& name, const std::vector<FieldDef>& fields) override {
+        m_writerTables.reset();
         writer().createTable(name, fields);
     }
 
     void deleteTable(const std::string& name) override {
         jet::JetWriter& out = writer();
         requireTable(name);
+        m_writerTables.reset();
         out.deleteTable(name);
     }
 
@@ -168,12 +172,14 @@ private:
 
     // The writer matches names without regard to case as a last resort; the storage interface
     // names tables exactly.
+    // The names are kept from one change of the table list to the next: rows are read one by one.
     void requireTable(const std::string& table) {
-        for (const std::string& name : m_writer->tableNames()) {
-            if (name == table)
-                return;
+        if (!m_writerTables) {
+            std::vector<std::string> names = m_writer->tableNames();
+            m_writerTables.emplace(names.begin(), names.end());
         }
-        throw faults::inputTableNotFound(table, faults::Wording::Jet);
+        if (m_writerTables->count(table) == 0)
+            throw faults::inputTableNotFound(table, faults::Wording::Jet);
     }
 
     jet::JetTableDef definition(const std::string& table) const {
@@ -199,6 +205,7 @@ private:
     std::vector<jet::CatalogTable> m_tables;
     std::string m_hostPath;
     std::unique_ptr<jet::JetWriter> m_writer;
+    std::optional<std::set<std::string>> m_writerTables;  // the writer's, by exact name
 };
 
 std::vector<uint8_t> readWholeFile(const std::string& hostPath, const std::string& displayPath) {
