@@ -17,6 +17,7 @@
 #include "platform/display_probe.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
+#include "platform/process_setup.h"
 #include "platform/profile_store.h"
 #include "platform/program_identity.h"
 #include "standard/error_reporting.h"
@@ -94,9 +95,13 @@ int start(int& argc, char** argv, const StartRequest& request) {
         databases->flushAll();
         if (end.exitStatus == kExitError && request.installation.empty())
             hintAtInstallation(rt);
-        // Silent start shows nothing: the caller learns here where the faults went.
-        if (silent && end.exitStatus == kExitFaultsReported)
-            std::fprintf(stderr, "%s\n", FaultSummaryLine(rt).c_str());
+        // Silent start shows nothing: the caller learns here where the faults went. Other
+        // starts showed their faults, but not the failures that no log receives.
+        bool ended = end.exitStatus == kExitFaultsReported || end.exitStatus == kExitError;
+        std::string closing = silent && ended ? FaultSummaryLine(rt, end.exitStatus)
+                                              : UnloggedFailuresLine(rt);
+        if (!closing.empty())
+            std::fprintf(stderr, "%s\n", closing.c_str());
         return end.exitStatus;
     }
     return kExitError;
@@ -114,6 +119,7 @@ int checkInstallation(const std::string& folder) {
 }  // namespace dalvon
 
 int main(int argc, char** argv) {
+    dalvon::prepareProcess();
     dalvon::StartRequest request =
         dalvon::parseStart(std::vector<std::string>(argv + 1, argv + argc));
     switch (request.kind) {

@@ -37,7 +37,7 @@ std::vector<Export> listExports(const fs::path& folder) {
     std::sort(files.begin(), files.end());
     std::vector<Export> exports;
     for (const auto& file : files) {
-        auto db = makeJetBackend()->open(file.string(), file.string());
+        auto db = makeJetBackend()->open(file.string(), file.string(), nullptr);
         for (const auto& table : db->tableNames())
             exports.push_back({file, table});
     }
@@ -65,7 +65,7 @@ void appendCsv(std::string& out, const Variant& value) {
 size_t exportWithEngine(const std::vector<Export>& exports) {
     size_t bytes = 0;
     for (const auto& item : exports) {
-        auto db = makeJetBackend()->open(item.file.string(), item.file.string());
+        auto db = makeJetBackend()->open(item.file.string(), item.file.string(), nullptr);
         auto rs = db->openTable(item.table);
         std::string csv;
         for (; !rs->eof(); rs->moveNext()) {

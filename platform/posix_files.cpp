@@ -137,4 +137,8 @@ LockAttempt tryLock(const std::string& hostPath, const std::string& path) {
     return LockAttempt{std::make_unique<DescriptorLock>(fd), 0};
 }
 
+bool mayWrite(const std::string& host) {
+    return ::access(host.c_str(), W_OK) == 0;
+}
+
 }  // namespace dalvon::posix

@@ -26,6 +26,9 @@ int removeLeftovers(const std::string& hostFolder);
 // whose process is gone; those of live processes and of other files stay. Returns how many.
 int removeLeftoversOf(const std::string& host);
 
+// Whether this user may write the existing file `host` (false also when it does not exist).
+bool mayWrite(const std::string& host);
+
 // An exclusive open-file-description lock on `hostPath` (created when missing); the holder
 // writes its process id into the file. `path` names the file in a fault.
 LockAttempt tryLock(const std::string& hostPath, const std::string& path);

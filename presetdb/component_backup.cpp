@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "standard/runtime.h"
+#include "store/database.h"
 
 namespace dalvon {
 namespace {
@@ -87,6 +88,13 @@ void removeOldest(FileSystem& files, const std::string& componentPath) {
     }
 }
 
+Fault noBackup(const std::string& componentPath, const Fault& why) {
+    return Fault(75, why.source(),
+                 "Path/File access error: no backup of '" + componentPath +
+                     "' could be made in '" + BackupFolder(componentPath) + "' (" +
+                     why.description() + ")");
+}
+
 }  // namespace
 
 std::string BackupFolder(const std::string& componentPath) {
@@ -107,13 +115,11 @@ std::vector<std::string> ListBackups(FileSystem& files, const std::string& compo
     return names;
 }
 
-std::string MakeBackup(FileSystem& files, const std::string& componentPath, std::time_t now) {
-    std::optional<std::string> bytes = files.readFile(componentPath);
-    if (!bytes)
-        throw faults::fileNotFound(componentPath);
+std::string MakeBackup(FileSystem& files, const std::string& componentPath,
+                       const std::string& content, std::time_t now) {
     std::string folder = BackupFolder(componentPath);
     std::vector<std::string> backups = ListBackups(files, componentPath);
-    if (!backups.empty() && files.readFile(folder + "\\" + backups.back()) == bytes)
+    if (!backups.empty() && files.readFile(folder + "\\" + backups.back()) == content)
         return folder + "\\" + backups.back();
     try {
         files.createFolder(folder);
@@ -121,18 +127,17 @@ std::string MakeBackup(FileSystem& files, const std::string& componentPath, std:
         std::string path =
             folder + "\\" +
             freshName(files.listFolder(folder), partsOf(componentPath), stampOf(now));
-        files.writeFileAtomic(path, *bytes);
+        files.writeFileAtomic(path, content);
         removeOldest(files, componentPath);
         return path;
     } catch (const Fault& fault) {
-        throw Fault(75, fault.source(),
-                    "Path/File access error: no backup of '" + componentPath +
-                        "' could be made in '" + folder + "' (" + fault.description() + ")");
+        throw noBackup(componentPath, fault);
     }
 }
 
-std::string RestoreBackup(FileSystem& files, const std::string& componentPath,
-                          const std::string& name, std::time_t now) {
+std::string RestoreBackup(FileSystem& files, DatabaseEngine& databases,
+                          const std::string& componentPath, const std::string& name,
+                          std::time_t now) {
     std::vector<std::string> backups = ListBackups(files, componentPath);
     std::string chosen = name.empty() && !backups.empty() ? backups.back() : name;
     bool known = std::any_of(backups.begin(), backups.end(),
@@ -143,7 +148,7 @@ std::string RestoreBackup(FileSystem& files, const std::string& componentPath,
     std::string bytes = files.readFile(BackupFolder(componentPath) + "\\" + chosen).value_or("");
     std::string kept;
     if (files.fileExists(componentPath))
-        kept = MakeBackup(files, componentPath, now);
+        kept = MakeBackup(files, componentPath, databases.committedContent(componentPath), now);
     files.writeFileAtomic(componentPath, bytes);
     return kept;
 }
@@ -152,9 +157,17 @@ ComponentBackup::ComponentBackup(Runtime& rt, const std::string& componentPath) 
     if (componentPath.empty() || !rt.files.fileExists(componentPath))
         return;
     try {
-        rt.run.componentBackup = MakeBackup(rt.files, componentPath, std::time(nullptr));
+        std::string content;
+        try {
+            content = rt.databases.committedContent(componentPath);
+        } catch (const Fault& fault) {
+            throw noBackup(componentPath, fault);
+        }
+        rt.run.componentBackup = MakeBackup(rt.files, componentPath, content, std::time(nullptr));
     } catch (const Fault& fault) {
         m_failure = fault.description();
+        rt.databases.refuseWrites(
+            componentPath, Fault(75, "", m_failure + "; the component database is left unchanged"));
     }
 }
 

@@ -6,6 +6,7 @@
 
 namespace dalvon {
 
+class DatabaseEngine;
 class FileSystem;
 struct Runtime;
 
@@ -21,23 +22,26 @@ std::string BackupFolder(const std::string& componentPath);
 // not backups.
 std::vector<std::string> ListBackups(FileSystem& files, const std::string& componentPath);
 
-// Keeps the component database as it is now; returns the backup's path. When the newest
-// backup already holds exactly these bytes, that one is returned and nothing is copied. Removes
-// the oldest backups beyond ten. Throws Fault 75 (naming both paths) when no copy can be made;
-// Fault 53 when there is no component database.
-std::string MakeBackup(FileSystem& files, const std::string& componentPath, std::time_t now);
+// Keeps `content`, the component database's committed content (DatabaseEngine::
+// committedContent), as its newest backup; returns the backup's path. When the newest backup
+// already holds exactly these bytes, that one is returned and nothing is copied. Removes the
+// oldest backups beyond ten. Throws Fault 75 (naming both paths) when no copy can be made.
+std::string MakeBackup(FileSystem& files, const std::string& componentPath,
+                       const std::string& content, std::time_t now);
 
 // Replaces the component database by the backup `name` (the newest when empty) in one atomic
 // step, after keeping the file it replaces as a backup itself. Returns that backup's path, or
 // the empty text when there was no component database. Throws Fault 53 for an unknown name.
-std::string RestoreBackup(FileSystem& files, const std::string& componentPath,
-                          const std::string& name, std::time_t now);
+std::string RestoreBackup(FileSystem& files, DatabaseEngine& databases,
+                          const std::string& componentPath, const std::string& name,
+                          std::time_t now);
 
 // Keeps the component database as one run found it, before the run changes or replaces it.
 class ComponentBackup {
 public:
     // Makes the backup when the component database exists and notes it in the Runtime. A
-    // failure is remembered, not reported: it matters only when the file is to be replaced.
+    // failure is not reported here; instead every change to the component database fails with
+    // it (the file has to stay as it is), and so does a replacement.
     ComponentBackup(Runtime& rt, const std::string& componentPath);
 
     // Before the component database is replaced: throws the failure to keep it, so that a

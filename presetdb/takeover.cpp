@@ -12,6 +12,7 @@
 #include "presetdb/handles.h"
 #include "presetdb/takeover_texts.h"
 #include "standard/error_reporting.h"
+#include "standard/installation_paths.h"
 #include "standard/procedure.h"
 #include "standard/runtime.h"
 #include "store/database.h"
@@ -157,6 +158,32 @@ void checkAdditionalFields(Runtime& rt, Procedure& proc,
     }
 }
 
+constexpr int32_t kTooFewParameters = 3061;  // the query names a field the table lacks
+
+// Previous rows whose lookup failed because the rebuilt table lacks a key field.
+struct UnmatchedRows {
+    int count = 0;
+    std::string description;
+
+    void note(const Fault& fault) {
+        ++count;
+        description = fault.description();
+    }
+    void noteIn(Runtime& rt) const {
+        if (count == 0)
+            return;
+        std::string path;
+        try {
+            path = GetPathSourceOCXMDB(rt);
+        } catch (const Fault&) {
+            path = "PRESET_DEFS";  // still worth naming what failed
+        }
+        NoteUnloggedFailure(rt, path,
+                            "kept the limits of none of " + std::to_string(count) +
+                                " previous rows: the lookup failed (" + description + ")");
+    }
+};
+
 void writeLimits(Procedure& proc, Recordset& match, const std::vector<Variant>& row) {
     static const std::array<const char*, 5> kLimitFields = {"abs_min", "abs_max", "min", "max",
                                                             "pass"};
@@ -193,6 +220,7 @@ void TakeoverMachineCopyMDBData(Runtime& rt, const std::unique_ptr<Database>& da
     previous.reset();
 
     bool fieldsChecked = false;
+    UnmatchedRows unmatched;
     std::unique_ptr<Recordset> match;
     for (int row = 1; row <= count && static_cast<size_t>(row) < rows.size(); ++row) {
         const std::vector<Variant>& values = rows[static_cast<size_t>(row)];
@@ -206,8 +234,12 @@ void TakeoverMachineCopyMDBData(Runtime& rt, const std::unique_ptr<Database>& da
         match.reset();
         try {
             match = use(database).openQuery(query);
-        } catch (const Fault&) {
-            // A key that makes no valid query (a quote in a name, a Null offset) is not taken over.
+        } catch (const Fault& fault) {
+            // A key that makes no valid query (a quote in a name, a Null offset) is not taken
+            // over, without a report. A field the rebuilt table lacks fails every row alike:
+            // no log receives that either, but the run must not end as if all was taken over.
+            if (fault.number() == kTooFewParameters)
+                unmatched.note(fault);
             continue;
         }
         int32_t found = 0;
@@ -215,6 +247,7 @@ void TakeoverMachineCopyMDBData(Runtime& rt, const std::unique_ptr<Database>& da
         if (found > 0)
             writeLimits(proc, *match, values);
     }
+    unmatched.noteIn(rt);
 }
 
 }  // namespace dalvon

@@ -108,6 +108,7 @@ void WorkOnMDB(Runtime& rt) {
                 showMachineCopyMissing(rt, componentPath);
             } else {
                 backup.requireBeforeReplacing();
+                rt.databases.checkCopy(machineCopyPath, componentPath);
                 rt.files.copyFile(machineCopyPath, componentPath);
             }
         });
@@ -128,6 +129,9 @@ void WorkOnMDB(Runtime& rt) {
         std::string from = GetPathSourceOCXMDB(rt);
         std::string to = GetPathOCXMDB(rt);
         backup.requireBeforeReplacing();
+        // A damaged result, or a component another program holds open, is never put in place:
+        // the step fails like a copy that cannot be made, and the component stays as it is.
+        rt.databases.checkCopy(from, to);
         rt.files.copyFile(from, to);
     });
     proc.step([&] {

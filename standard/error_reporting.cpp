@@ -116,18 +116,48 @@ void WriteServiceLog(Runtime& rt, const std::string& text) {
     noteFault(rt, kServiceLogPath);
 }
 
-int FinishedExitStatus(const Runtime& rt) {
-    return rt.run.faultReported ? kExitFaultsReported : kExitOk;
+void NoteUnloggedFailure(Runtime& rt, const std::string& path, const std::string& what) {
+    auto& noted = rt.run.unloggedFailures;
+    bool known = std::any_of(noted.begin(), noted.end(),
+                             [&](const auto& f) { return f.path == path && f.what == what; });
+    if (!known)
+        noted.push_back({path, what});
 }
 
-std::string FaultSummaryLine(Runtime& rt) {
-    std::string line = rt.identity.executableName() + ": finished, but faults were reported";
-    for (size_t i = 0; i < rt.run.faultLogs.size(); ++i)
-        line += (i == 0 ? " to " : " and ") + hostOrGiven(rt, rt.run.faultLogs[i]);
+int FinishedExitStatus(const Runtime& rt) {
+    return rt.run.faultReported || !rt.run.unloggedFailures.empty() ? kExitFaultsReported
+                                                                     : kExitOk;
+}
+
+std::string FaultSummaryLine(Runtime& rt, int exitStatus) {
+    std::vector<std::string> parts;
+    if (!rt.run.faultLogs.empty()) {
+        std::string logs = "faults were reported";
+        for (size_t i = 0; i < rt.run.faultLogs.size(); ++i)
+            logs += (i == 0 ? " to " : " and ") + hostOrGiven(rt, rt.run.faultLogs[i]);
+        parts.push_back(logs);
+    }
+    for (const auto& failure : rt.run.unloggedFailures)
+        parts.push_back("'" + hostOrGiven(rt, failure.path) + "' " + failure.what);
+    std::string line = rt.identity.executableName() +
+                       (exitStatus == kExitError ? ": ended early" : ": finished");
+    for (size_t i = 0; i < parts.size(); ++i)
+        line += (i == 0 ? (exitStatus == kExitError ? "; " : ", but ") : "; ") + parts[i];
     if (rt.run.componentBackup.empty())
         return line + "; no backup of the component database was made";
     return line + "; the previous component database is kept as " +
            hostOrGiven(rt, rt.run.componentBackup);
+}
+
+std::string UnloggedFailuresLine(Runtime& rt) {
+    if (rt.run.unloggedFailures.empty())
+        return "";
+    std::string line = rt.identity.executableName() + ":";
+    for (size_t i = 0; i < rt.run.unloggedFailures.size(); ++i) {
+        const auto& failure = rt.run.unloggedFailures[i];
+        line += (i == 0 ? " '" : "; '") + hostOrGiven(rt, failure.path) + "' " + failure.what;
+    }
+    return line;
 }
 
 }  // namespace dalvon

@@ -32,12 +32,21 @@ void ReportFault(Runtime& rt, const std::string& text);
 // Appends "! Fault " + executable name + ": " + text to the service log.
 void WriteServiceLog(Runtime& rt, const std::string& text);
 
-// The status of a run whose OK path finished: 0, or 3 when any fault was reported on the way.
+// Notes a failure that the program's rules keep out of every log, for the exit status and the
+// closing line; the same failure on the same file is noted once.
+void NoteUnloggedFailure(Runtime& rt, const std::string& path, const std::string& what);
+
+// The status of a run whose OK path finished: 0, or 3 when any fault was reported on the way
+// or a failure was noted that no log received.
 int FinishedExitStatus(const Runtime& rt);
 
-// The one line that tells a caller of silent start where the faults of a run went and where
-// the previous component database is kept (host paths).
-std::string FaultSummaryLine(Runtime& rt);
+// The one line that tells a caller of silent start how a run with status 1 or 3 ended: where
+// its faults went, what failed without reaching a log, and where the component database as the
+// run found it is kept (host paths).
+std::string FaultSummaryLine(Runtime& rt, int exitStatus);
+
+// The line that names the failures no log received; empty when there were none.
+std::string UnloggedFailuresLine(Runtime& rt);
 
 // The fixed Windows path of the service log.
 inline constexpr const char* kServiceLogPath = "C:\\TarvoServicePack.log";

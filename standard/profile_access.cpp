@@ -87,6 +87,10 @@ int16_t SaveIni(Runtime& rt, const Variant& value, const std::string& section,
     });
     int16_t result = 0;
     proc.step([&] { result = rt.profiles.writeString(section, key, text, file) ? 1 : 0; });
+    // The profile API reports nothing of a failed write, and neither does this procedure; the
+    // run's status and closing line still must show it.
+    if (result == 0)
+        NoteUnloggedFailure(rt, file, "could not be written (profile entries were not stored)");
     return result;
 }
 

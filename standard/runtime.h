@@ -54,6 +54,14 @@ struct RunRecord {
     std::vector<std::string> faultLogs;
     // The copy of the component database as this run found it; empty when none was made.
     std::string componentBackup;
+    // Failures that by the program's rules reach no log (a profile entry that could not be
+    // written, previous rows the takeover could not look up): each names the file concerned
+    // (Windows form) and what went wrong.
+    struct UnloggedFailure {
+        std::string path;
+        std::string what;
+    };
+    std::vector<UnloggedFailure> unloggedFailures;
 };
 
 // Everything program-wide: the services and the state the procedures share. Every procedure

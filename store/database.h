@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fault.h"
 #include "platform/variant.h"
 
 namespace dalvon {
@@ -132,6 +133,21 @@ public:
 
     // Commits whatever the open databases have written (called when the program ends early).
     virtual void flushAll() = 0;
+
+    // The committed content of the database file at `path`, which is what a copy of it must
+    // hold: what the engine keeps beside the file (a SQLite write-ahead log, the journal of a
+    // writer that died) is recovered first. A file no engine recognises is read as it is.
+    // Fault 3024 when it is missing; the engine's fault when it cannot recover the file.
+    virtual std::string committedContent(const std::string& path) = 0;
+
+    // Before the database file `from` is copied over the file `to`: Fault 3049 when `from`
+    // fails its engine's integrity check (or no engine recognises it), Fault 75 when another
+    // program holds `to` open. Nothing is changed.
+    virtual void checkCopy(const std::string& from, const std::string& to) = 0;
+
+    // From now on every change through a database opened on `path` fails with `reason` and
+    // nothing reaches the file (for a file that has to stay as it is).
+    virtual void refuseWrites(const std::string& path, const Fault& reason) = 0;
 };
 
 // The engine of the program: SQLite files and Access (Jet) files, chosen by content.

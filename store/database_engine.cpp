@@ -1,4 +1,7 @@
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -20,16 +23,10 @@ public:
     }
 
     std::unique_ptr<Database> open(const std::string& path) override {
-        if (!m_files.fileExists(path)) {
-            throw faults::couldNotFindFile(path);
-        }
-        std::string host = m_files.hostPath(path);
-        std::string header = readHeader(host);
-        for (auto& backend : m_backends) {
-            if (backend->recognises(header))
-                return backend->open(host, path);
-        }
-        throw faults::unrecognizedFormat(path);
+        std::string host = existingHostPath(path);
+        auto refusal = m_writeRefusals.find(canonical(host));
+        const Fault* writeRefusal = refusal == m_writeRefusals.end() ? nullptr : &refusal->second;
+        return backendFor(host, path).open(host, path, writeRefusal);
     }
 
     void flushAll() override {
@@ -37,7 +34,65 @@ public:
             backend->flushAll();
     }
 
+    std::string committedContent(const std::string& path) override {
+        std::string host = existingHostPath(path);
+        if (StoreBackend* backend = recognising(host)) {
+            if (std::optional<std::string> content = backend->recoveredContent(host, path))
+                return *content;
+        }
+        std::optional<std::string> bytes = m_files.readFile(path);
+        if (!bytes)
+            throw faults::couldNotFindFile(path);
+        return *bytes;
+    }
+
+    void checkCopy(const std::string& from, const std::string& to) override {
+        std::string host = existingHostPath(from);
+        std::string damage = backendFor(host, from).damage(host);
+        if (!damage.empty())
+            throw faults::databaseCorrupt(from, " (" + damage + ")");
+        if (!m_files.fileExists(to))
+            return;
+        std::string target = m_files.hostPath(to);
+        if (StoreBackend* backend = recognising(target)) {
+            std::string holder = backend->heldOpen(target);
+            if (!holder.empty())
+                throw faults::pathAccess(to, "in use by another program: " + holder);
+        }
+    }
+
+    void refuseWrites(const std::string& path, const Fault& reason) override {
+        m_writeRefusals.insert_or_assign(canonical(m_files.hostPath(path)), reason);
+    }
+
 private:
+    std::string existingHostPath(const std::string& path) {
+        if (!m_files.fileExists(path))
+            throw faults::couldNotFindFile(path);
+        return m_files.hostPath(path);
+    }
+
+    StoreBackend* recognising(const std::string& hostPath) {
+        std::string header = readHeader(hostPath);
+        for (auto& backend : m_backends) {
+            if (backend->recognises(header))
+                return backend.get();
+        }
+        return nullptr;
+    }
+
+    StoreBackend& backendFor(const std::string& hostPath, const std::string& path) {
+        if (StoreBackend* backend = recognising(hostPath))
+            return *backend;
+        throw faults::unrecognizedFormat(path);
+    }
+
+    static std::string canonical(const std::string& hostPath) {
+        std::error_code error;
+        std::filesystem::path path = std::filesystem::weakly_canonical(hostPath, error);
+        return error ? hostPath : path.string();
+    }
+
     static std::string readHeader(const std::string& hostPath) {
         std::ifstream in(hostPath, std::ios::binary);
         std::string header(128, '\0');
@@ -48,6 +103,7 @@ private:
 
     FileSystem& m_files;
     std::vector<std::unique_ptr<StoreBackend>> m_backends;
+    std::map<std::string, Fault> m_writeRefusals;  // by canonical host path
 };
 
 }  // namespace

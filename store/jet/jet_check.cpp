@@ -49,7 +49,7 @@ std::vector<std::pair<std::string, uint32_t>> catalogTables(const JetFile& file)
     const size_t name = catalogColumn(file, catalog, "Name");
     const size_t type = catalogColumn(file, catalog, "Type");
     std::vector<std::pair<std::string, uint32_t>> tables = {{"MSysObjects", kCatalogPage}};
-    for (const Row& row : readTableRows(file, catalog)) {
+    for (const Row& row : readTableRows(file, catalog, ForeignPages::Skip)) {
         if (row[type].isNull() || row[type].toLong() != kTableType || row[id].isNull() ||
             row[id].toLong() == kCatalogPage) {
             continue;

@@ -147,6 +147,10 @@ void JetFile::damaged(const std::string& what) const {
     throw faults::unrecognizedFormat(m_displayPath, what);
 }
 
+void JetFile::corrupt(const std::string& what) const {
+    throw faults::databaseCorrupt(m_displayPath, " " + what);
+}
+
 std::string damageOf(const std::exception& error) {
     const auto* fault = dynamic_cast<const Fault*>(&error);
     if (!fault)

@@ -47,6 +47,8 @@ public:
 
     // Fault 3343 "Unrecognized database format '<path>'. <what>".
     [[noreturn]] void damaged(const std::string& what) const;
+    // Fault 3049: a file of this format whose content is damaged. <what> names the damage.
+    [[noreturn]] void corrupt(const std::string& what) const;
 
     // For the writer, which changes the image in place. A pointer or span into the image is
     // invalidated by appendPage() and truncatePages().

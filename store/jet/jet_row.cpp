@@ -174,12 +174,25 @@ Row decodeRow(const JetFile& file, const JetTableDef& table, Bytes row) {
     return values;
 }
 
-std::vector<Row> readTableRows(const JetFile& file, const JetTableDef& table) {
-    std::vector<Row> rows;
+std::vector<uint32_t> tableDataPages(const JetFile& file, const JetTableDef& table,
+                                     ForeignPages foreign) {
+    std::vector<uint32_t> pages;
     for (uint32_t number : usageMapPages(file, table.ownedPages, "table '" + table.name + "'")) {
         Bytes page = file.page(number);
-        if (page[0] != 0x01 || readU32(file, page, 4) != table.page)
-            continue;
+        if (page[0] == 0x01 && readU32(file, page, 4) == table.page)
+            pages.push_back(number);
+        else if (foreign == ForeignPages::Damage)
+            file.corrupt("Page " + std::to_string(number) + " of table '" + table.name +
+                         "' is no data page of that table.");
+    }
+    return pages;
+}
+
+std::vector<Row> readTableRows(const JetFile& file, const JetTableDef& table,
+                               ForeignPages foreign) {
+    std::vector<Row> rows;
+    for (uint32_t number : tableDataPages(file, table, foreign)) {
+        Bytes page = file.page(number);
         const uint16_t count = file.rowCount(page);
         if (count > 256)
             file.damaged("Page " + std::to_string(number) + " claims too many rows.");

@@ -21,9 +21,18 @@ using Row = std::vector<Variant>;
 // offset or length leaves the row or a long-value chain is broken.
 Row decodeRow(const JetFile& file, const JetTableDef& table, Bytes row);
 
+// The data pages of the table: the pages its usage map claims, ascending. A claimed page that
+// is no data page of this table is damage (Fault 3049), never a page to pass over: its rows
+// would be lost without a word.
+// The structural checker reports such pages itself and reads on: for it they are skipped.
+enum class ForeignPages { Damage, Skip };
+std::vector<uint32_t> tableDataPages(const JetFile& file, const JetTableDef& table,
+                                     ForeignPages foreign = ForeignPages::Damage);
+
 // Every live row of the table in storage order: the pages of its usage map in ascending order,
 // then the row slots of each page. Deleted rows are skipped and moved rows followed.
-std::vector<Row> readTableRows(const JetFile& file, const JetTableDef& table);
+std::vector<Row> readTableRows(const JetFile& file, const JetTableDef& table,
+                               ForeignPages foreign = ForeignPages::Damage);
 
 // The bytes of a Memo or OLE value from its 12-byte header (inline, one row or a chain).
 std::vector<uint8_t> readLongValue(const JetFile& file, Bytes header);

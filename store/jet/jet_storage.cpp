@@ -72,11 +72,8 @@ public:
             return;
         }
         const jet::JetTableDef def = definition(table);
-        for (uint32_t number :
-             jet::usageMapPages(m_file, def.ownedPages, "table '" + table + "'")) {
+        for (uint32_t number : jet::tableDataPages(m_file, def)) {
             jet::Bytes page = m_file.page(number);
-            if (page[0] != 0x01 || jet::readU32(m_file, page, 4) != def.page)
-                continue;
             const uint16_t count = m_file.rowCount(page);
             if (count > 256)
                 m_file.damaged("Page " + std::to_string(number) + " claims too many rows.");

@@ -7,6 +7,7 @@
 #include "store/faults.h"
 #include "store/jet/jet_data_page.h"
 #include "store/jet/jet_map_writer.h"
+#include "store/jet/jet_row.h"
 #include "store/jet/jet_row_codec.h"
 #include "store/jet/jet_usage_map.h"
 
@@ -55,10 +56,8 @@ int TableWriter::columnIndex(const std::string& name) const {
 std::vector<std::pair<RowPointer, Row>> TableWriter::scan() const {
     const JetFile& file = m_space.file();
     std::vector<std::pair<RowPointer, Row>> rows;
-    for (uint32_t number : usageMapPages(file, m_def.ownedPages, "table '" + m_def.name + "'")) {
+    for (uint32_t number : tableDataPages(file, m_def)) {
         Bytes page = file.page(number);
-        if (page[0] != 0x01 || datapage::owner(page.data()) != m_def.page)
-            continue;
         for (uint16_t slot = 0; slot < file.rowCount(page); ++slot) {
             const RowPointer place{number, static_cast<uint8_t>(slot)};
             uint16_t flags = 0;

@@ -109,6 +109,10 @@ JetWriter::JetWriter(std::string hostPath, std::string displayPath)
     // A commit killed midway leaves its copy beside the file; the next writer clears it.
     posix::removeLeftoversOf(m_host);
     checkNotLocked();
+    // Commits put a new file in place of this one, which the folder alone would allow: a file
+    // this user may not write must refuse the write itself, as the classic engine does.
+    if (!posix::mayWrite(m_host))
+        refuse(m_display, "Permission denied");
     std::vector<uint8_t> bytes = readWhole(m_host, m_display);
     checkWritable(bytes, m_display);
     try {
@@ -121,14 +125,19 @@ JetWriter::JetWriter(std::string hostPath, std::string displayPath)
 
 JetWriter::~JetWriter() = default;
 
-void JetWriter::checkNotLocked() const {
-    std::filesystem::path lock(m_host);
+std::string lockFileBeside(const std::string& hostPath) {
+    std::filesystem::path lock(hostPath);
     for (const char* extension : {".ldb", ".LDB"}) {
         lock.replace_extension(extension);
-        if (std::filesystem::exists(lock)) {
-            throw faults::fileInUse(m_display);
-        }
+        if (std::filesystem::exists(lock))
+            return lock.string();
     }
+    return {};
+}
+
+void JetWriter::checkNotLocked() const {
+    if (!lockFileBeside(m_host).empty())
+        throw faults::fileInUse(m_display);
 }
 
 template <typename Work>

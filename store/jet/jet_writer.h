@@ -92,4 +92,8 @@ private:
     std::map<uint32_t, std::unique_ptr<TableWriter>> m_writers;
 };
 
+// The lock file that Access keeps beside a database while a program has it open ("<name>.ldb"),
+// as a host path; empty when there is none.
+std::string lockFileBeside(const std::string& hostPath);
+
 }  // namespace dalvon::jet

@@ -28,21 +28,25 @@ public:
         return header.substr(0, kSqliteHeader.size()) == kSqliteHeader;
     }
 
-    std::unique_ptr<Database> open(const std::string& hostPath,
-                                   const std::string& displayPath) override {
-        FileKey key = fileKey(hostPath, displayPath);
-        auto found = m_files.find(key);
-        if (found != m_files.end()) {
-            if (auto file = found->second.lock(); file && file->isOpen())
-                return tables::makeDatabase(std::move(file));
-        }
-        sqlite::checkIntegrity(hostPath, displayPath);
-        auto file = std::make_shared<tables::TableFile>(
-            sqlite::makeStorage(sqlite::Connection::open(hostPath, displayPath, m_readOnly)),
-            displayPath, faults::Wording::Store);
-        m_files[key] = file;
+    std::unique_ptr<Database> open(const std::string& hostPath, const std::string& displayPath,
+                                   const Fault* writeRefusal) override {
+        std::shared_ptr<tables::TableFile> file = openFile(hostPath, displayPath);
+        if (writeRefusal)
+            file->refuseWrites(*writeRefusal);
         return tables::makeDatabase(std::move(file));
     }
+
+    std::optional<std::string> recoveredContent(const std::string& hostPath,
+                                                const std::string& displayPath) override {
+        return sqlite::recoveredContent(hostPath, displayPath);
+    }
+
+    std::string damage(const std::string& hostPath) override {
+        return sqlite::integrityDamage(hostPath);
+    }
+
+    // Another program's SQLite connection leaves no trace that tells it from a crashed one.
+    std::string heldOpen(const std::string&) override { return {}; }
 
     void flushAll() override {
         for (auto it = m_files.begin(); it != m_files.end();) {
@@ -57,6 +61,22 @@ public:
     }
 
 private:
+    std::shared_ptr<tables::TableFile> openFile(const std::string& hostPath,
+                                                const std::string& displayPath) {
+        FileKey key = fileKey(hostPath, displayPath);
+        auto found = m_files.find(key);
+        if (found != m_files.end()) {
+            if (auto file = found->second.lock(); file && file->isOpen())
+                return file;
+        }
+        sqlite::checkIntegrity(hostPath, displayPath);
+        auto file = std::make_shared<tables::TableFile>(
+            sqlite::makeStorage(sqlite::Connection::open(hostPath, displayPath, m_readOnly)),
+            displayPath, faults::Wording::Store);
+        m_files[key] = file;
+        return file;
+    }
+
     // A file is known by device and inode, so that two spellings of one path share a
     // connection and a file replaced under the same name does not.
     using FileKey = std::pair<dev_t, ino_t>;

@@ -1,10 +1,14 @@
 #include "store/sqlite/sqlite_integrity.h"
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "platform/fault.h"
+#include "store/faults.h"
+#include "store/sqlite/sqlite_handles.h"
 
 namespace dalvon::sqlite {
 namespace {
@@ -79,6 +83,52 @@ void checkIntegrity(const std::string& hostPath, const std::string& displayPath)
                     "'. It may not be a database that your application recognizes, or the file "
                     "may be corrupt. (" +
                     damage + ")");
+}
+
+std::string integrityDamage(const std::string& hostPath) {
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(hostPath.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    DatabaseHandle db(raw);
+    if (rc != SQLITE_OK)
+        return raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+    sqlite3_stmt* prepared = nullptr;
+    rc = sqlite3_prepare_v2(raw, "PRAGMA integrity_check(1)", -1, &prepared, nullptr);
+    Statement check(prepared);
+    if (rc != SQLITE_OK)
+        return sqlite3_errmsg(raw);
+    rc = sqlite3_step(prepared);
+    if (rc != SQLITE_ROW)
+        return sqlite3_errmsg(raw);
+    const unsigned char* text = sqlite3_column_text(prepared, 0);
+    std::string finding = text ? reinterpret_cast<const char*>(text) : "";
+    if (finding == "ok")
+        return {};
+    // One line: the finding goes into a log entry.
+    std::replace(finding.begin(), finding.end(), '\n', ' ');
+    return finding;
+}
+
+std::optional<std::string> recoveredContent(const std::string& hostPath,
+                                            const std::string& displayPath) {
+    if (!hasCompanion(hostPath))
+        return std::nullopt;
+    sqlite3* raw = nullptr;
+    int rc = sqlite3_open_v2(hostPath.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    DatabaseHandle db(raw);
+    auto failure = [&](int code) {
+        return faults::databaseCorrupt(
+            displayPath, " (" + std::string(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(code)) +
+                             "; it could not be recovered for a copy)");
+    };
+    if (rc != SQLITE_OK)
+        throw failure(rc);
+    sqlite3_int64 size = 0;
+    unsigned char* bytes = sqlite3_serialize(raw, "main", &size, 0);
+    if (bytes == nullptr)
+        throw failure(sqlite3_errcode(raw));
+    std::string content(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
+    sqlite3_free(bytes);
+    return content;
 }
 
 }  // namespace dalvon::sqlite

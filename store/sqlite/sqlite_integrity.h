@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace dalvon::sqlite {
@@ -23,5 +24,16 @@ std::string headerDamage(const FileHeader& header);
 // a journal or write-ahead log lies beside the file, since SQLite puts such a file right
 // itself. Throws Fault 3049 naming `displayPath` when the file is damaged.
 void checkIntegrity(const std::string& hostPath, const std::string& displayPath);
+
+// What SQLite's full integrity check finds wrong with the file (its first finding); empty when
+// the file is sound. A file SQLite cannot open or read is damaged too.
+std::string integrityDamage(const std::string& hostPath);
+
+// The file's committed content when a journal or write-ahead log lies beside it: SQLite opens
+// the file, recovering it (a hot journal is rolled back, the log is read), and hands out the
+// whole database. Nothing when no such file lies beside it: then the bytes are the content.
+// Throws the Fault for SQLite's failure (naming `displayPath`) when it cannot.
+std::optional<std::string> recoveredContent(const std::string& hostPath,
+                                            const std::string& displayPath);
 
 }  // namespace dalvon::sqlite

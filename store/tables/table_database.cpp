@@ -44,7 +44,7 @@ public:
     void deleteTable(const std::string& name) override {
         std::string table = exactTable(name);
         db().forgetTable(table);
-        db().storage().deleteTable(table);
+        db().writableStorage().deleteTable(table);
     }
 
     std::vector<FieldDef> tableFields(const std::string& name) override {
@@ -71,7 +71,7 @@ public:
             checkFieldType(fields[i], name);
         }
         db().forgetTable(name);
-        db().storage().createTable(name, fields);
+        db().writableStorage().createTable(name, fields);
     }
 
     void renameField(const std::string& table, const std::string& oldName,
@@ -93,7 +93,7 @@ public:
             duplicateField(stored, newName);
         std::string from = old->name;
         db().forgetTable(stored);
-        db().storage().renameField(stored, from, newName);
+        db().writableStorage().renameField(stored, from, newName);
     }
 
     std::unique_ptr<Recordset> openTable(const std::string& name) override {

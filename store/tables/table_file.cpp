@@ -58,6 +58,12 @@ Storage& TableFile::storage() const {
     return *m_storage;
 }
 
+Storage& TableFile::writableStorage() const {
+    if (m_writeRefusal)
+        throw *m_writeRefusal;
+    return storage();
+}
+
 std::vector<std::string> TableFile::tableNames() {
     return storage().tableNames();
 }
@@ -165,7 +171,7 @@ std::vector<int64_t> TableFile::lookup(const std::string& table,
 
 int64_t TableFile::insertRow(const std::string& table, Cells cells) {
     const std::vector<Column>& all = columns(table);
-    int64_t id = storage().appendRow(table, cells);
+    int64_t id = writableStorage().appendRow(table, cells);
     ++m_writes;
     auto indexes = m_indexes.find(table);
     if (indexes == m_indexes.end())
@@ -217,7 +223,7 @@ void TableFile::updateRow(const std::string& table, int64_t id, Cells changes,
         return;
     bool found = false;
     try {
-        found = storage().updateRow(table, id, changes);
+        found = writableStorage().updateRow(table, id, changes);
     } catch (const Fault&) {
         // Whether the row changed is not known: the indexes are built again when needed.
         m_indexes.erase(table);

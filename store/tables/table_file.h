@@ -42,6 +42,10 @@ public:
     const std::string& displayPath() const { return m_displayPath; }
     faults::Wording wording() const { return m_wording; }
     Storage& storage() const;
+    // The storage for a change: throws the refusal when writes to this file are refused.
+    Storage& writableStorage() const;
+    // Lets every change from now on fail with `reason`.
+    void refuseWrites(const Fault& reason) { m_writeRefusal = reason; }
 
     // User tables in the store's order, and the stored name of a table whose name matches
     // without regard to (ASCII) case.
@@ -93,6 +97,7 @@ private:
     std::unordered_map<std::string, std::shared_ptr<const QueryPlan>> m_plans;
     ShapeScanner m_shapes;
     uint64_t m_writes = 0;
+    std::optional<Fault> m_writeRefusal;
 };
 
 }  // namespace dalvon::tables

@@ -187,7 +187,7 @@ TEST(JetRowDecoding, Jet3TextIsWindows1252) {
 }
 
 // A table on pages 4 and 5 (and a stranger's page 6) with deleted and moved rows.
-JetImage tableImage(std::vector<uint8_t> mapRow, bool withBitmapPage) {
+JetImage tableImage(std::vector<uint8_t> mapRow, bool withBitmapPage, uint8_t pages) {
     JetImage image(true);
     image.addDataPage(0, {mapRow});  // page 3
     const auto text = [](char16_t c) { return jet4Row(1, {}, {ucs2(std::u16string(1, c))}, 1); };
@@ -197,24 +197,37 @@ JetImage tableImage(std::vector<uint8_t> mapRow, bool withBitmapPage) {
     image.addDataPage(77, {text(u'z')});
     if (withBitmapPage) {
         const uint32_t bitmap = image.addPage(0x05, 0);
-        *image.at(bitmap, 4) = 0x70;  // pages 4, 5, 6
+        *image.at(bitmap, 4) = pages;
     }
     return image;
 }
 
 TEST(JetTableScan, FollowsMovedRowsSkipsDeletedOnesInBothMapKinds) {
-    std::vector<uint8_t> inlineMap = concat({{0}, le32(0), std::vector<uint8_t>(64, 0)});
-    inlineMap[5] = 0x70;
-    std::vector<uint8_t> referenceMap = concat({{1}, le32(7), std::vector<uint8_t>(64, 0)});
-    for (const auto& image : {tableImage(inlineMap, false), tableImage(referenceMap, true)}) {
-        const auto file = image.file();
-        auto table = tableOf({varColumn(jet::kText, 0, 0)}, 1);
-        table.page = 99;
-        table.ownedPages = {3, 0};
-        std::vector<std::string> values;
-        for (const auto& row : jet::readTableRows(file, table))
-            values.push_back(row[0].asString());
-        EXPECT_EQ(values, (std::vector<std::string>{"a", "b", "c"}));
+    // Pages 4 and 5 are the table's; page 6 is another table's data page.
+    for (uint8_t pages : {0x30, 0x70}) {
+        std::vector<uint8_t> inlineMap = concat({{0}, le32(0), std::vector<uint8_t>(64, 0)});
+        inlineMap[5] = pages;
+        std::vector<uint8_t> referenceMap = concat({{1}, le32(7), std::vector<uint8_t>(64, 0)});
+        for (const auto& image :
+             {tableImage(inlineMap, false, pages), tableImage(referenceMap, true, pages)}) {
+            const auto file = image.file();
+            auto table = tableOf({varColumn(jet::kText, 0, 0)}, 1);
+            table.page = 99;
+            table.ownedPages = {3, 0};
+            std::vector<std::string> values;
+            try {
+                for (const auto& row : jet::readTableRows(file, table))
+                    values.push_back(row[0].asString());
+            } catch (const Fault& fault) {
+                // A claimed page of another table is damage, never a page to pass over.
+                EXPECT_EQ(fault.number(), 3049);
+                values = {"damage"};
+            }
+            const std::vector<std::string> expected =
+                pages == 0x30 ? std::vector<std::string>{"a", "b", "c"}
+                              : std::vector<std::string>{"damage"};
+            EXPECT_EQ(values, expected);
+        }
     }
 }
 

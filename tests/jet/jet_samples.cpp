@@ -66,7 +66,7 @@ void saveBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
 }
 
 std::unique_ptr<Database> openJet(const fs::path& file) {
-    return makeJetBackend()->open(file.string(), file.string());
+    return makeJetBackend()->open(file.string(), file.string(), nullptr);
 }
 
 std::vector<std::vector<Variant>> readAll(Database& db, const std::string& table) {

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "tests/store/store_fixture.h"
@@ -108,6 +112,82 @@ TEST_F(FilesTest, AWalFileIsLeftInRollbackJournalMode) {
     EXPECT_FALSE(std::filesystem::exists(file + "-wal"));
     EXPECT_EQ(rows(file, "PRAGMA journal_mode"), (Rows{{"delete"}}));
     EXPECT_EQ(rows(file, "SELECT ID FROM T"), (Rows{{"3"}}));
+}
+
+// A writer in another process that ends at once after `sql`, without closing: with `flush`
+// (inside a transaction) its changes stand in the file beside a hot journal; in WAL mode its
+// commit stands only in the log.
+void dieAfter(const std::string& file, const std::string& sql, bool flush) {
+    pid_t child = fork();
+    if (child == 0) {
+        sqlite3* db = nullptr;
+        sqlite3_open(file.c_str(), &db);
+        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+        if (flush)
+            sqlite3_db_cacheflush(db);
+        _exit(0);
+    }
+    waitpid(child, nullptr, 0);
+}
+
+TEST_F(FilesTest, ACopyHoldsTheCommittedContentAndNothingElse) {
+    struct Case {
+        const char* what;
+        const char* sql;
+        bool flush;
+        const char* companion;
+        const char* committed;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"a commit only in the write-ahead log",
+              "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; UPDATE T SET ID = 123", false,
+              "-wal", "123"},
+             {"a dead writer's change beside its hot journal", "BEGIN; UPDATE T SET ID = -777",
+              true, "-journal", "1"},
+         }) {
+        SCOPED_TRACE(c.what);
+        std::string file =
+            makeDatabase("copied.db", "CREATE TABLE T (ID LONG); INSERT INTO T VALUES (1)");
+        dieAfter(file, c.sql, c.flush);
+        ASSERT_TRUE(std::filesystem::exists(file + c.companion));
+        writeBytes(path("copy.db"), m_engine->committedContent(file));
+        EXPECT_EQ(rows(path("copy.db"), "SELECT ID FROM T"), (Rows{{c.committed}}));
+        std::filesystem::remove(file + "-wal");
+        std::filesystem::remove(file + "-journal");
+    }
+    // Without anything beside it, a file's bytes are its content.
+    std::string plain = makeDatabase("plain.db", "CREATE TABLE T (ID LONG)");
+    EXPECT_EQ(m_engine->committedContent(plain), readBytes(plain));
+}
+
+TEST_F(FilesTest, ACopyOverAnotherFileNeedsASoundSource) {
+    std::string sound =
+        makeDatabase("sound.db", "CREATE TABLE T (ID LONG); INSERT INTO T VALUES (1)");
+    std::string target = makeDatabase("target.db", "CREATE TABLE T (ID LONG)");
+    EXPECT_EQ(faultOf([&] { m_engine->checkCopy(sound, target); }), 0);
+    std::string damaged = path("damaged.db");
+    std::string bytes = readBytes(sound);
+    bytes.replace(4096, 64, std::string(64, '\x5a'));  // the header of the table's page
+    writeBytes(damaged, bytes);
+    std::string description;
+    EXPECT_EQ(faultOf([&] { m_engine->checkCopy(damaged, target); }, &description), 3049);
+    EXPECT_NE(description.find(damaged), std::string::npos) << description;
+    writeBytes(path("text.db"), "ID;Name");
+    EXPECT_EQ(faultOf([&] { m_engine->checkCopy(path("text.db"), target); }), 3343);
+}
+
+TEST_F(FilesTest, RefusedWritesLeaveTheFileAsItWas) {
+    std::string file =
+        makeDatabase("kept.db", "CREATE TABLE T (ID LONG); INSERT INTO T VALUES (1)");
+    std::string before = readBytes(file);
+    m_engine->refuseWrites(file, Fault(75, "", "no backup"));
+    auto db = open(file);
+    EXPECT_EQ(db->openTable("T")->recordCount(), 1);
+    EXPECT_EQ(faultOf([&] { addRow(*db, 2); }), 75);
+    EXPECT_EQ(faultOf([&] { db->renameField("T", "ID", "Key"); }), 75);
+    EXPECT_EQ(faultOf([&] { db->deleteTable("T"); }), 75);
+    db->close();
+    EXPECT_EQ(readBytes(file), before);
 }
 
 }  // namespace

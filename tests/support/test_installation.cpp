@@ -44,7 +44,7 @@ struct OpenFile {
 OpenFile openHostFile(const fs::path& path, const std::string& displayPath) {
     OpenFile file;
     file.backend = isJetFile(path) ? makeJetBackend() : makeSqliteBackend(OpenMode::ReadWrite);
-    file.database = file.backend->open(path.string(), displayPath);
+    file.database = file.backend->open(path.string(), displayPath, nullptr);
     return file;
 }
 

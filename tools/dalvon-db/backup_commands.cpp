@@ -66,7 +66,8 @@ int restoreBackup(CommandContext& context, const std::vector<std::string>& argum
         throw Fault(70, "", "Permission denied: " + SecondRunText(program, lock.holder));
     std::string name = arguments.size() > 1 ? arguments[1] : std::string();
     std::string kept =
-        RestoreBackup(context.files, installation.database, name, std::time(nullptr));
+        RestoreBackup(context.files, context.engine, installation.database, name,
+                      std::time(nullptr));
     context.out << "restored " << context.files.hostPath(installation.database);
     if (!kept.empty())
         context.out << "; the replaced database is kept as " << context.files.hostPath(kept);

@@ -7,6 +7,7 @@
 
 #include "platform/fault.h"
 #include "platform/file_system.h"
+#include "platform/process_setup.h"
 #include "store/database.h"
 #include "store/open_mode.h"
 #include "tools/dalvon-db/db_commands.h"
@@ -64,6 +65,7 @@ int runCommand(const db::Command& command, const db::ToolCommandLine& line) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    dalvon::prepareProcess();
     db::ToolCommandLine line = db::parseToolCommandLine({argv + 1, argv + argc});
     switch (line.request) {
         case db::ToolRequest::Version:
