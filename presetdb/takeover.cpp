@@ -167,7 +167,8 @@ struct UnmatchedRows {
 
     void note(const Fault& fault) {
         ++count;
-        description = fault.description();
+        // The query itself is long and the same for every row but its values.
+        description = fault.description().substr(0, fault.description().find(" (query '"));
     }
     void noteIn(Runtime& rt) const {
         if (count == 0)

@@ -12,6 +12,7 @@
 #include "presetdb/record_generation.h"
 #include "presetdb/takeover.h"
 #include "presetdb/var_name_patterns.h"
+#include "standard/error_reporting.h"
 #include "standard/installation_paths.h"
 #include "standard/procedure.h"
 #include "standard/profile_access.h"
@@ -93,8 +94,14 @@ void WorkOnMDB(Runtime& rt) {
                                      ? 1
                                      : 0;
     });
-    if (sourcePath.empty())
+    if (sourcePath.empty()) {
+        // Nothing is changed and nothing is reported, as the program has always done; but a
+        // caller must not take this run for an update.
+        NoteUnloggedFailure(rt, SourceDatabasePlace(rt),
+                            "is missing (or no file): PRESET_DEFS was not rebuilt and the "
+                            "component database was left as it is");
         return;
+    }
 
     proc.step([&] {
         if (auto times = rt.files.readTimes(sourcePath))

@@ -44,6 +44,11 @@ std::string GetPathSourceOCXMDB(Runtime& rt) {
                       [&] { return ifExists(rt, componentFile(rt, "_Source.mdb")); });
 }
 
+std::string SourceDatabasePlace(Runtime& rt) {
+    Procedure proc(rt, "SourceDatabasePlace");
+    return proc.value(std::string(), [&] { return componentFile(rt, "_Source.mdb"); });
+}
+
 std::string GetZEBConfigurationIniPath(Runtime& rt) {
     Procedure proc(rt, "GetZEBConfigurationIniPath");
     return proc.value(std::string(), [&] {

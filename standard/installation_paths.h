@@ -9,6 +9,8 @@ struct Runtime;
 
 std::string GetPathOCXMDB(Runtime& rt);        // base\K\K.mdb, always
 std::string GetPathSourceOCXMDB(Runtime& rt);  // base\K\K_Source.mdb or empty
+// base\K\K_Source.mdb whether or not it exists: where the source database belongs.
+std::string SourceDatabasePlace(Runtime& rt);
 std::string GetZEBConfigurationIniPath(
     Runtime& rt);  // base\parameter\zebconfiguration.ini or empty
 // base\K\K.cfg; when missing: a notice and the end of the program (never returns empty).

@@ -128,6 +128,10 @@ std::optional<std::string> recoveredContent(const std::string& hostPath,
         throw failure(sqlite3_errcode(raw));
     std::string content(reinterpret_cast<const char*>(bytes), static_cast<size_t>(size));
     sqlite3_free(bytes);
+    // A copy has no log beside it: it is marked as a rollback-journal file (the read and write
+    // versions of the header), so that a reader of the copy never makes one.
+    if (content.size() >= kHeaderSize && content[18] == 2 && content[19] == 2)
+        content[18] = content[19] = 1;
     return content;
 }
 

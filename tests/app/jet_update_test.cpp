@@ -46,32 +46,15 @@ struct BadWrite {
 };
 
 // Writes the Jet writer cannot do leave their file byte for byte, are reported, and the run
-// finishes with the status of a run with faults. The component database is always either as
-// it was or kept as the newest backup.
+// finishes with the status of a run with faults (more such runs: hostile_run_test.cpp). The
+// component database is always either as it was or kept as the newest backup.
 TEST(JetUpdate, AFailedWriteLeavesTheFileAsItWas) {
     const std::string ldbBesideSource = "D:\\Plant\\Dalvon\\Dalvon_Source.ldb";
     std::vector<BadWrite> cases = {
-        {"full disk",
-         [](TestInstallation& inst, ProgramRunner& runner) {
-             // Room for the logs and profiles, none for a copy of a database.
-             runner.limitFileSize(std::min(fs::file_size(inst.host(kComponentDatabase)),
-                                           fs::file_size(inst.host(kSourceDatabase))) -
-                                  1);
-         },
-         75,
-         {kComponentDatabase, kSourceDatabase}},
         {"lock file beside the source database",
          [&](TestInstallation& inst, ProgramRunner&) { inst.writeFile(ldbBesideSource, ""); },
          3045,
          {kSourceDatabase}},
-        // The writes in place are refused; the final copy of the source database is no Jet
-        // write and replaces the file, the previous one going to the backup folder.
-        {"lock file beside the component database",
-         [](TestInstallation& inst, ProgramRunner&) {
-             inst.writeFile("D:\\Plant\\Dalvon\\Dalvon.ldb", "");
-         },
-         3045,
-         {}},
     };
     if (jet_test::haveSamples()) {
         // A Jet 3 file has no PRESET_DEFS to change in place: it is read, reported and then

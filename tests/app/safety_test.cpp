@@ -1,7 +1,7 @@
 // The safety nets around the update, seen from outside: the built program in silent start on
 // temp installations. Every damaged input keeps the previous component database in the backup
-// folder and ends with the status of a run with faults; a second run is refused; read-only
-// files stay as they are; temp files of ended runs go.
+// folder and ends with the status of a run with faults; a second run is refused; temp files of
+// ended runs go. Hostile runs on both formats: hostile_run_test.cpp.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -168,26 +168,6 @@ TEST_F(Safety, EveryDamagedInputKeepsTheBackupAndEndsWithStatusThree) {
         EXPECT_NE(outcome.err.find(kept[0]), std::string::npos) << outcome.err;
         EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1);
     }
-}
-
-TEST_F(Safety, ReadOnlyFilesAreLeftAsTheyAre) {
-    if (!runner.permissionsEnforced())
-        GTEST_SKIP() << "permissions cannot be enforced here";
-    std::string component = inst.readFile(kComponentDatabase);
-    std::string profile = inst.readFile(kProgramIni);
-    fs::permissions(inst.host(kComponentDatabase),
-                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    fs::permissions(inst.host(kProgramIni),
-                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    ProgramOutcome outcome = runSilent(true);
-    EXPECT_EQ(outcome.status, kExitFaultsReported) << outcome.err;
-    EXPECT_TRUE(inst.readFile(kComponentDatabase) == component);
-    EXPECT_EQ(inst.readFile(kProgramIni), profile);
-    EXPECT_NE(errorLog().find("WorkOnMDB (Nr. 75) :Path/File access error: "
-                              "'D:\\Plant\\Dalvon\\Dalvon.mdb' (Permission denied)"),
-              std::string::npos)
-        << errorLog();
-    EXPECT_TRUE(tempFilesBelow(inst.root()).empty());
 }
 
 TEST_F(Safety, ASecondRunIsRefusedBeforeItTouchesAnything) {

@@ -192,6 +192,18 @@ TEST(JetConvertJet4, TheExampleDatabasesBecomeSoundJet4Files) {
                   .find("Unknown format"),
               std::string::npos);
     EXPECT_FALSE(fs::exists(dir.path() / "x"));
+    if (haveSamples()) {
+        // A Jet 3 template cannot be written: the message names the file asked for and the
+        // template, never the temp file the tool works on.
+        const std::string jet3 = sample("testV1997.mdb").string();
+        std::string refused = tool("convert --format jet4 --template " + shellQuote(jet3) + " " +
+                                   shellQuote(sources[0].string()) + " " +
+                                   shellQuote((dir.path() / "y.mdb").string()));
+        EXPECT_NE(refused.find("y.mdb' made from the template '" + jet3), std::string::npos)
+            << refused;
+        EXPECT_EQ(refused.find(".converting"), std::string::npos) << refused;
+        EXPECT_FALSE(fs::exists(dir.path() / "y.mdb"));
+    }
 }
 
 }  // namespace

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "tests/store/store_fixture.h"
+#include "tests/support/dead_writer.h"
 
 namespace dalvon::testing {
 namespace {
@@ -114,22 +111,6 @@ TEST_F(FilesTest, AWalFileIsLeftInRollbackJournalMode) {
     EXPECT_EQ(rows(file, "SELECT ID FROM T"), (Rows{{"3"}}));
 }
 
-// A writer in another process that ends at once after `sql`, without closing: with `flush`
-// (inside a transaction) its changes stand in the file beside a hot journal; in WAL mode its
-// commit stands only in the log.
-void dieAfter(const std::string& file, const std::string& sql, bool flush) {
-    pid_t child = fork();
-    if (child == 0) {
-        sqlite3* db = nullptr;
-        sqlite3_open(file.c_str(), &db);
-        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-        if (flush)
-            sqlite3_db_cacheflush(db);
-        _exit(0);
-    }
-    waitpid(child, nullptr, 0);
-}
-
 TEST_F(FilesTest, ACopyHoldsTheCommittedContentAndNothingElse) {
     struct Case {
         const char* what;
@@ -148,7 +129,7 @@ TEST_F(FilesTest, ACopyHoldsTheCommittedContentAndNothingElse) {
         SCOPED_TRACE(c.what);
         std::string file =
             makeDatabase("copied.db", "CREATE TABLE T (ID LONG); INSERT INTO T VALUES (1)");
-        dieAfter(file, c.sql, c.flush);
+        sqliteWriterDiesAfter(file, c.sql, c.flush);
         ASSERT_TRUE(std::filesystem::exists(file + c.companion));
         writeBytes(path("copy.db"), m_engine->committedContent(file));
         EXPECT_EQ(rows(path("copy.db"), "SELECT ID FROM T"), (Rows{{c.committed}}));

@@ -37,8 +37,8 @@ public:
     // Lets the program's writes beyond `bytes` of any file fail (EFBIG), as on a full disk.
     void limitFileSize(uint64_t bytes) { m_fileSizeLimit = bytes; }
 
-    // Makes the installation usable by the ordinary user (when root); false when neither root
-    // nor an ordinary user can have permissions enforced.
+    // Makes the installation usable by the ordinary user (when root), the program a copy inside
+    // it; false when neither root nor an ordinary user can have permissions enforced.
     bool permissionsEnforced();
 
 private:

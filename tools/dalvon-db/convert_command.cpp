@@ -56,6 +56,23 @@ void makeTarget(CommandContext& context, const std::vector<std::string>& argumen
     copyAll(context, arguments[0], temp);
 }
 
+// The temp file is the program's business: a fault names the file the user asked for, and the
+// template when the temp file was made from one.
+Fault withoutTempPath(CommandContext& context, const Fault& fault, const fs::path& temp,
+                      const fs::path& out) {
+    std::string text = fault.description();
+    std::string made = context.files.windowsPath(out.string());
+    if (const auto templateFile = context.options.find("--template");
+        templateFile != context.options.end())
+        made += "' made from the template '" + templateFile->second;
+    for (const std::string& name : {context.files.windowsPath(temp.string()), temp.string()}) {
+        for (size_t at = text.find(name); at != std::string::npos;
+             at = text.find(name, at + made.size()))
+            text.replace(at, name.size(), made);
+    }
+    return Fault(fault.number(), fault.source(), text);
+}
+
 }  // namespace
 
 int convertDatabase(CommandContext& context, const std::vector<std::string>& arguments) {
@@ -69,6 +86,10 @@ int convertDatabase(CommandContext& context, const std::vector<std::string>& arg
     try {
         makeTarget(context, arguments, temp);
         fs::rename(temp, out);
+    } catch (const Fault& fault) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        throw withoutTempPath(context, fault, temp, out);
     } catch (...) {
         std::error_code ignored;
         fs::remove(temp, ignored);
