@@ -193,6 +193,7 @@ void TakeoverMachineCopyMDBData(Runtime& rt, const std::unique_ptr<Database>& da
     previous.reset();
 
     bool fieldsChecked = false;
+    TakeoverCounts& counts = rt.run.takeover.emplace();
     std::unique_ptr<Recordset> match;
     for (int row = 1; row <= count && static_cast<size_t>(row) < rows.size(); ++row) {
         const std::vector<Variant>& values = rows[static_cast<size_t>(row)];
@@ -208,10 +209,12 @@ void TakeoverMachineCopyMDBData(Runtime& rt, const std::unique_ptr<Database>& da
             match = use(database).openQuery(query);
         } catch (const Fault&) {
             // A key that makes no valid query (a quote in a name, a Null offset) is not taken over.
+            ++counts.notKept;
             continue;
         }
         int32_t found = 0;
         proc.step([&] { found = match->recordCount(); });
+        ++(found > 0 ? counts.kept : counts.notKept);
         if (found > 0)
             writeLimits(proc, *match, values);
     }
