@@ -140,6 +140,8 @@ constexpr std::string_view kDiffDetails =
     "Rows match when the update's takeover would carry the OLD row's limits into the NEW row:\n"
     "the key's texts compared without regard to case, numbers by value; a Null key value (or a\n"
     "double quote in a text) matches nothing; of several matching NEW rows the first counts.\n"
+    "A var_name in the other system's form (VisiWin 32 or Studio, by the patterns of the\n"
+    "Source_DEFS in NEW or OLD) is matched under the name the update renames it to.\n"
     "Per machine type it lists the rows only in OLD (limits not carried over) and only in NEW\n"
     "(with the limits they got), the rows whose limits changed, and counts the rows that are\n"
     "the same. The key is machine_type,var_name,offset_or_bitno unless --key names another;\n"

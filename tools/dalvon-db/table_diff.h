@@ -96,7 +96,8 @@ struct DiffSpec {
 // the old row written into a query as the takeover writes them (a Null or a double quote in a
 // text makes no valid query, so that row matches nothing), texts compared without regard to
 // case, numbers by value, Null in the new table matching nothing; of several matching new rows
-// the first in table order is the match. Fault 3265 naming the field and `oldLabel` or
+// the first in table order is the match. An old var_name in `spec.renames` is matched under the
+// name the update renames it to. Fault 3265 naming the field and `oldLabel` or
 // `newLabel` when a key or compared field is missing from a table.
 TableDiff diffTables(const TableRows& oldRows, const TableRows& newRows, const DiffSpec& spec,
                      const std::string& oldLabel, const std::string& newLabel);
