@@ -56,10 +56,10 @@ std::string takeoverCountText(const TakeoverCounts& counts) {
 
 // A path as one word for a shell: in single quotes unless it needs none.
 std::string shellWord(const std::string& text) {
-    bool plain = !text.empty() && text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                                                         "abcdefghijklmnopqrstuvwxyz"
-                                                         "0123456789_./+-:@%,=") ==
-                                      std::string::npos;
+    bool plain = !text.empty() && text.find_first_not_of(
+                                      "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                      "abcdefghijklmnopqrstuvwxyz"
+                                      "0123456789_./+-:@%,=") == std::string::npos;
     if (plain)
         return text;
     std::string word = "'";

@@ -133,9 +133,8 @@ TEST_P(ProgramOn, TerminalWindowNamesTheBackupAndTheLimitsNotKept) {
 
     // The command lists that row.
     fs::path listed = inst.root() / "diff.txt";
-    int status = std::system((std::string(DALVON_DB_TOOL) + " diff " + command + " > " +
-                              listed.string())
-                                 .c_str());
+    int status = std::system(
+        (std::string(DALVON_DB_TOOL) + " diff " + command + " > " + listed.string()).c_str());
     EXPECT_EQ(WEXITSTATUS(status), 1);
     std::ifstream in(listed);
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -212,8 +212,9 @@ const std::vector<Command>& commands() {
          {{"--format", "text|json", "text for people (default) or one JSON object"},
           {"--key", "FIELDS", "match rows by these fields, comma-separated"},
           {"--fields", "FIELDS", "compare these fields, comma-separated"},
-          {"--installation", "DIR", "OLD: the newest backup (or BACKUP); NEW: the component "
-                                    "database"}},
+          {"--installation", "DIR",
+           "OLD: the newest backup (or BACKUP); NEW: the component "
+           "database"}},
          kDiffDetails,
          kDiffTrouble},
     };

@@ -46,9 +46,9 @@ std::string backupOf(CommandContext& context, const Installation& installation,
     std::string folder = BackupFolder(installation.database);
     std::vector<std::string> names = ListBackups(context.files, installation.database);
     if (backup.empty() && names.empty())
-        throw Fault(53, "", "there is no backup of '" +
-                                context.files.hostPath(installation.database) + "' in '" +
-                                context.files.hostPath(folder) + "'");
+        throw Fault(53, "",
+                    "there is no backup of '" + context.files.hostPath(installation.database) +
+                        "' in '" + context.files.hostPath(folder) + "'");
     return context.files.hostPath(folder + "\\" + (backup.empty() ? names.back() : backup));
 }
 
@@ -81,8 +81,7 @@ std::map<std::string, std::string> updateRenames(CommandContext& context, const 
     for (const std::string& file : {files.newFile, files.oldFile}) {
         std::unique_ptr<Database> database = openDatabase(context, file);
         std::vector<std::string> tables = database->tableNames();
-        bool hasPatterns =
-            std::find(tables.begin(), tables.end(), "Source_DEFS") != tables.end();
+        bool hasPatterns = std::find(tables.begin(), tables.end(), "Source_DEFS") != tables.end();
         database->close();
         if (hasPatterns)
             return otherSystemNames(readRows(context, file, "Source_DEFS"), newRows);

@@ -30,9 +30,9 @@ std::string valuesWord(const TableDiff& diff) {
 }
 
 std::string countsText(const DiffCounts& counts) {
-    return std::to_string(counts.onlyOld) + " not carried over, " +
-           std::to_string(counts.onlyNew) + " new, " + std::to_string(counts.changed) +
-           " changed, " + std::to_string(counts.same) + " the same";
+    return std::to_string(counts.onlyOld) + " not carried over, " + std::to_string(counts.onlyNew) +
+           " new, " + std::to_string(counts.changed) + " changed, " + std::to_string(counts.same) +
+           " the same";
 }
 
 DiffCounts groupCounts(const DiffGroup& group) {
@@ -79,7 +79,8 @@ void writeRows(std::ostream& out, const TableDiff& diff, const std::string& head
 }
 
 void writeGroupText(std::ostream& out, const TableDiff& diff, const DiffGroup& group) {
-    std::string name = diff.groupField.empty() ? "All rows" : diff.groupField + " " + shown(group.name);
+    std::string name =
+        diff.groupField.empty() ? "All rows" : diff.groupField + " " + shown(group.name);
     out << '\n' << name << ": " << countsText(groupCounts(group)) << '\n';
     std::string word = valuesWord(diff);
     writeRows(out, diff, "not carried over (only in OLD), with their " + word, group.onlyOld);
@@ -145,9 +146,9 @@ std::string jsonGroup(const TableDiff& diff, const DiffGroup& group) {
 }  // namespace
 
 void writeDiffText(std::ostream& out, const DiffSubject& subject, const TableDiff& diff) {
-    out << "OLD " << subject.oldFile << "\nNEW " << subject.newFile << "\ntable "
-        << subject.table << ", rows matched by " << joined(diff.key, ", ") << "; compared: "
-        << joined(diff.compared, ", ") << '\n';
+    out << "OLD " << subject.oldFile << "\nNEW " << subject.newFile << "\ntable " << subject.table
+        << ", rows matched by " << joined(diff.key, ", ")
+        << "; compared: " << joined(diff.compared, ", ") << '\n';
     if (diff.renamed > 0)
         out << diff.renamed << " previous row(s) matched under the other system's variable name, "
             << "as the update renames them\n";
@@ -163,8 +164,7 @@ void writeDiffJson(std::ostream& out, const DiffSubject& subject, const TableDif
     out << "{\"old\":" << jsonString(subject.oldFile) << ",\"new\":" << jsonString(subject.newFile)
         << ",\"table\":" << jsonString(subject.table) << ",\"key\":" << jsonNames(diff.key)
         << ",\"compared\":" << jsonNames(diff.compared)
-        << ",\"groupField\":" << jsonString(diff.groupField)
-        << ",\"renamed\":" << diff.renamed
+        << ",\"groupField\":" << jsonString(diff.groupField) << ",\"renamed\":" << diff.renamed
         << ",\"differ\":" << (counts.differ() ? "true" : "false")
         << ",\"counts\":" << jsonCounts(counts) << ",\"groups\":[";
     for (size_t i = 0; i < diff.groups.size(); ++i)

@@ -39,8 +39,9 @@ size_t requireField(const TableRows& table, const std::string& name, const std::
                     const std::string& label) {
     if (std::optional<size_t> at = findField(table.fields, name))
         return *at;
-    throw Fault(3265, "", "the " + what + " field '" + name + "' is not a field of the table in '" +
-                              label + "'");
+    throw Fault(
+        3265, "",
+        "the " + what + " field '" + name + "' is not a field of the table in '" + label + "'");
 }
 
 // Numbers compare by value: one text for every double of the same value (0 and -0 alike).

@@ -34,8 +34,7 @@ struct TableRows {
 };
 
 // Reads every row of `table`. Fault 3078 naming `fileLabel` when the file has no such table.
-TableRows readTableRows(Database& database, const std::string& table,
-                        const std::string& fileLabel);
+TableRows readTableRows(Database& database, const std::string& table, const std::string& fileLabel);
 
 // A row as the diff shows it: its key values and its compared values, in the order of
 // TableDiff::key and TableDiff::compared.
