@@ -7,10 +7,21 @@
 
 #include "form/controls.h"
 #include "form/form_view.h"
+#include "standard/runtime.h"
 
 namespace dalvon {
 
 struct Runtime;
+
+// For a front end's summary after the update: the copy of the component database as the run
+// found it and the component database now (host paths; `backup` empty when no copy was made),
+// and, in standalone start, how many previous rows the takeover carried over (none when it did
+// not run; in integrated start its previous rows are the machine copy's, not the backup's).
+struct UpdateSummary {
+    std::string backup;
+    std::string database;
+    std::optional<TakeoverCounts> takeover;
+};
 
 // The program's one window as a model: its controls, its handlers and the procedures behind
 // them. The handlers keep the names people know from the old program. A front end renders the
@@ -72,6 +83,8 @@ public:
     // The rows of PRESET_DEFS in the component database, for a front end's summary after the
     // update; nothing when the database cannot be read.
     std::optional<int32_t> presetRowCount() const;
+    // What the update noted for the same summary (see UpdateSummary).
+    UpdateSummary updateSummary() const;
 
     // The view to notify of changes; null for none. Not owned.
     void setView(FormView* view) { m_view = view; }

@@ -222,6 +222,7 @@ void TakeoverMachineCopyMDBData(Runtime& rt, const std::unique_ptr<Database>& da
 
     bool fieldsChecked = false;
     UnmatchedRows unmatched;
+    TakeoverCounts& counts = rt.run.takeover.emplace();
     std::unique_ptr<Recordset> match;
     for (int row = 1; row <= count && static_cast<size_t>(row) < rows.size(); ++row) {
         const std::vector<Variant>& values = rows[static_cast<size_t>(row)];
@@ -239,12 +240,14 @@ void TakeoverMachineCopyMDBData(Runtime& rt, const std::unique_ptr<Database>& da
             // A key that makes no valid query (a quote in a name, a Null offset) is not taken
             // over, without a report. A field the rebuilt table lacks fails every row alike:
             // no log receives that either, but the run must not end as if all was taken over.
+            ++counts.notKept;
             if (fault.number() == kTooFewParameters)
                 unmatched.note(fault);
             continue;
         }
         int32_t found = 0;
         proc.step([&] { found = match->recordCount(); });
+        ++(found > 0 ? counts.kept : counts.notKept);
         if (found > 0)
             writeLimits(proc, *match, values);
     }

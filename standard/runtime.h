@@ -46,6 +46,13 @@ struct FormState {
     bool CheckJumpRestoring = false;
 };
 
+// What the takeover did with the previous rows: how many found their rebuilt row and had their
+// limits written into it, and how many found none (or made no valid lookup).
+struct TakeoverCounts {
+    int32_t kept = 0;
+    int32_t notKept = 0;
+};
+
 // What the safety nets around the update note during a run, for its exit status and closing
 // line. Nothing here changes what the logs or the databases receive.
 struct RunRecord {
@@ -62,6 +69,8 @@ struct RunRecord {
         std::string what;
     };
     std::vector<UnloggedFailure> unloggedFailures;
+    // Set when the takeover read previous rows.
+    std::optional<TakeoverCounts> takeover;
 };
 
 // Everything program-wide: the services and the state the procedures share. Every procedure

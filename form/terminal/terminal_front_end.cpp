@@ -44,6 +44,30 @@ std::optional<std::string> readCommand(std::FILE* in) {
     return begin == std::string::npos ? std::string() : line->substr(begin, end - begin + 1);
 }
 
+// "kept": previous rows whose limits the takeover wrote into a rebuilt row.
+std::string takeoverCountText(const TakeoverCounts& counts) {
+    int32_t all = counts.kept + counts.notKept;
+    std::string rows = std::to_string(all) + (all == 1 ? " previous row" : " previous rows");
+    if (counts.notKept == 0)
+        return "Limits: " + std::string(all == 1 ? "the " : "all ") + rows + " kept theirs.";
+    return "Limits: " + std::to_string(counts.kept) + " of " + rows + " kept theirs, " +
+           std::to_string(counts.notKept) + " did not (no rebuilt row with the same key).";
+}
+
+// A path as one word for a shell: in single quotes unless it needs none.
+std::string shellWord(const std::string& text) {
+    bool plain = !text.empty() && text.find_first_not_of(
+                                      "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                      "abcdefghijklmnopqrstuvwxyz"
+                                      "0123456789_./+-:@%,=") == std::string::npos;
+    if (plain)
+        return text;
+    std::string word = "'";
+    for (char c : text)
+        word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return word + "'";
+}
+
 class TerminalFrontEnd : public FrontEnd, public FormView {
 public:
     TerminalFrontEnd(std::FILE* in, std::FILE* out)
@@ -165,6 +189,20 @@ private:
         std::string written =
             rows ? std::to_string(*rows) + " rows of PRESET_DEFS written, " : std::string();
         std::fprintf(m_out, "The update finished: %s%.1f s.\n", written.c_str(), seconds);
+        printTakeover(form.updateSummary());
+    }
+
+    // Which backup holds the previous rows, how many of them kept their limits, and the command
+    // that lists the others.
+    void printTakeover(const UpdateSummary& summary) {
+        if (summary.backup.empty())
+            return;
+        std::fprintf(m_out, "The previous component database is kept as %s.\n",
+                     summary.backup.c_str());
+        if (summary.takeover)
+            std::fprintf(m_out, "%s\n", takeoverCountText(*summary.takeover).c_str());
+        std::fprintf(m_out, "What the update changed: dalvon-db diff %s %s\n",
+                     shellWord(summary.backup).c_str(), shellWord(summary.database).c_str());
     }
 
     std::FILE* m_in;

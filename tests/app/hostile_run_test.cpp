@@ -75,153 +75,133 @@ std::string exampleSourceScript() {
 struct Hostile {
     const char* name;
     Arrange arrange;
-    std::vector<const char*> untouched;  // files that keep every byte
-    int fault = 0;                       // a fault the error log shows
+    std::vector<const char*> untouched = {};  // files that keep every byte
+    int fault = 0;                            // a fault the error log shows
     // What the last line on standard error must say ("faults were reported" when not given;
     // nothing checked when empty).
     const char* closing = nullptr;
     int status = kExitFaultsReported;
     bool asOrdinaryUser = false;
-    std::optional<DatabaseFormat> only;
+    std::optional<DatabaseFormat> only = std::nullopt;
     // When the backup is not a byte copy of the file as found: what it must hold.
-    std::function<void(TestInstallation&, const std::string& backup)> backupHolds;
+    std::function<void(TestInstallation&, const std::string& backup)> backupHolds = nullptr;
 };
 
 std::vector<Hostile> hostileRuns() {
     const char* component = kComponentDatabase;
     const char* source = kSourceDatabase;
+    const Arrange noSource = [](TestInstallation& inst, ProgramRunner&) {
+        fs::remove(inst.host(kSourceDatabase));
+    };
     return {
         // The update changes the component database in place before its last step: only the
         // damaged result is kept from replacing it.
-        {"damaged source database",
-         [](TestInstallation& inst, ProgramRunner&) { overwrite(inst, kSourceDatabase, 12288, 1); },
-         {},
-         3049},
-        {"foreign page in the previous PRESET_DEFS",
-         foreignPageIn(component, "PRESET_DEFS"),
-         {},
-         3049,
-         nullptr,
-         kExitFaultsReported,
-         false,
-         DatabaseFormat::Jet4},
-        {"foreign page in Source_PRESET_DEFS",
-         foreignPageIn(source, "Source_PRESET_DEFS"),
-         {},
-         3049,
-         nullptr,
-         kExitFaultsReported,
-         false,
-         DatabaseFormat::Jet4},
-        {"file-size limit below a database's size",
-         [](TestInstallation& inst, ProgramRunner& runner) {
-             runner.limitFileSize(std::min(fs::file_size(inst.host(kComponentDatabase)),
-                                           fs::file_size(inst.host(kSourceDatabase))) -
-                                  1);
-         },
-         {component, source},
-         75,
+        {.name = "damaged source database",
+         .arrange = [](TestInstallation& inst,
+                       ProgramRunner&) { overwrite(inst, kSourceDatabase, 12288, 1); },
+         .fault = 3049},
+        {.name = "foreign page in the previous PRESET_DEFS",
+         .arrange = foreignPageIn(component, "PRESET_DEFS"),
+         .fault = 3049,
+         .only = DatabaseFormat::Jet4},
+        {.name = "foreign page in Source_PRESET_DEFS",
+         .arrange = foreignPageIn(source, "Source_PRESET_DEFS"),
+         .fault = 3049,
+         .only = DatabaseFormat::Jet4},
+        {.name = "file-size limit below a database's size",
+         .arrange =
+             [](TestInstallation& inst, ProgramRunner& runner) {
+                 runner.limitFileSize(std::min(fs::file_size(inst.host(kComponentDatabase)),
+                                               fs::file_size(inst.host(kSourceDatabase))) -
+                                      1);
+             },
+         .untouched = {component, source},
+         .fault = 75,
          // The logs overflow the limit too: their entries go to standard error, which is cut.
-         ""},
-        {"a file where the backup folder belongs",
-         [](TestInstallation& inst, ProgramRunner&) { inst.writeFile(kBackupFolder, "x"); },
-         {component},
-         75},
-        {"lock file beside the component database",
-         [](TestInstallation& inst, ProgramRunner&) {
-             inst.writeFile("D:\\Plant\\Dalvon\\Dalvon.ldb", "");
-         },
-         {component},
-         75,
-         nullptr,
-         kExitFaultsReported,
-         false,
-         DatabaseFormat::Jet4},
-        {"read-only component database",
-         readOnly(component),
-         {component},
-         75,
-         nullptr,
-         kExitFaultsReported,
-         true},
-        {"read-only source database",
-         readOnly(source),
-         {source},
-         3027,
-         nullptr,
-         kExitFaultsReported,
-         true},
-        {"read-only configuration file",
-         readOnly(kConfiguration),
-         {kConfiguration},
-         0,
-         "Dalvon/Dalvon.cfg' could not be written",
-         kExitFaultsReported,
-         true},
-        {"Source_PRESET_DEFS without var_name",
-         [](TestInstallation& inst, ProgramRunner&) {
-             inst.makeDatabase(
-                 kSourceDatabase,
-                 exampleSourceScript() + "ALTER TABLE Source_PRESET_DEFS DROP COLUMN var_name;");
-         },
-         {},
-         0,
-         "kept the limits of none of 37 previous rows: the lookup failed (Too few "
-         "parameters."},
-        {"no source database",
-         [](TestInstallation& inst, ProgramRunner&) { fs::remove(inst.host(kSourceDatabase)); },
-         {component},
-         0,
-         "Dalvon_Source.mdb' is missing (or no file)"},
-        {"a folder where the source database belongs",
-         [](TestInstallation& inst, ProgramRunner&) {
-             fs::remove(inst.host(kSourceDatabase));
-             fs::create_directory(inst.host(kSourceDatabase));
-         },
-         {component},
-         0,
-         "is missing (or no file)",
-         kExitFaultsReported,
-         false,
-         DatabaseFormat::Sqlite},
-        {"no configuration file: an end through an error",
-         [](TestInstallation& inst, ProgramRunner&) { fs::remove(inst.host(kConfiguration)); },
-         {component},
-         0,
-         "Dalvon_Config: ended early; faults were reported to ",
-         kExitError},
-        {"a commit only in the write-ahead log",
-         [](TestInstallation& inst, ProgramRunner&) {
-             sqliteWriterDiesAfter(inst.host(kComponentDatabase).string(),
-                                   "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; "
-                                   "UPDATE PRESET_DEFS SET min = 123.25",
-                                   false);
-         },
-         {},
-         0,
-         nullptr,
-         kExitOk,
-         false,
-         DatabaseFormat::Sqlite,
-         [](TestInstallation& inst, const std::string& backup) {
-             EXPECT_NE(inst.query(backup, "SELECT count(*) FROM PRESET_DEFS WHERE min = 123.25"),
-                       (Rows{{"0"}}));
-         }},
-        {"a dead writer's change beside its hot journal",
-         [](TestInstallation& inst, ProgramRunner&) {
-             sqliteWriterDiesAfter(inst.host(kComponentDatabase).string(),
-                                   "BEGIN; UPDATE PRESET_DEFS SET min = -777", true);
-         },
-         {},
-         0,
-         nullptr,
-         kExitOk,
-         false,
-         DatabaseFormat::Sqlite,
-         [](TestInstallation& inst, const std::string& backup) {
-             EXPECT_EQ(inst.query(backup, "SELECT count(*) FROM PRESET_DEFS WHERE min = -777"),
-                       (Rows{{"0"}}));
-         }},
+         .closing = ""},
+        {.name = "a file where the backup folder belongs",
+         .arrange = [](TestInstallation& inst,
+                       ProgramRunner&) { inst.writeFile(kBackupFolder, "x"); },
+         .untouched = {component},
+         .fault = 75},
+        {.name = "lock file beside the component database",
+         .arrange = [](TestInstallation& inst,
+                       ProgramRunner&) { inst.writeFile("D:\\Plant\\Dalvon\\Dalvon.ldb", ""); },
+         .untouched = {component},
+         .fault = 75,
+         .only = DatabaseFormat::Jet4},
+        {.name = "read-only component database",
+         .arrange = readOnly(component),
+         .untouched = {component},
+         .fault = 75,
+         .asOrdinaryUser = true},
+        {.name = "read-only source database",
+         .arrange = readOnly(source),
+         .untouched = {source},
+         .fault = 3027,
+         .asOrdinaryUser = true},
+        {.name = "read-only configuration file",
+         .arrange = readOnly(kConfiguration),
+         .untouched = {kConfiguration},
+         .closing = "Dalvon/Dalvon.cfg' could not be written",
+         .asOrdinaryUser = true},
+        {.name = "Source_PRESET_DEFS without var_name",
+         .arrange =
+             [](TestInstallation& inst, ProgramRunner&) {
+                 inst.makeDatabase(kSourceDatabase,
+                                   exampleSourceScript() +
+                                       "ALTER TABLE Source_PRESET_DEFS DROP COLUMN var_name;");
+             },
+         .closing = "kept the limits of none of 37 previous rows: the lookup failed (Too few "
+                    "parameters."},
+        {.name = "no source database",
+         .arrange = noSource,
+         .untouched = {component},
+         .closing = "Dalvon_Source.mdb' is missing (or no file)"},
+        {.name = "a folder where the source database belongs",
+         .arrange =
+             [=](TestInstallation& inst, ProgramRunner& runner) {
+                 noSource(inst, runner);
+                 fs::create_directory(inst.host(kSourceDatabase));
+             },
+         .untouched = {component},
+         .closing = "is missing (or no file)",
+         .only = DatabaseFormat::Sqlite},
+        {.name = "no configuration file: an end through an error",
+         .arrange = [](TestInstallation& inst,
+                       ProgramRunner&) { fs::remove(inst.host(kConfiguration)); },
+         .untouched = {component},
+         .closing = "Dalvon_Config: ended early; faults were reported to ",
+         .status = kExitError},
+        {.name = "a commit only in the write-ahead log",
+         .arrange =
+             [](TestInstallation& inst, ProgramRunner&) {
+                 sqliteWriterDiesAfter(inst.host(kComponentDatabase).string(),
+                                       "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0; "
+                                       "UPDATE PRESET_DEFS SET min = 123.25",
+                                       false);
+             },
+         .status = kExitOk,
+         .only = DatabaseFormat::Sqlite,
+         .backupHolds =
+             [](TestInstallation& inst, const std::string& backup) {
+                 EXPECT_NE(
+                     inst.query(backup, "SELECT count(*) FROM PRESET_DEFS WHERE min = 123.25"),
+                     (Rows{{"0"}}));
+             }},
+        {.name = "a dead writer's change beside its hot journal",
+         .arrange =
+             [](TestInstallation& inst, ProgramRunner&) {
+                 sqliteWriterDiesAfter(inst.host(kComponentDatabase).string(),
+                                       "BEGIN; UPDATE PRESET_DEFS SET min = -777", true);
+             },
+         .status = kExitOk,
+         .only = DatabaseFormat::Sqlite,
+         .backupHolds =
+             [](TestInstallation& inst, const std::string& backup) {
+                 EXPECT_EQ(inst.query(backup, "SELECT count(*) FROM PRESET_DEFS WHERE min = -777"),
+                           (Rows{{"0"}}));
+             }},
     };
 }
 

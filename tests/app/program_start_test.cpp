@@ -2,6 +2,9 @@
 // --installation, from outside any installation; and what the terminal window says.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "tests/app/program_fixture.h"
 
 namespace dalvon::testing {
@@ -102,6 +105,49 @@ TEST_P(ProgramOn, TerminalWindowTalksOnStandardErrorAndSumsUpTheUpdate) {
                                " rows of PRESET_DEFS written, "),
               std::string::npos)
         << outcome.err;
+}
+
+// The text of `text` from `start` to the end of its line.
+std::string restOfLine(const std::string& text, const std::string& start) {
+    size_t at = text.find(start);
+    if (at == std::string::npos)
+        return "";
+    at += start.size();
+    return text.substr(at, text.find('\n', at) - at);
+}
+
+TEST_P(ProgramOn, TerminalWindowNamesTheBackupAndTheLimitsNotKept) {
+    Outcome outcome = run({}, "ok\n", {"DALVON_UI=terminal"});
+    ASSERT_EQ(outcome.status, kExitOk) << outcome.err;
+    fs::path backups = inst.host("D:\\Plant\\Dalvon\\Backup");
+    ASSERT_TRUE(fs::is_directory(backups));
+    fs::path backup = fs::directory_iterator(backups)->path();
+    EXPECT_EQ(restOfLine(outcome.err, "The previous component database is kept as "),
+              backup.string() + ".");
+    // The example's previous table has one row whose variable the source no longer defines;
+    // its other rows are found, many under the names the update gives them (Rezept -> Recipe).
+    EXPECT_EQ(restOfLine(outcome.err, "Limits: "),
+              "36 of 37 previous rows kept theirs, 1 did not (no rebuilt row with the same key).");
+    std::string command = restOfLine(outcome.err, "What the update changed: dalvon-db diff ");
+    EXPECT_EQ(command, backup.string() + " " + inst.host(kComponentDatabase).string());
+
+    // The command lists that row.
+    fs::path listed = inst.root() / "diff.txt";
+    int status = std::system(
+        (std::string(DALVON_DB_TOOL) + " diff " + command + " > " + listed.string()).c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    std::ifstream in(listed);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("In all: 1 not carried over, "), std::string::npos) << text;
+}
+
+TEST_P(ProgramOn, SilentStartSaysNothingMoreAfterTheUpdate) {
+    Outcome outcome = run({"/EXTERNAL=SILENT"});
+    EXPECT_EQ(outcome.status, kExitOk) << outcome.err;
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_FALSE(inst.exists(TestInstallation::kServiceLog));
+    EXPECT_FALSE(inst.exists(TestInstallation::kErrorLog));
 }
 
 }  // namespace

@@ -58,6 +58,10 @@ TEST_P(Takeover, OnlyTheFirstMatchingRebuiltRowChanges) {
     ASSERT_EQ(plant.runUpdate(), -1);
     EXPECT_EQ(plant.limits("Press1.Recipe.TempZone1"), "-1.0 -2.0 -3.0 -4.0 NULL | ");
     EXPECT_TRUE(plant.dialogs().shown().empty());  // malformed keys are skipped without a report
+    // Counted for the terminal's summary: one row found, two keys that make no valid query.
+    ASSERT_TRUE(plant.rt().run.takeover.has_value());
+    EXPECT_EQ(plant.rt().run.takeover->kept, 1);
+    EXPECT_EQ(plant.rt().run.takeover->notKept, 2);
     EXPECT_FALSE(plant.exists(TestInstallation::kErrorLog));
 }
 

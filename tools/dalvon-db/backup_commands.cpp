@@ -28,11 +28,7 @@ std::string componentOf(const fs::path& installation) {
     return "Dalvon";
 }
 
-struct Installation {
-    std::string base;       // Windows path
-    std::string component;  // the component's name
-    std::string database;   // Windows path of the component database
-};
+}  // namespace
 
 Installation installationAt(CommandContext& context, const std::string& hostFolder) {
     fs::path folder = fs::absolute(hostFolder).lexically_normal();
@@ -47,8 +43,6 @@ Installation installationAt(CommandContext& context, const std::string& hostFold
     found.database = found.base + "\\" + found.component + "\\" + found.component + ".mdb";
     return found;
 }
-
-}  // namespace
 
 int listBackups(CommandContext& context, const std::vector<std::string>& arguments) {
     Installation installation = installationAt(context, arguments[0]);

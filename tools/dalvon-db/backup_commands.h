@@ -7,6 +7,16 @@
 
 namespace dalvon::db_tool {
 
+// An installation's component database, found as the program finds it from its Config folder.
+struct Installation {
+    std::string base;       // Windows path
+    std::string component;  // the component's name
+    std::string database;   // Windows path of the component database
+};
+
+// The installation in the host folder `hostFolder`; Fault 76 when it is no folder.
+Installation installationAt(CommandContext& context, const std::string& hostFolder);
+
 // `backups INSTALLATION`: the backups of the installation's component database, oldest first,
 // one host path a line.
 int listBackups(CommandContext& context, const std::vector<std::string>& arguments);

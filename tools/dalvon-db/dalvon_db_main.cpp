@@ -18,7 +18,7 @@ namespace {
 namespace db = dalvon::db_tool;
 
 constexpr int kExitOk = 0;
-constexpr int kExitFault = 1;
+constexpr int kExitFault = 1;  // before a command runs; a command has its own
 constexpr int kExitUsage = 2;
 
 int usageError(const std::string& message, const db::Command* command) {
@@ -58,7 +58,7 @@ int runCommand(const db::Command& command, const db::ToolCommandLine& line) {
         std::cerr << "dalvon-db: " << command.name << ": "
                   << withHostPaths(fault.description(), *files, line.arguments) << " (error "
                   << fault.number() << ")\n";
-        return kExitFault;
+        return command.faultStatus;
     }
 }
 

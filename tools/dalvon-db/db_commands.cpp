@@ -12,6 +12,7 @@
 #include "tools/dalvon-db/convert_command.h"
 #include "tools/dalvon-db/create_table_text.h"
 #include "tools/dalvon-db/csv_writer.h"
+#include "tools/dalvon-db/diff_command.h"
 #include "tools/dalvon-db/json_writer.h"
 
 namespace dalvon::db_tool {
@@ -135,6 +136,21 @@ std::unique_ptr<Database> openDatabase(CommandContext& context, const std::strin
     return context.engine.open(context.files.windowsPath(fs::absolute(hostPath).string()));
 }
 
+constexpr std::string_view kDiffDetails =
+    "Rows match when the update's takeover would carry the OLD row's limits into the NEW row:\n"
+    "the key's texts compared without regard to case, numbers by value; a Null key value (or a\n"
+    "double quote in a text) matches nothing; of several matching NEW rows the first counts.\n"
+    "A var_name in the other system's form (VisiWin 32 or Studio, by the patterns of the\n"
+    "Source_DEFS in NEW or OLD) is matched under the name the update renames it to.\n"
+    "Per machine type it lists the rows only in OLD (limits not carried over) and only in NEW\n"
+    "(with the limits they got), the rows whose limits changed, and counts the rows that are\n"
+    "the same. The key is machine_type,var_name,offset_or_bitno unless --key names another;\n"
+    "a key field that holds no text in OLD is compared as a number. The values compared are\n"
+    "abs_min,abs_max,min,max,pass when both tables have them and the key is the update's,\n"
+    "else every field both share outside the key, unless --fields names them.\n"
+    "Exit status: 0 the tables agree, 1 they differ, 2 a wrong command line or trouble: a file,\n"
+    "table or field that cannot be read or is not there (unlike the other commands' 1).";
+
 const std::vector<Command>& commands() {
     static const std::vector<Command> kCommands = {
         {"tables", "FILE", "the names of the tables, in the store's order", 1, 1, listTables},
@@ -185,6 +201,22 @@ const std::vector<Command>& commands() {
         {"restore", "INSTALLATION [NAME]",
          "puts a backup (the newest by default) back, keeping the replaced file", 1, 2,
          restoreBackup},
+        {"diff",
+         "[--format text|json] [--key FIELDS] [--fields FIELDS] OLD NEW [TABLE]\n"
+         "       | [--format text|json] --installation DIR [BACKUP]",
+         "what an update changed: PRESET_DEFS (or TABLE) of OLD and NEW, row by row as the "
+         "update's takeover matches them",
+         0,
+         3,
+         diffCommand,
+         {{"--format", "text|json", "text for people (default) or one JSON object"},
+          {"--key", "FIELDS", "match rows by these fields, comma-separated"},
+          {"--fields", "FIELDS", "compare these fields, comma-separated"},
+          {"--installation", "DIR",
+           "OLD: the newest backup (or BACKUP); NEW: the component "
+           "database"}},
+         kDiffDetails,
+         kDiffTrouble},
     };
     return kCommands;
 }

@@ -49,6 +49,8 @@ struct Command {
     int (*run)(CommandContext& context, const std::vector<std::string>& arguments);
     std::vector<OptionSpec> options = {};
     std::string_view details = {};  // more for `dalvon-db COMMAND --help`
+    // The exit status of a Fault: 1, or 2 for a command whose status 1 means something else.
+    int faultStatus = 1;
 };
 
 // A wrong command line found by a command itself (an option value it does not know): the

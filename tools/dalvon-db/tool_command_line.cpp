@@ -108,7 +108,8 @@ std::string usageText() {
     text +=
         "\nFILE is a host path; files are opened read-only unless a command writes.\n"
         "Exit status: 0 success, 1 a database or table cannot be read or written, 2 a wrong\n"
-        "command line.\n";
+        "command line. diff: 0 the tables agree, 1 they differ, 2 a wrong command line or a\n"
+        "file, table or field that cannot be read.\n";
     return text;
 }
 
