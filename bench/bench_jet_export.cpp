@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "platform/fault.h"
+#include "platform/file_system.h"
 #include "store/database.h"
-#include "store/store_backend.h"
 
 namespace fs = std::filesystem;
 using namespace dalvon;
@@ -37,7 +37,9 @@ std::vector<Export> listExports(const fs::path& folder) {
     std::sort(files.begin(), files.end());
     std::vector<Export> exports;
     for (const auto& file : files) {
-        auto db = makeJetBackend()->open(file.string(), file.string(), nullptr);
+        auto files = makeHostFileSystem();
+        auto engine = makeDatabaseEngine(*files);
+        auto db = engine->open(files->windowsPath(file.string()));
         for (const auto& table : db->tableNames())
             exports.push_back({file, table});
     }
@@ -65,7 +67,9 @@ void appendCsv(std::string& out, const Variant& value) {
 size_t exportWithEngine(const std::vector<Export>& exports) {
     size_t bytes = 0;
     for (const auto& item : exports) {
-        auto db = makeJetBackend()->open(item.file.string(), item.file.string(), nullptr);
+        auto files = makeHostFileSystem();
+        auto engine = makeDatabaseEngine(*files);
+        auto db = engine->open(files->windowsPath(item.file.string()));
         auto rs = db->openTable(item.table);
         std::string csv;
         for (; !rs->eof(); rs->moveNext()) {

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
         {"unit", 10, 20},    {"text", 10, 255}, {"active", 1, 1}, {"changed", 8, 8},
     };
     auto start = Clock::now();
-    jet::JetWriter writer(file.string(), file.string());
+    jet::JetWriter writer(file.string());
     writer.createTable("PRESET_DEFS", fields);
     std::vector<uint32_t> ids;
     for (int n = 0; n < rows; ++n) {

@@ -76,26 +76,6 @@ std::string takeoverQuery(int i) {
            "\")  AND ((PRESET_DEFS.offset_or_bitno)=" + std::to_string(offsetOf(i)) + "));";
 }
 
-// Paths map 1:1 onto the host: the benchmark needs no drive table.
-class HostFiles : public FileSystem {
-public:
-    bool fileExists(const std::string& path) override { return fs::is_regular_file(path); }
-    std::optional<std::string> readFile(const std::string&) override { return std::nullopt; }
-    void writeFileAtomic(const std::string&, const std::string&) override {}
-    void copyFile(const std::string&, const std::string&) override {}
-    void appendLine(const std::string&, const std::string&) override {}
-    std::optional<FileTimes> readTimes(const std::string&) override { return std::nullopt; }
-    bool writeTimes(const std::string&, const FileTimes&) override { return false; }
-    std::string hostPath(const std::string& path) override { return path; }
-    std::string windowsPath(const std::string& hostPath) override { return hostPath; }
-    // Folders, locks and leftovers are none of the engine's business.
-    void createFolder(const std::string&) override {}
-    std::vector<std::string> listFolder(const std::string&) override { return {}; }
-    void removeFile(const std::string&) override {}
-    int removeLeftovers(const std::string&) override { return 0; }
-    LockAttempt tryLock(const std::string&) override { return {}; }
-};
-
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -215,9 +195,9 @@ int main(int argc, char** argv) {
     makeEmptyDatabase(file);
     long baseline = peakRssKiB();
     try {
-        HostFiles files;
-        auto engine = makeDatabaseEngine(files);
-        auto db = engine->open(file.string());
+        auto files = makeHostFileSystem();
+        auto engine = makeDatabaseEngine(*files);
+        auto db = engine->open(files->windowsPath(file.string()));
         auto start = Clock::now();
         fill(*db, rows);
         double fillSeconds = secondsSince(start);

@@ -109,7 +109,7 @@ void convertToJet(const fs::path& path) {
     auto files = makePosixFileSystem({{'D', "/"}});
     auto engine = makeDatabaseEngine(*files);
     try {
-        jet::createDatabase(jet.string(), jet.string());
+        jet::createDatabase(jet.string());
         auto from = engine->open(files->windowsPath(path.string()));
         auto to = engine->open(files->windowsPath(jet.string()));
         for (const std::string& table : from->tableNames())

@@ -224,7 +224,7 @@ private:
 const std::vector<uint8_t>& emptyDatabase(const fs::path& folder) {
     static const std::vector<uint8_t> bytes = [&] {
         const fs::path file = folder / "empty.mdb";
-        jet::createDatabase(file.string(), "C:\\empty.mdb");
+        jet::createDatabase(file.string());
         std::ifstream stream(file, std::ios::binary);
         std::vector<uint8_t> out{std::istreambuf_iterator<char>(stream), {}};
         fs::remove(file);
@@ -256,7 +256,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ofstream(file, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(empty.data()),
                static_cast<std::streamsize>(empty.size()));
-    jet::JetWriter writer(file.string(), "C:\\db.mdb");
+    jet::JetWriter writer(file.string());
     Input in(data, size);
     for (int steps = 0; !in.done() && steps < 64; ++steps) {
         try {

@@ -15,6 +15,16 @@ struct FileTimes {
     int64_t lastWrite = 0;
 };
 
+// What the file system tells of an ordinary file. `device` and `file` together tell it from
+// every other file: they stay while it is the same file and change when another is put in its
+// place (as every atomic replacement does).
+struct FileInfo {
+    uint64_t device = 0;
+    uint64_t file = 0;
+    uint64_t size = 0;
+    bool writable = false;  // whether this user may change it
+};
+
 // An advisory lock on a file, held for as long as the object lives. The system releases it when
 // the process ends in any way, so a killed holder never blocks the next one.
 class FileLock {
@@ -49,6 +59,15 @@ public:
     // The whole content of a file as raw bytes, or nothing when it does not exist.
     // Throws Fault 75 when it exists but cannot be read.
     virtual std::optional<std::string> readFile(const std::string& path) = 0;
+
+    // Up to `length` bytes of the file from `offset` (fewer at its end), or nothing when it does
+    // not exist. Throws Fault 75 when it exists but cannot be read.
+    virtual std::optional<std::string> readRange(const std::string& path, uint64_t offset,
+                                                 size_t length) = 0;
+
+    // Identity, size and writability of an ordinary file; nothing when there is none. Never
+    // throws.
+    virtual std::optional<FileInfo> fileInfo(const std::string& path) = 0;
 
     // Replaces (or creates) the file with `bytes` atomically: a temp file in the target's
     // folder, flushed, then renamed over the target. The target is either the old file or the
@@ -117,5 +136,9 @@ std::vector<Drive> drivesFromEnvironment();
 // The real file system of the host over a drive table. A drive folder that does not exist yet
 // (the default C:) is created on first use.
 std::unique_ptr<FileSystem> makePosixFileSystem(std::vector<Drive> drives);
+
+// The real file system with Z: as the host's root, for tools and tests that name host files:
+// windowsPath() turns a host path into the path this interface takes.
+std::unique_ptr<FileSystem> makeHostFileSystem();
 
 }  // namespace dalvon

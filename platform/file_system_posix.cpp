@@ -129,6 +129,44 @@ public:
         }
     }
 
+    std::optional<std::string> readRange(const std::string& path, uint64_t offset,
+                                         size_t length) override {
+        Descriptor file(::open(resolve(path).c_str(), O_RDONLY | O_CLOEXEC));
+        if (!file.valid() && (errno == ENOENT || errno == ENOTDIR))
+            return std::nullopt;
+        if (!file.valid())
+            throw faults::pathAccess(path, lastError());
+        std::string bytes(length, '\0');
+        size_t got = 0;
+        while (got < length) {
+            ssize_t count = ::pread(file.get(), bytes.data() + got, length - got,
+                                    static_cast<off_t>(offset + got));
+            if (count < 0 && errno == EINTR)
+                continue;
+            if (count < 0)
+                throw faults::pathAccess(path, lastError());
+            if (count == 0)
+                break;
+            got += static_cast<size_t>(count);
+        }
+        bytes.resize(got);
+        return bytes;
+    }
+
+    std::optional<FileInfo> fileInfo(const std::string& path) override {
+        std::string host;
+        try {
+            host = resolve(path);
+        } catch (const Fault&) {
+            return std::nullopt;
+        }
+        struct stat info {};
+        if (::stat(host.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+            return std::nullopt;
+        return FileInfo{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+                        static_cast<uint64_t>(info.st_size), ::access(host.c_str(), W_OK) == 0};
+    }
+
     void writeFileAtomic(const std::string& path, const std::string& bytes) override {
         std::string host = resolveForWriting(path);
         if (!isFolder(parentOf(host)))
@@ -385,6 +423,10 @@ private:
 
 std::unique_ptr<FileSystem> makePosixFileSystem(std::vector<Drive> drives) {
     return std::make_unique<PosixFileSystem>(std::move(drives));
+}
+
+std::unique_ptr<FileSystem> makeHostFileSystem() {
+    return makePosixFileSystem({{'Z', "/"}});
 }
 
 }  // namespace dalvon

@@ -1,6 +1,4 @@
-#include <filesystem>
-#include <fstream>
-#include <map>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -11,33 +9,60 @@
 #include "store/open_mode.h"
 #include "store/sqlite/sqlite_script.h"
 #include "store/store_backend.h"
+#include "store/tables/table_database.h"
+#include "store/tables/table_file.h"
 
 namespace dalvon {
 namespace {
 
+// The one owner of open database files: a file is known by its identity, so that two
+// spellings of one path share one TableFile (and see each other's writes), while a file put in
+// place of another under the same name is a new one. The engine that recognises a file's first
+// bytes opens its storage.
 class ContentDispatchEngine : public DatabaseEngine {
 public:
     ContentDispatchEngine(FileSystem& files, OpenMode mode) : m_files(files) {
-        m_backends.push_back(makeSqliteBackend(mode));
-        m_backends.push_back(makeJetBackend());
+        m_backends.push_back(makeSqliteBackend(files, mode));
+        m_backends.push_back(makeJetBackend(files));
     }
 
     std::unique_ptr<Database> open(const std::string& path) override {
-        std::string host = existingHostPath(path);
-        auto refusal = m_writeRefusals.find(canonical(host));
-        const Fault* writeRefusal = refusal == m_writeRefusals.end() ? nullptr : &refusal->second;
-        return backendFor(host, path).open(host, path, writeRefusal);
+        FileInfo info = existing(path);
+        std::erase_if(m_open, [](const OpenFile& open) {
+            auto file = open.file.lock();
+            return !file || !file->isOpen();
+        });
+        for (const OpenFile& open : m_open) {
+            if (sameFile(open.info, info))
+                return tables::makeDatabase(open.file.lock());
+        }
+        StoreBackend& backend = backendFor(path);
+        auto file =
+            std::make_shared<tables::TableFile>(backend.openStorage(path), path, backend.wording());
+        for (const auto& [refused, reason] : m_writeRefusals) {
+            if (sameFile(refused, info))
+                file->refuseWrites(reason);
+        }
+        m_open.push_back({info, file});
+        return tables::makeDatabase(std::move(file));
     }
 
     void flushAll() override {
-        for (auto& backend : m_backends)
-            backend->flushAll();
+        for (OpenFile& open : m_open) {
+            auto file = open.file.lock();
+            if (!file || !file->isOpen())
+                continue;
+            file->commit();
+            // A commit may put a new file in place of the old one.
+            if (std::optional<FileInfo> now = m_files.fileInfo(file->displayPath()))
+                open.info = *now;
+        }
     }
 
     std::string committedContent(const std::string& path) override {
-        std::string host = existingHostPath(path);
-        if (StoreBackend* backend = recognising(host)) {
-            if (std::optional<std::string> content = backend->recoveredContent(host, path))
+        existing(path);
+        if (StoreBackend* backend = recognising(path)) {
+            if (std::optional<std::string> content = backend->recoveredContent(path))
                 return *content;
         }
         std::optional<std::string> bytes = m_files.readFile(path);
@@ -47,33 +72,48 @@ public:
     }
 
     void checkCopy(const std::string& from, const std::string& to) override {
-        std::string host = existingHostPath(from);
-        std::string damage = backendFor(host, from).damage(host);
+        existing(from);
+        std::string damage = backendFor(from).damage(from);
         if (!damage.empty())
             throw faults::databaseCorrupt(from, " (" + damage + ")");
         if (!m_files.fileExists(to))
             return;
-        std::string target = m_files.hostPath(to);
-        if (StoreBackend* backend = recognising(target)) {
-            std::string holder = backend->heldOpen(target);
+        if (StoreBackend* backend = recognising(to)) {
+            std::string holder = backend->heldOpen(to);
             if (!holder.empty())
                 throw faults::pathAccess(to, "in use by another program: " + holder);
         }
     }
 
     void refuseWrites(const std::string& path, const Fault& reason) override {
-        m_writeRefusals.insert_or_assign(canonical(m_files.hostPath(path)), reason);
+        if (std::optional<FileInfo> info = m_files.fileInfo(path))
+            m_writeRefusals.emplace_back(*info, reason);
     }
 
 private:
-    std::string existingHostPath(const std::string& path) {
-        if (!m_files.fileExists(path))
-            throw faults::couldNotFindFile(path);
-        return m_files.hostPath(path);
+    struct OpenFile {
+        FileInfo info;
+        std::weak_ptr<tables::TableFile> file;
+    };
+
+    static bool sameFile(const FileInfo& a, const FileInfo& b) {
+        return a.device == b.device && a.file == b.file;
     }
 
-    StoreBackend* recognising(const std::string& hostPath) {
-        std::string header = readHeader(hostPath);
+    FileInfo existing(const std::string& path) {
+        std::optional<FileInfo> info = m_files.fileInfo(path);
+        if (!info)
+            throw faults::couldNotFindFile(path);
+        return *info;
+    }
+
+    StoreBackend* recognising(const std::string& path) {
+        std::string header;
+        try {
+            header = m_files.readRange(path, 0, 128).value_or("");
+        } catch (const Fault&) {
+            return nullptr;  // an unreadable file is no database of any engine
+        }
         for (auto& backend : m_backends) {
             if (backend->recognises(header))
                 return backend.get();
@@ -81,29 +121,16 @@ private:
         return nullptr;
     }
 
-    StoreBackend& backendFor(const std::string& hostPath, const std::string& path) {
-        if (StoreBackend* backend = recognising(hostPath))
+    StoreBackend& backendFor(const std::string& path) {
+        if (StoreBackend* backend = recognising(path))
             return *backend;
         throw faults::unrecognizedFormat(path);
     }
 
-    static std::string canonical(const std::string& hostPath) {
-        std::error_code error;
-        std::filesystem::path path = std::filesystem::weakly_canonical(hostPath, error);
-        return error ? hostPath : path.string();
-    }
-
-    static std::string readHeader(const std::string& hostPath) {
-        std::ifstream in(hostPath, std::ios::binary);
-        std::string header(128, '\0');
-        in.read(header.data(), static_cast<std::streamsize>(header.size()));
-        header.resize(static_cast<size_t>(in.gcount()));
-        return header;
-    }
-
     FileSystem& m_files;
     std::vector<std::unique_ptr<StoreBackend>> m_backends;
-    std::map<std::string, Fault> m_writeRefusals;  // by canonical host path
+    std::vector<OpenFile> m_open;
+    std::vector<std::pair<FileInfo, Fault>> m_writeRefusals;
 };
 
 }  // namespace

@@ -76,10 +76,11 @@ public:
     virtual void commit() = 0;
 };
 
-// The engines, on the host file `hostPath`; `displayPath` names the file in fault texts.
+// The engines. SQLite keeps its own file access: it opens the host file `hostPath`;
+// `displayPath` names the file in fault texts. The Jet engine reads and writes the file at
+// `path` (Windows form) through `files`.
 std::unique_ptr<Storage> openSqliteStorage(const std::string& hostPath,
                                            const std::string& displayPath);
-std::unique_ptr<Storage> openJetStorage(const std::string& hostPath,
-                                        const std::string& displayPath);
+std::unique_ptr<Storage> openJetStorage(FileSystem& files, const std::string& path);
 
 }  // namespace dalvon

@@ -7,12 +7,16 @@
 
 namespace dalvon {
 
-class Database;
-class Fault;
+class FileSystem;
+class Storage;
 enum class OpenMode;  // store/open_mode.h
+namespace faults {
+enum class Wording;  // store/faults.h
+}
 
-// One storage engine behind DatabaseEngine (SQLite, Jet). The engine that recognises a file's
-// first bytes opens it.
+// One storage engine behind DatabaseEngine (SQLite, Jet): it recognises its files and opens
+// their storage. Which files are open, and the handles shared on them, are the DatabaseEngine's.
+// Paths are Windows form, reached through the FileSystem the engine was made with.
 class StoreBackend {
 public:
     StoreBackend() = default;
@@ -22,25 +26,21 @@ public:
 
     // True when the file's first bytes (up to 128 of them) are of this engine's format.
     virtual bool recognises(std::string_view header) const = 0;
-    // Opens the host file; `displayPath` is the Windows-form path used in fault texts. With a
-    // `writeRefusal`, every change through the database fails with that fault.
-    virtual std::unique_ptr<Database> open(const std::string& hostPath,
-                                           const std::string& displayPath,
-                                           const Fault* writeRefusal) = 0;
-    // Commits what the open databases of this engine have written.
-    virtual void flushAll() = 0;
+    // Opens the file's storage; `path` also names the file in fault texts.
+    virtual std::unique_ptr<Storage> openStorage(const std::string& path) = 0;
+    // How the engine's faults word themselves (the classic engine's wording differs by format).
+    virtual faults::Wording wording() const = 0;
 
     // The file's committed content when it differs from its bytes on disk (a journal or log
     // beside it holds part of it); nothing when the bytes are the content.
-    virtual std::optional<std::string> recoveredContent(const std::string& hostPath,
-                                                        const std::string& displayPath) = 0;
+    virtual std::optional<std::string> recoveredContent(const std::string& path) = 0;
     // What the engine's integrity check finds wrong with the file; empty when it is sound.
-    virtual std::string damage(const std::string& hostPath) = 0;
+    virtual std::string damage(const std::string& path) = 0;
     // Why another program is taken to hold the file open; empty when none is.
-    virtual std::string heldOpen(const std::string& hostPath) = 0;
+    virtual std::string heldOpen(const std::string& path) = 0;
 };
 
-std::unique_ptr<StoreBackend> makeSqliteBackend(OpenMode mode);
-std::unique_ptr<StoreBackend> makeJetBackend();
+std::unique_ptr<StoreBackend> makeSqliteBackend(FileSystem& files, OpenMode mode);
+std::unique_ptr<StoreBackend> makeJetBackend(FileSystem& files);
 
 }  // namespace dalvon

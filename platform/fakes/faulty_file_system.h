@@ -14,6 +14,13 @@ public:
     std::optional<std::string> readFile(const std::string& path) override {
         return m_base.readFile(path);
     }
+    std::optional<std::string> readRange(const std::string& path, uint64_t offset,
+                                         size_t length) override {
+        return m_base.readRange(path, offset, length);
+    }
+    std::optional<FileInfo> fileInfo(const std::string& path) override {
+        return m_base.fileInfo(path);
+    }
     void writeFileAtomic(const std::string& path, const std::string& bytes) override {
         m_base.writeFileAtomic(path, bytes);
     }
@@ -47,7 +54,12 @@ private:
     FileSystem& m_base;
 };
 
-// A file system whose disk can run full: while switched on, the chosen kind of write throws
+// How a replacement fails: the disk runs full, a write stops short (and its retry fails), or
+// the final rename is refused. Each fails as the real file system reports it, with the target
+// left as it was.
+enum class WriteFailure { DiskFull, ShortWrite, FailedRename };
+
+// A file system whose writes can fail: while switched on, the chosen kind of write throws
 // Fault 75 before touching anything, so the files stay as they were.
 class FaultyFileSystem : public ForwardingFileSystem {
 public:
@@ -57,31 +69,41 @@ public:
     void failCopyFile(bool fail) { m_failCopy = fail; }
     void failWriteFileAtomic(bool fail) { m_failWrite = fail; }
     void failAllWrites(bool fail) { m_failAppend = m_failCopy = m_failWrite = fail; }
+    void failAs(WriteFailure failure) { m_failure = failure; }
 
     void writeFileAtomic(const std::string& path, const std::string& bytes) override {
         if (m_failWrite)
-            throw diskFull(path);
+            throw failed(path);
         ForwardingFileSystem::writeFileAtomic(path, bytes);
     }
     void copyFile(const std::string& from, const std::string& to) override {
         if (m_failCopy)
-            throw diskFull(to);
+            throw failed(to);
         ForwardingFileSystem::copyFile(from, to);
     }
     void appendLine(const std::string& path, const std::string& text) override {
         if (m_failAppend)
-            throw diskFull(path);
+            throw failed(path);
         ForwardingFileSystem::appendLine(path, text);
     }
 
 private:
-    static Fault diskFull(const std::string& path) {
+    Fault failed(const std::string& path) const {
+        switch (m_failure) {
+            case WriteFailure::ShortWrite:
+                return faults::pathAccess(path, "Input/output error");
+            case WriteFailure::FailedRename:
+                return faults::pathAccess(path, "Device or resource busy");
+            case WriteFailure::DiskFull:
+                break;
+        }
         return faults::pathAccess(path, "No space left on device");
     }
 
     bool m_failAppend = false;
     bool m_failCopy = false;
     bool m_failWrite = false;
+    WriteFailure m_failure = WriteFailure::DiskFull;
 };
 
 }  // namespace dalvon

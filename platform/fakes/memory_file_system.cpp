@@ -58,6 +58,21 @@ std::optional<std::string> MemoryFileSystem::readFile(const std::string& path) {
     return file->second.bytes;
 }
 
+std::optional<std::string> MemoryFileSystem::readRange(const std::string& path, uint64_t offset,
+                                                       size_t length) {
+    std::optional<std::string> bytes = readFile(path);
+    if (!bytes || offset >= bytes->size())
+        return bytes ? std::optional<std::string>(std::string()) : std::nullopt;
+    return bytes->substr(static_cast<size_t>(offset), length);
+}
+
+std::optional<FileInfo> MemoryFileSystem::fileInfo(const std::string& path) {
+    auto file = m_files.find(keyOf(path));
+    if (file == m_files.end())
+        return std::nullopt;
+    return FileInfo{0, file->second.identity, file->second.bytes.size(), !file->second.readOnly};
+}
+
 void MemoryFileSystem::checkWritable(const std::string& path) const {
     if (m_failWrites)
         throw faults::pathAccess(path, "No space left on device");
@@ -244,6 +259,7 @@ void MemoryFileSystem::store(const std::string& path, const std::string& bytes) 
         file->second.times.creation = m_clock;
     }
     file->second.bytes = bytes;
+    file->second.identity = m_nextIdentity++;
     file->second.times.lastAccess = m_clock;
     file->second.times.lastWrite = m_clock;
     m_clock += kOneSecond;

@@ -22,6 +22,10 @@ public:
 
     bool fileExists(const std::string& path) override;
     std::optional<std::string> readFile(const std::string& path) override;
+    std::optional<std::string> readRange(const std::string& path, uint64_t offset,
+                                         size_t length) override;
+    // A file gets a new identity with every write: each write is a replacement here.
+    std::optional<FileInfo> fileInfo(const std::string& path) override;
     void writeFileAtomic(const std::string& path, const std::string& bytes) override;
     void copyFile(const std::string& from, const std::string& to) override;
     void appendLine(const std::string& path, const std::string& text) override;
@@ -60,6 +64,7 @@ private:
         std::string bytes;
         FileTimes times;
         bool readOnly = false;
+        uint64_t identity = 0;
     };
     class HeldLock;
 
@@ -73,6 +78,7 @@ private:
     std::map<std::string, std::string> m_folders;  // upper-cased normal path -> as created
     int64_t m_clock = 133'485'408'000'000'000;     // 2024-01-01 00:00:00 UTC
     bool m_failWrites = false;
+    uint64_t m_nextIdentity = 1;
     std::shared_ptr<std::map<std::string, bool>> m_locks =
         std::make_shared<std::map<std::string, bool>>();  // held locks by key
 };

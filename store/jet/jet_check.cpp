@@ -1,11 +1,11 @@
 #include "store/jet/jet_check.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
+#include <memory>
+#include <optional>
 
+#include "platform/file_system.h"
 #include "store/faults.h"
 #include "store/jet/jet_catalog_ids.h"
 #include "store/jet/jet_check_parts.h"
@@ -198,15 +198,21 @@ JetCheckReport checkJet(const JetFile& file) {
     return check::FileChecker(file).run();
 }
 
-JetCheckReport checkJetFileReport(const std::string& hostPath) {
-    std::ifstream in(hostPath, std::ios::binary);
-    if (!std::filesystem::is_regular_file(hostPath) || !in) {
-        throw faults::fileUnreadable(hostPath);
+JetCheckReport checkJetFileReport(FileSystem& files, const std::string& path) {
+    std::optional<std::string> bytes;
+    try {
+        bytes = files.readFile(path);
+    } catch (const Fault&) {
     }
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                               std::istreambuf_iterator<char>()};
-    const JetFile file(std::move(bytes), hostPath);
+    if (!bytes)
+        throw faults::fileUnreadable(path);
+    const JetFile file(std::vector<uint8_t>(bytes->begin(), bytes->end()), path);
     return checkJet(file);
+}
+
+JetCheckReport checkJetFileReport(const std::string& hostPath) {
+    std::unique_ptr<FileSystem> files = makeHostFileSystem();
+    return checkJetFileReport(*files, files->windowsPath(hostPath));
 }
 
 std::vector<std::string> checkJetFile(const std::string& hostPath) {

@@ -6,6 +6,10 @@
 
 #include "store/jet/jet_file.h"
 
+namespace dalvon {
+class FileSystem;
+}
+
 namespace dalvon::jet {
 
 // The structural check of a Jet file. It reads only; the file is never changed.
@@ -45,8 +49,10 @@ struct JetCheckReport {
 
 JetCheckReport checkJet(const JetFile& file);
 
-// Reads the file at `hostPath` and checks it. Fault 3051 when it cannot be read, Fault 3343
-// when it is no Jet 3 / Jet 4 database (or its pages are encoded).
+// Reads the file at `path` (Windows form, through `files`) and checks it. Fault 3051 when it
+// cannot be read, Fault 3343 when it is no Jet 3 / Jet 4 database (or its pages are encoded).
+JetCheckReport checkJetFileReport(FileSystem& files, const std::string& path);
+// The same on a host file, for tools and tests.
 JetCheckReport checkJetFileReport(const std::string& hostPath);
 
 // The problems checkJetFileReport finds; empty for a sound file. Meant for tests that write a

@@ -1,14 +1,10 @@
 #include "store/jet/jet_create.h"
 
-#include <unistd.h>
-
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <random>
+#include <memory>
 
 #include "platform/fault.h"
-#include "platform/posix_files.h"
+#include "platform/file_system.h"
 #include "store/faults.h"
 #include "store/jet/jet_catalog_ids.h"
 #include "store/jet/jet_catalog_writer.h"
@@ -197,44 +193,11 @@ void addCatalogRows(PageSpace& space, double created) {
     throw faults::databaseExists(displayPath);
 }
 
-// Writes the image to a temporary file beside `hostPath` and links it in place, which fails
-// rather than replace a file that appeared meanwhile (where the file system has hard links).
-void writeNewFile(const std::string& hostPath, const std::string& displayPath, Bytes image) {
-    namespace fs = std::filesystem;
-    const fs::path target(hostPath);
-    // The program's temp naming, so that the copy of a killed process is swept later.
-    const fs::path temp =
-        posix::tempPathFor(hostPath, ::getpid(), std::random_device{}() % 1000000000);
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(image.data()),
-                  static_cast<std::streamsize>(image.size()));
-        out.flush();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temp, ignored);
-            throw faults::pathAccess(displayPath, "the new database could not be written");
-        }
-    }
-    std::error_code error;
-    fs::create_hard_link(temp, target, error);
-    if (error && error != std::errc::file_exists && !fs::exists(target)) {
-        error.clear();  // a file system without hard links: rename, checked just before
-        fs::rename(temp, target, error);
-    }
-    std::error_code ignored;
-    fs::remove(temp, ignored);
-    if (error == std::errc::file_exists)
-        exists(displayPath);
-    if (error)
-        throw faults::pathAccess(displayPath, error.message());
-}
-
 }  // namespace
 
-void createDatabase(const std::string& hostPath, const std::string& displayPath) {
-    std::error_code error;
-    if (std::filesystem::exists(hostPath, error))
+void createDatabase(FileSystem& files, const std::string& path) {
+    const std::string& displayPath = path;
+    if (files.fileExists(path))
         exists(displayPath);
     const double created = oleNow();
     const uint32_t used = firstFreePage();
@@ -248,7 +211,17 @@ void createDatabase(const std::string& hostPath, const std::string& displayPath)
     for (const auto& table : systemTables())
         layOut(space, table, nextRoot);
     addCatalogRows(space, created);
-    writeNewFile(hostPath, displayPath, file.image());
+    const Bytes image = file.image();
+    try {
+        files.writeFileAtomic(path, std::string(image.begin(), image.end()));
+    } catch (const Fault& fault) {
+        throw faults::pathAccess(path, fault.description());
+    }
+}
+
+void createDatabase(const std::string& hostPath) {
+    std::unique_ptr<FileSystem> files = makeHostFileSystem();
+    createDatabase(*files, files->windowsPath(hostPath));
 }
 
 }  // namespace dalvon::jet

@@ -1,10 +1,9 @@
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <map>
 #include <optional>
 #include <set>
 
+#include "platform/file_system.h"
 #include "store/faults.h"
 #include "store/jet/jet_catalog.h"
 #include "store/jet/jet_file.h"
@@ -22,16 +21,14 @@ Storage::RowId rowIdOf(jet::RowPointer where) {
     return static_cast<Storage::RowId>(where.page) * 256 + where.row;
 }
 
-// The storage interface over a Jet file read into memory when it is opened. Reading serves
-// Jet 3 and Jet 4 files. The first write opens the Jet 4 writer on the file (which refuses what
-// it cannot write, changing nothing); from then on reads see the writer's image, and commit()
-// puts the changes in place at once.
+// The storage interface over a Jet file read into memory when it is opened (Jet 3 or Jet 4).
+// Every read goes through one image of the file: the bytes read at the open, and after the
+// first write the writer's image, which starts from those same bytes. The writer refuses what
+// it cannot write, changing nothing; commit() puts its changes in place at once.
 class JetStorage : public Storage {
 public:
-    JetStorage(jet::JetFile file, std::string hostPath)
-        : m_file(std::move(file)),
-          m_tables(jet::readUserTables(m_file)),
-          m_hostPath(std::move(hostPath)) {}
+    JetStorage(FileSystem& files, std::string path, std::vector<uint8_t> bytes)
+        : m_files(files), m_path(std::move(path)), m_read(std::move(bytes), m_path) {}
 
     ~JetStorage() override {
         try {
@@ -42,41 +39,26 @@ public:
     }
 
     std::vector<std::string> tableNames() override {
-        if (m_writer)
-            return m_writer->tableNames();
         std::vector<std::string> names;
-        for (const auto& table : m_tables)
+        for (const auto& table : catalog())
             names.push_back(table.name);
         return names;
     }
 
     std::vector<tables::Column> columns(const std::string& table) override {
         std::vector<tables::Column> columns;
-        if (m_writer) {
-            requireTable(table);
-            for (const FieldDef& field : m_writer->tableFields(table))
-                columns.push_back(tables::columnOf(field));
-            return columns;
-        }
         for (const auto& column : definition(table).columns)
-            columns.push_back(tables::columnOf(jet::fieldDefOf(m_file, column)));
+            columns.push_back(tables::columnOf(jet::fieldDefOf(image(), column)));
         return columns;
     }
 
     void scan(const std::string& table,
               const std::function<void(RowId, const Row&)>& visit) override {
-        if (m_writer) {
-            requireTable(table);
-            for (const auto& [id, row] : m_writer->rows(table))
-                visit(id, row);
-            return;
-        }
-        const jet::JetTableDef def = definition(table);
-        for (uint32_t number : jet::tableDataPages(m_file, def)) {
-            jet::Bytes page = m_file.page(number);
-            const uint16_t count = m_file.rowCount(page);
+        const jet::JetTableDef& def = definition(table);
+        for (uint32_t number : jet::tableDataPages(image(), def)) {
+            const uint16_t count = image().rowCount(image().page(number));
             if (count > 256)
-                m_file.damaged("Page " + std::to_string(number) + " claims too many rows.");
+                image().damaged("Page " + std::to_string(number) + " claims too many rows.");
             for (uint16_t slot = 0; slot < count; ++slot) {
                 jet::RowPointer where{number, static_cast<uint8_t>(slot)};
                 if (auto row = rowAt(def, where))
@@ -86,25 +68,13 @@ public:
     }
 
     std::optional<Row> readRow(const std::string& table, RowId id) override {
-        if (m_writer) {
-            requireTable(table);
-            if (id < 0 || id > UINT32_MAX)
-                return std::nullopt;
-            try {
-                return m_writer->row(table, static_cast<uint32_t>(id));
-            } catch (const Fault& fault) {
-                if (fault.number() == kRecordDeleted)
-                    return std::nullopt;
-                throw;
-            }
-        }
-        const jet::JetTableDef def = definition(table);
-        if (id < 0 || id / 256 >= m_file.pageCount())
+        const jet::JetTableDef& def = definition(table);
+        if (id < 0 || id / 256 >= image().pageCount())
             return std::nullopt;
         jet::RowPointer where{static_cast<uint32_t>(id / 256), static_cast<uint8_t>(id % 256)};
-        jet::Bytes page = m_file.page(where.page);
-        if (page[0] != 0x01 || jet::readU32(m_file, page, 4) != def.page ||
-            where.row >= m_file.rowCount(page)) {
+        jet::Bytes page = image().page(where.page);
+        if (page[0] != 0x01 || jet::readU32(image(), page, 4) != def.page ||
+            where.row >= image().rowCount(page)) {
             return std::nullopt;
         }
         return rowAt(def, where);
@@ -112,8 +82,7 @@ public:
 
     RowId appendRow(const std::string& table, const Changes& values) override {
         jet::JetWriter& out = writer();
-        requireTable(table);
-        Row row(out.tableFields(table).size());
+        Row row(definition(table).columns.size());
         for (const auto& [position, value] : values)
             row.at(position) = value;
         return out.appendRow(table, row);
@@ -121,35 +90,31 @@ public:
 
     bool updateRow(const std::string& table, RowId id, const Changes& changes) override {
         jet::JetWriter& out = writer();
-        requireTable(table);
-        if (id < 0 || id > UINT32_MAX)
+        definition(table);
+        if (!readRow(table, id))
             return false;
-        try {
-            out.updateRow(table, static_cast<uint32_t>(id), changes);
-        } catch (const Fault& fault) {
-            if (fault.number() == kRecordDeleted)
-                return false;
-            throw;
-        }
+        out.updateRow(table, static_cast<uint32_t>(id), changes);
         return true;
     }
 
     void createTable(const std::string& name, const std::vector<FieldDef>& fields) override {
-        m_writerTables.reset();
-        writer().createTable(name, fields);
+        jet::JetWriter& out = writer();
+        forgetSchema();
+        out.createTable(name, fields);
     }
 
     void deleteTable(const std::string& name) override {
         jet::JetWriter& out = writer();
-        requireTable(name);
-        m_writerTables.reset();
+        definition(name);
+        forgetSchema();
         out.deleteTable(name);
     }
 
     void renameField(const std::string& table, const std::string& oldName,
                      const std::string& newName) override {
         jet::JetWriter& out = writer();
-        requireTable(table);
+        definition(table);
+        forgetSchema();
         out.renameField(table, oldName, newName);
     }
 
@@ -159,65 +124,75 @@ public:
     }
 
 private:
-    static constexpr int32_t kRecordDeleted = 3167;
+    const jet::JetFile& image() const { return m_writer ? m_writer->file() : m_read; }
 
     jet::JetWriter& writer() {
-        if (!m_writer)
-            m_writer = std::make_unique<jet::JetWriter>(m_hostPath, m_file.displayPath());
+        if (!m_writer) {
+            const jet::Bytes held = m_read.image();
+            m_writer = std::make_unique<jet::JetWriter>(
+                m_files, m_path, std::vector<uint8_t>(held.begin(), held.end()));
+        }
         return *m_writer;
     }
 
-    // The writer matches names without regard to case as a last resort; the storage interface
-    // names tables exactly.
-    // The names are kept from one change of the table list to the next: rows are read one by one.
-    void requireTable(const std::string& table) {
-        if (!m_writerTables) {
-            std::vector<std::string> names = m_writer->tableNames();
-            m_writerTables.emplace(names.begin(), names.end());
-        }
-        if (m_writerTables->count(table) == 0)
-            throw faults::inputTableNotFound(table, faults::Wording::Jet);
+    const std::vector<jet::CatalogTable>& catalog() {
+        if (!m_catalog)
+            m_catalog = jet::readUserTables(image());
+        return *m_catalog;
     }
 
-    jet::JetTableDef definition(const std::string& table) const {
-        auto found = std::find_if(m_tables.begin(), m_tables.end(),
+    // The storage interface names tables exactly. Definitions are kept until the schema
+    // changes: rows are read one by one.
+    const jet::JetTableDef& definition(const std::string& table) {
+        auto known = m_definitions.find(table);
+        if (known != m_definitions.end())
+            return known->second;
+        const auto& tables = catalog();
+        auto found = std::find_if(tables.begin(), tables.end(),
                                   [&](const jet::CatalogTable& t) { return t.name == table; });
-        if (found == m_tables.end())
+        if (found == tables.end())
             throw faults::inputTableNotFound(table, faults::Wording::Jet);
-        return jet::readTableDef(m_file, found->definitionPage, table);
+        return m_definitions
+            .emplace(table, jet::readTableDef(image(), found->definitionPage, table))
+            .first->second;
+    }
+
+    void forgetSchema() {
+        m_catalog.reset();
+        m_definitions.clear();
     }
 
     // The live row in a slot (a moved row is followed), or nothing for a deleted one.
     std::optional<Row> rowAt(const jet::JetTableDef& def, jet::RowPointer where) const {
         uint16_t flags = 0;
-        jet::Bytes row = m_file.row(where, &flags);
+        jet::Bytes row = image().row(where, &flags);
         if (flags & 0x8000)
             return std::nullopt;
         if (flags & 0x4000)
-            row = m_file.row(jet::readRowPointer(m_file, row, 0));
-        return jet::decodeRow(m_file, def, row);
+            row = image().row(jet::readRowPointer(image(), row, 0));
+        return jet::decodeRow(image(), def, row);
     }
 
-    jet::JetFile m_file;
-    std::vector<jet::CatalogTable> m_tables;
-    std::string m_hostPath;
+    FileSystem& m_files;
+    std::string m_path;
+    jet::JetFile m_read;
     std::unique_ptr<jet::JetWriter> m_writer;
-    std::optional<std::set<std::string>> m_writerTables;  // the writer's, by exact name
+    std::optional<std::vector<jet::CatalogTable>> m_catalog;
+    std::map<std::string, jet::JetTableDef> m_definitions;
 };
-
-std::vector<uint8_t> readWholeFile(const std::string& hostPath, const std::string& displayPath) {
-    std::ifstream in(hostPath, std::ios::binary);
-    if (!std::filesystem::is_regular_file(hostPath) || !in)
-        throw faults::cannotOpenFile(displayPath, faults::Wording::Jet);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 }  // namespace
 
-std::unique_ptr<Storage> openJetStorage(const std::string& hostPath,
-                                        const std::string& displayPath) {
-    return std::make_unique<JetStorage>(
-        jet::JetFile(readWholeFile(hostPath, displayPath), displayPath), hostPath);
+std::unique_ptr<Storage> openJetStorage(FileSystem& files, const std::string& path) {
+    std::optional<std::string> bytes;
+    try {
+        bytes = files.readFile(path);
+    } catch (const Fault&) {
+    }
+    if (!bytes)
+        throw faults::cannotOpenFile(path, faults::Wording::Jet);
+    return std::make_unique<JetStorage>(files, path,
+                                        std::vector<uint8_t>(bytes->begin(), bytes->end()));
 }
 
 }  // namespace dalvon

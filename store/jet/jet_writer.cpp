@@ -1,12 +1,10 @@
 #include "store/jet/jet_writer.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <set>
 
-#include "platform/posix_files.h"
-#include "platform/temp_copy.h"
+#include "platform/fault.h"
+#include "platform/file_system.h"
 #include "platform/text.h"
 #include "store/faults.h"
 #include "store/jet/jet_catalog_writer.h"
@@ -26,12 +24,21 @@ constexpr size_t kVersionOffset = 0x14;
     throw faults::readOnlyDatabase(" ('" + path + "': " + why + ")");
 }
 
-std::vector<uint8_t> readWhole(const std::string& host, const std::string& display) {
-    std::ifstream in(host, std::ios::binary);
-    if (!std::filesystem::is_regular_file(host) || !in) {
-        throw faults::cannotOpenFile(display, faults::Wording::Jet);
+std::vector<uint8_t> readWhole(FileSystem& files, const std::string& path) {
+    std::optional<std::string> bytes;
+    try {
+        bytes = files.readFile(path);
+    } catch (const Fault&) {
     }
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!bytes)
+        throw faults::cannotOpenFile(path, faults::Wording::Jet);
+    return {bytes->begin(), bytes->end()};
+}
+
+// The folder part of a Windows path.
+std::string folderOf(const std::string& path) {
+    size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
 void checkWritable(const std::vector<uint8_t>& bytes, const std::string& display) {
@@ -104,40 +111,56 @@ Fault tableNotFound(const std::string& name, int number) {
 
 }  // namespace
 
-JetWriter::JetWriter(std::string hostPath, std::string displayPath)
-    : m_host(std::move(hostPath)), m_display(std::move(displayPath)) {
+JetWriter::JetWriter(FileSystem& files, std::string path)
+    : JetWriter(files, std::move(path), std::nullopt) {}
+
+JetWriter::JetWriter(FileSystem& files, std::string path, std::optional<std::vector<uint8_t>> held)
+    : m_files(files), m_path(std::move(path)) {
+    load(std::move(held));
+}
+
+JetWriter::JetWriter(const std::string& hostPath)
+    : m_ownFiles(makeHostFileSystem()),
+      m_files(*m_ownFiles),
+      m_path(m_files.windowsPath(hostPath)) {
+    load(std::nullopt);
+}
+
+void JetWriter::load(std::optional<std::vector<uint8_t>> held) {
     // A commit killed midway leaves its copy beside the file; the next writer clears it.
-    posix::removeLeftoversOf(m_host);
+    m_files.removeLeftovers(folderOf(m_path));
     checkNotLocked();
     // Commits put a new file in place of this one, which the folder alone would allow: a file
     // this user may not write must refuse the write itself, as the classic engine does.
-    if (!posix::mayWrite(m_host))
-        refuse(m_display, "Permission denied");
-    std::vector<uint8_t> bytes = readWhole(m_host, m_display);
-    checkWritable(bytes, m_display);
+    std::optional<FileInfo> info = m_files.fileInfo(m_path);
+    if (info && !info->writable)
+        refuse(m_path, "Permission denied");
+    std::vector<uint8_t> bytes = held ? std::move(*held) : readWhole(m_files, m_path);
+    checkWritable(bytes, m_path);
     try {
-        m_file = std::make_unique<JetFile>(std::move(bytes), m_display);
+        m_file = std::make_unique<JetFile>(std::move(bytes), m_path);
     } catch (const Fault& fault) {
-        refuse(m_display, fault.description());
+        refuse(m_path, fault.description());
     }
     m_space = std::make_unique<PageSpace>(*m_file);
 }
 
 JetWriter::~JetWriter() = default;
 
-std::string lockFileBeside(const std::string& hostPath) {
-    std::filesystem::path lock(hostPath);
-    for (const char* extension : {".ldb", ".LDB"}) {
-        lock.replace_extension(extension);
-        if (std::filesystem::exists(lock))
-            return lock.string();
-    }
-    return {};
+std::string lockFileBeside(FileSystem& files, const std::string& path) {
+    size_t dot = path.rfind('.');
+    size_t slash = path.rfind('\\');
+    std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash)
+                           ? path.substr(0, dot)
+                           : path;
+    // Names are found without regard to case: "x.LDB" is the lock of "x.mdb" too.
+    std::string lock = stem + ".ldb";
+    return files.fileExists(lock) ? lock : std::string();
 }
 
 void JetWriter::checkNotLocked() const {
-    if (!lockFileBeside(m_host).empty())
-        throw faults::fileInUse(m_display);
+    if (!lockFileBeside(m_files, m_path).empty())
+        throw faults::fileInUse(m_path);
 }
 
 template <typename Work>
@@ -269,9 +292,9 @@ uint32_t JetWriter::appendRow(const std::string& name, const std::vector<Variant
     return change([&] {
         TableWriter& writer = tableWriter(table);
         if (!writer.parts().indexes.empty())
-            refuse(m_display, "table '" + table.name +
-                                  "' has indexes, which this program "
-                                  "does not maintain");
+            refuse(m_path, "table '" + table.name +
+                               "' has indexes, which this program "
+                               "does not maintain");
         return idOf(writer.append(values));
     });
 }
@@ -286,9 +309,9 @@ void JetWriter::updateRow(const std::string& name, uint32_t id,
                 if (position < writer.def().columns.size() &&
                     std::count(index.columns.begin(), index.columns.end(),
                                writer.def().columns[position].number) > 0)
-                    refuse(m_display, "field '" + writer.def().columns[position].name +
-                                          "' is indexed, and this program does not maintain "
-                                          "indexes");
+                    refuse(m_path, "field '" + writer.def().columns[position].name +
+                                       "' is indexed, and this program does not maintain "
+                                       "indexes");
             }
         }
         writer.update(placeOf(id), changes);
@@ -303,13 +326,10 @@ void JetWriter::commit() {
     if (!hasChanges())
         return;
     checkNotLocked();
-    TempCopy copy(m_host, m_display);
-    for (uint32_t page : m_space->dirtyPages()) {
-        if (page < m_file->pageCount())
-            copy.write(uint64_t{page} * kPageSize, m_file->page(page));
-    }
-    copy.resize(uint64_t{m_file->pageCount()} * kPageSize);
-    copy.commit();
+    // The whole image goes to a new file put in place of the old one: the file on disk is the
+    // old one or the new one at every moment.
+    const Bytes image = m_file->image();
+    m_files.writeFileAtomic(m_path, std::string(image.begin(), image.end()));
     m_space->markClean();
 }
 

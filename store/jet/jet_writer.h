@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "store/database.h"
 #include "store/jet/jet_catalog.h"
 #include "store/jet/jet_file.h"
@@ -21,19 +22,24 @@ class TableWriter;
 // Writes a Jet 4 database (version byte 1, 4096-byte pages, pages not encoded) natively: the
 // storage operations the store issues. The file is read whole into memory; each operation
 // changes pages there and either completes or, on a Fault, leaves the image as it was. commit()
-// puts the changed pages into a temporary copy beside the file and renames it over the file,
-// so the file on disk is always the old one or the new one. Nothing is written without
-// commit(); destroying the writer drops uncommitted changes.
+// replaces the file by the image atomically (FileSystem::writeFileAtomic), so the file on disk
+// is always the old one or the new one. Nothing is written without commit(); destroying the
+// writer drops uncommitted changes.
 //
 // A row id is page << 8 | row number of the row's first slot; it stays when the row moves.
 // Tables are matched by exact name first, then without regard to case.
 class JetWriter {
 public:
-    // Removes the temp copies of the file that commits of ended processes left beside it.
-    // Fault 3045 when a lock file <name>.ldb lies beside the file (someone has it open),
-    // Fault 3027 for a Jet 3 file, encoded pages, a size that is not a whole number of pages or
-    // a global page map of another kind, Fault 3051 when the file cannot be read.
-    JetWriter(std::string hostPath, std::string displayPath);
+    // The file at `path` (Windows form, through `files`). Removes the temp copies that commits
+    // of ended processes left beside it. Fault 3045 when a lock file <name>.ldb lies beside the
+    // file (someone has it open), Fault 3027 for a file this user may not write, a Jet 3 file,
+    // encoded pages, a size that is not a whole number of pages or a global page map of another
+    // kind, Fault 3051 when the file cannot be read.
+    JetWriter(FileSystem& files, std::string path);
+    // As above, starting from the file's bytes as a reader already holds them.
+    JetWriter(FileSystem& files, std::string path, std::optional<std::vector<uint8_t>> held);
+    // For tools and tests on a host file: through a file system of its own.
+    explicit JetWriter(const std::string& hostPath);
     ~JetWriter();
     JetWriter(const JetWriter&) = delete;
     JetWriter& operator=(const JetWriter&) = delete;
@@ -83,17 +89,19 @@ private:
     template <typename Work>
     auto change(Work&& work);
     void checkNotLocked() const;
+    void load(std::optional<std::vector<uint8_t>> held);
 
-    std::string m_host;
-    std::string m_display;
+    std::unique_ptr<FileSystem> m_ownFiles;  // only for a writer on a host file
+    FileSystem& m_files;
+    std::string m_path;
     std::unique_ptr<JetFile> m_file;
     std::unique_ptr<PageSpace> m_space;
     std::optional<std::vector<CatalogTable>> m_tables;
     std::map<uint32_t, std::unique_ptr<TableWriter>> m_writers;
 };
 
-// The lock file that Access keeps beside a database while a program has it open ("<name>.ldb"),
-// as a host path; empty when there is none.
-std::string lockFileBeside(const std::string& hostPath);
+// The lock file that Access keeps beside a database while a program has it open ("<name>.ldb",
+// Windows form); empty when there is none.
+std::string lockFileBeside(FileSystem& files, const std::string& path);
 
 }  // namespace dalvon::jet

@@ -49,14 +49,14 @@ TEST(JetCreate, ANewDatabaseHoldsTheSystemTablesOnly) {
     // An existing file is refused and left alone, by the function and by dalvon-db create; a
     // file that cannot be written leaves nothing.
     const auto before = fileBytes(file);
-    EXPECT_EQ(faultNumber([&] { jet::createDatabase(file.string(), file.string()); }), 3204);
+    EXPECT_EQ(faultNumber([&] { jet::createDatabase(file.string()); }), 3204);
     EXPECT_EQ(fileBytes(file), before);
     const std::string tool = shellQuote(DALVON_DB_TOOL);
     EXPECT_NE(std::system((tool + " create " + shellQuote(file.string()) + " 2>/dev/null").c_str()),
               0);
     EXPECT_EQ(fileBytes(file), before);
     const fs::path nowhere = dir.path() / "missing" / "x.mdb";
-    EXPECT_EQ(faultNumber([&] { jet::createDatabase(nowhere.string(), nowhere.string()); }), 75);
+    EXPECT_EQ(faultNumber([&] { jet::createDatabase(nowhere.string()); }), 75);
     const fs::path other = dir.path() / "other.mdb";
     EXPECT_EQ(std::system((tool + " create " + shellQuote(other.string())).c_str()), 0);
     EXPECT_EQ(runCommand(tool + " tables " + shellQuote(other.string())), "");
@@ -82,7 +82,7 @@ TEST(JetCreate, TheWriterFillsAndEmptiesACreatedDatabase) {
         wideRow.push_back(i % 2 ? Variant::longValue(i) : Variant::string("v" + std::to_string(i)));
     }
     {
-        jet::JetWriter writer(file.string(), file.string());
+        jet::JetWriter writer(file.string());
         writer.createTable("PRESET_DEFS", kAllKinds);
         expected = fillAllKinds(400, [&](const std::vector<Variant>& row) {
             ids.push_back(writer.appendRow("PRESET_DEFS", row));
@@ -108,7 +108,7 @@ TEST(JetCreate, TheWriterFillsAndEmptiesACreatedDatabase) {
 
     {
         // Shorter: stays in place. Longer: moves and keeps its id. A changed long value.
-        jet::JetWriter writer(file.string(), file.string());
+        jet::JetWriter writer(file.string());
         const std::vector<std::pair<size_t, std::vector<std::pair<size_t, Variant>>>> changes = {
             {10, {{8, Variant::string("x")}}},
             {11, {{13, Variant::string(repeated("wide ", 50))}}},
@@ -131,7 +131,7 @@ TEST(JetCreate, TheWriterFillsAndEmptiesACreatedDatabase) {
     expectSound(file);
 
     {
-        jet::JetWriter writer(file.string(), file.string());
+        jet::JetWriter writer(file.string());
         writer.deleteTable("PRESET_DEFS");
         writer.deleteTable("Wide");
         writer.commit();

@@ -133,7 +133,7 @@ void setProperties(const fs::path& file, const std::string& table, const Blob& b
 
 void renameAndCommit(const fs::path& file, const std::string& table, const std::string& from,
                      const std::string& to) {
-    jet::JetWriter writer(file.string(), file.string());
+    jet::JetWriter writer(file.string());
     writer.renameField(table, from, to);
     writer.commit();
 }
@@ -141,9 +141,9 @@ void renameAndCommit(const fs::path& file, const std::string& table, const std::
 TEST(JetRenameProperties, ACreatedDatabaseKeepsEachSetWithItsColumn) {
     TempDir dir;
     const fs::path file = dir.path() / "new.mdb";
-    jet::createDatabase(file.string(), file.string());
+    jet::createDatabase(file.string());
     {
-        jet::JetWriter writer(file.string(), file.string());
+        jet::JetWriter writer(file.string());
         const std::vector<FieldDef> fields = {{"a", 4, 4}, {"b", 10, 20}, {"c", 4, 4}};
         writer.createTable("T", fields);
         writer.createTable("Bare", fields);

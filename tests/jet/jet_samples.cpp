@@ -65,8 +65,8 @@ void saveBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
               static_cast<std::streamsize>(bytes.size()));
 }
 
-std::unique_ptr<Database> openJet(const fs::path& file) {
-    return makeJetBackend()->open(file.string(), file.string(), nullptr);
+testing::HostDatabase openJet(const fs::path& file) {
+    return testing::HostDatabase(file);
 }
 
 std::vector<std::vector<Variant>> readAll(Database& db, const std::string& table) {
@@ -120,7 +120,7 @@ TempDir::~TempDir() {
 
 fs::path newDatabase(const TempDir& dir, const std::string& name) {
     const fs::path file = dir.path() / name;
-    jet::createDatabase(file.string(), file.string());
+    jet::createDatabase(file.string());
     return file;
 }
 

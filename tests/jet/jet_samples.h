@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "store/database.h"
+#include "tests/support/host_database.h"
 
 namespace dalvon::jet_test {
 
@@ -26,7 +27,7 @@ std::vector<uint8_t> fileBytes(const fs::path& path);
 void saveBytes(const fs::path& path, const std::vector<uint8_t>& bytes);
 
 // Opens a file with the Jet engine; the host path is also the display path.
-std::unique_ptr<Database> openJet(const fs::path& file);
+testing::HostDatabase openJet(const fs::path& file);
 // All values of a table, row by row, through a record set.
 std::vector<std::vector<Variant>> readAll(Database& db, const std::string& table);
 std::vector<std::vector<Variant>> readAll(const fs::path& file, const std::string& table);

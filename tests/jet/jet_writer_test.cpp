@@ -35,7 +35,7 @@ TEST(JetWriter, RenameMovesTheDefinitionOverPages) {
     for (int i = 0; i < 27; ++i)
         fields.push_back({"Field_" + std::to_string(i) + std::string(52, 'x'), 10, 10});
     fields.push_back({"x", 4, 4});
-    JetWriter writer(file.string(), file.string());
+    JetWriter writer(file.string());
     writer.createTable("Wide", fields);
     writer.appendRow("Wide", std::vector<Variant>(28, Variant::string("7")));
     auto definitionPages = [&] {
@@ -53,7 +53,7 @@ TEST(JetWriter, RenameMovesTheDefinitionOverPages) {
     auto db = openJet(file);
     EXPECT_EQ(db->tableFields("Wide").back(), (FieldDef{"y", 4, 4}));
     EXPECT_EQ(readAll(*db, "Wide").front().back(), Variant::longValue(7));
-    db.reset();
+    db.database.reset();
     expectSound(file);
 }
 
@@ -69,7 +69,7 @@ TEST(JetWriter, TablesOfManyFieldsCheckClean) {
             fields.push_back(kAllKinds[i % kAllKinds.size()]);
             fields.back().name = "F" + std::to_string(i);
         }
-        JetWriter writer(file.string(), file.string());
+        JetWriter writer(file.string());
         writer.createTable("A0", fields);
         EXPECT_EQ(jet::checkJet(writer.file()).problems, std::vector<std::string>{});
         std::vector<Variant> row(count, Variant::null());
@@ -88,7 +88,7 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
     const fs::path file = newDatabase(dir);
     const auto before = fileBytes(file);
     std::ofstream(dir.path() / "new.ldb") << "";
-    EXPECT_EQ(faultNumber([&] { JetWriter(file.string(), file.string()); }), 3045);
+    EXPECT_EQ(faultNumber([&] { JetWriter(file.string()); }), 3045);
     fs::remove(dir.path() / "new.ldb");
 
     // A cut file, and one whose pages are encoded (a page key that is not 0).
@@ -99,11 +99,11 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
         damage(bytes);
         const fs::path damaged = dir.path() / "damaged.mdb";
         saveBytes(damaged, bytes);
-        EXPECT_EQ(faultNumber([&] { JetWriter(damaged.string(), damaged.string()); }), 3027);
+        EXPECT_EQ(faultNumber([&] { JetWriter(damaged.string()); }), 3027);
     }
 #ifdef DALVON_HAVE_JET_SAMPLES
     const fs::path jet3 = copySample(dir, "testV1997.mdb");
-    EXPECT_EQ(faultNumber([&] { JetWriter(jet3.string(), jet3.string()); }), 3027);
+    EXPECT_EQ(faultNumber([&] { JetWriter(jet3.string()); }), 3027);
 
     // A catalog index of more than one page (its root made a node page here): refused after
     // the catalog row and its first index entry went in, and all of it undone.
@@ -115,7 +115,7 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
     }
     {
         const auto deepBefore = fileBytes(deep);
-        JetWriter writer(deep.string(), deep.string());
+        JetWriter writer(deep.string());
         EXPECT_EQ(faultNumber([&] { writer.createTable("T", {{"a", 4, 4}}); }), 3027);
         EXPECT_FALSE(writer.hasChanges());
         const auto image = writer.file().image();
@@ -124,7 +124,7 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
     const fs::path indexed = copySample(dir, "testV2000.mdb");
     const auto indexedBefore = fileBytes(indexed);
     {
-        JetWriter writer(indexed.string(), indexed.string());
+        JetWriter writer(indexed.string());
         const auto row = writer.rows("Table1").front();
         EXPECT_EQ(faultNumber([&] { writer.appendRow("Table1", row.second); }), 3027);
         EXPECT_EQ(faultNumber([&] {
@@ -138,7 +138,7 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
 #endif
 
     {
-        JetWriter writer(file.string(), file.string());
+        JetWriter writer(file.string());
         std::vector<FieldDef> wide;
         for (int i = 0; i < 20; ++i)
             wide.push_back({"F" + std::to_string(i), 10, 255});
@@ -174,7 +174,7 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
 // fails with Fault 75.
 [[noreturn]] void commitUnderSizeLimit(const fs::path& file, rlim_t limit) {
     std::signal(SIGXFSZ, SIG_IGN);
-    JetWriter writer(file.string(), file.string());
+    JetWriter writer(file.string());
     writer.createTable("Big", {{"Notes", 12, 0}});
     for (int i = 0; i < 100; ++i)
         writer.appendRow("Big", {Variant::string(repeated("big ", 2000))});
@@ -206,7 +206,7 @@ pid_t startRewrite(const fs::path& file, int32_t generation) {
     const pid_t child = fork();
     if (child != 0)
         return child;
-    JetWriter writer(file.string(), file.string());
+    JetWriter writer(file.string());
     const auto names = writer.tableNames();
     if (!names.empty())
         writer.deleteTable(names.front());
@@ -265,10 +265,10 @@ TEST(JetWriter, EveryJet4SampleAddsFillsAndDropsATable) {
         std::map<std::string, std::vector<std::vector<Variant>>> contents;
         for (const auto& table : tables)
             contents[table] = readAll(*original, table);
-        original.reset();
+        original.database.reset();
         std::vector<std::vector<Variant>> expected;
         {
-            JetWriter writer(file.string(), file.string());
+            JetWriter writer(file.string());
             writer.createTable("Added_1", {{"Nr", 4, 4}, {"Text", 10, 20}, {"On", 1, 1}});
             for (int32_t n = 0; n < 600; ++n) {
                 expected.push_back({Variant::longValue(n), Variant::string("t" + std::to_string(n)),
@@ -284,10 +284,10 @@ TEST(JetWriter, EveryJet4SampleAddsFillsAndDropsATable) {
         EXPECT_EQ(readAll(*db, "Added_1"), expected);
         for (const auto& table : tables)
             EXPECT_EQ(readAll(*db, table), contents[table]) << table;
-        db.reset();
+        db.database.reset();
         expectSound(file);
         {
-            JetWriter writer(file.string(), file.string());
+            JetWriter writer(file.string());
             writer.deleteTable("Added_1");
             writer.commit();
         }
@@ -303,7 +303,7 @@ TEST(JetWriter, ChangesRowsAccessWrote) {
     const fs::path file = copySample(dir, "overflowTestV2003.mdb");
     std::vector<std::vector<Variant>> expected = readAll(file, "Table1");
     {
-        JetWriter writer(file.string(), file.string());
+        JetWriter writer(file.string());
         const auto rows = writer.rows("Table1");
         ASSERT_EQ(rows.size(), expected.size());
         for (size_t r = 0; r < rows.size(); ++r) {
@@ -351,7 +351,7 @@ TEST(JetWriter, IndexedTablesTakeWhatLeavesTheirKeysAlone) {
     const fs::path file = copySample(dir, "testV2000.mdb");
     auto expected = readAll(file, "Table1");
     {
-        JetWriter writer(file.string(), file.string());
+        JetWriter writer(file.string());
         for (const auto& [id, row] : writer.rows("Table1")) {
             writer.updateRow("Table1", id,
                              {{4, Variant::longValue(-123456)}, {7, Variant::currency(99990000)}});
@@ -367,7 +367,7 @@ TEST(JetWriter, IndexedTablesTakeWhatLeavesTheirKeysAlone) {
     EXPECT_EQ(openJet(file)->tableFields("Table1")[6].name, "When");
     expectSound(file);
     {
-        JetWriter writer(file.string(), file.string());
+        JetWriter writer(file.string());
         writer.deleteTable("Table1");
         writer.commit();
     }

@@ -8,7 +8,6 @@
 #include <fstream>
 
 #include "platform/posix_files.h"
-#include "platform/temp_copy.h"
 #include "tests/platform/platform_fixture.h"
 
 namespace dalvon::testing {
@@ -36,19 +35,6 @@ struct FileSizeLimit {
     sighandler_t handler;
     rlimit old{};
 };
-
-// The copy a Jet commit starts from: on a full disk nothing of it is left beside the file.
-TEST_F(PosixFileSystemTest, ACopyThatCannotBeMadeLeavesNoTempFile) {
-    files.writeFileAtomic("D:\\Dalvon.mdb", std::string(10000, 'o'));
-    {
-        FileSizeLimit limit(4096);
-        EXPECT_EQ(faultNumber([&] {
-                      TempCopy copy(drive.host("D:\\Dalvon.mdb").string(), "D:\\Dalvon.mdb");
-                  }),
-                  75);
-    }
-    EXPECT_EQ(files.listFolder("D:\\"), std::vector<std::string>{"Dalvon.mdb"});
-}
 
 TEST_F(PosixFileSystemTest, AWriteThatFailsHalfwayLeavesTheOldFileAndNoTempFile) {
     files.writeFileAtomic("D:\\Program.ini", "[Project]\r\nold=1\r\n");

@@ -2,6 +2,9 @@
 
 #include <filesystem>
 
+#include "platform/fakes/faulty_file_system.h"
+#include "platform/fakes/memory_file_system.h"
+#include "store/jet/jet_create.h"
 #include "tests/store/store_fixture.h"
 #include "tests/support/dead_writer.h"
 
@@ -46,7 +49,7 @@ TEST_F(FilesTest, TheEngineIsChosenByContentNotByName) {
             << row.name << ": " << fault << " " << description;
         EXPECT_NE(description.find(file), std::string::npos) << description;
         EXPECT_EQ(readBytes(file), row.bytes) << row.name << " was changed";
-        EXPECT_FALSE(std::filesystem::exists(file + "-journal")) << row.name;
+        EXPECT_FALSE(std::filesystem::exists(host(file) + "-journal")) << row.name;
     }
     std::string description;
     EXPECT_EQ(faultOf([&] { open(path("none.mdb")); }, &description), 3024);
@@ -79,13 +82,13 @@ TEST_F(FilesTest, AClosedFileIsCompleteWithoutAJournal) {
     addRow(*db, 7);
     auto set = db->openQuery("SELECT * FROM T WHERE ID = 7");
     db->close();
-    EXPECT_FALSE(std::filesystem::exists(file + "-journal"));
-    EXPECT_FALSE(std::filesystem::exists(file + "-wal"));
+    EXPECT_FALSE(std::filesystem::exists(host(file) + "-journal"));
+    EXPECT_FALSE(std::filesystem::exists(host(file) + "-wal"));
     EXPECT_EQ(rows(file, "SELECT ID FROM T"), (Rows{{"7"}}));
     EXPECT_EQ(faultOf([&] { set->moveFirst(); }), 3420) << "the set went with its database";
     EXPECT_EQ(faultOf([&] { db->tableNames(); }), 3420);
 
-    std::filesystem::copy_file(file, path("copy.db"));
+    std::filesystem::copy_file(host(file), host(path("copy.db")));
     EXPECT_EQ(open(path("copy.db"))->openTable("T")->recordCount(), 1);
 }
 
@@ -106,7 +109,7 @@ TEST_F(FilesTest, AWalFileIsLeftInRollbackJournalMode) {
     auto db = open(file);
     addRow(*db, 3);
     db->close();
-    EXPECT_FALSE(std::filesystem::exists(file + "-wal"));
+    EXPECT_FALSE(std::filesystem::exists(host(file) + "-wal"));
     EXPECT_EQ(rows(file, "PRAGMA journal_mode"), (Rows{{"delete"}}));
     EXPECT_EQ(rows(file, "SELECT ID FROM T"), (Rows{{"3"}}));
 }
@@ -129,12 +132,12 @@ TEST_F(FilesTest, ACopyHoldsTheCommittedContentAndNothingElse) {
         SCOPED_TRACE(c.what);
         std::string file =
             makeDatabase("copied.db", "CREATE TABLE T (ID LONG); INSERT INTO T VALUES (1)");
-        sqliteWriterDiesAfter(file, c.sql, c.flush);
-        ASSERT_TRUE(std::filesystem::exists(file + c.companion));
+        sqliteWriterDiesAfter(host(file), c.sql, c.flush);
+        ASSERT_TRUE(std::filesystem::exists(host(file) + c.companion));
         writeBytes(path("copy.db"), m_engine->committedContent(file));
         EXPECT_EQ(rows(path("copy.db"), "SELECT ID FROM T"), (Rows{{c.committed}}));
-        std::filesystem::remove(file + "-wal");
-        std::filesystem::remove(file + "-journal");
+        std::filesystem::remove(host(file) + "-wal");
+        std::filesystem::remove(host(file) + "-journal");
     }
     // Without anything beside it, a file's bytes are its content.
     std::string plain = makeDatabase("plain.db", "CREATE TABLE T (ID LONG)");
@@ -169,6 +172,38 @@ TEST_F(FilesTest, RefusedWritesLeaveTheFileAsItWas) {
     EXPECT_EQ(faultOf([&] { db->deleteTable("T"); }), 75);
     db->close();
     EXPECT_EQ(readBytes(file), before);
+}
+
+// A Jet database kept in memory, whose commits and copies fail as a disk can make them fail: the
+// file stays as it was, and the failure comes back as the fault of the commit or the copy.
+TEST(FailingWrites, LeaveTheDatabaseAsItWas) {
+    MemoryFileSystem memory;
+    FaultyFileSystem files(memory);
+    const std::string file = "D:\\Plant\\Dalvon.mdb", copy = "D:\\Plant\\Copy.mdb";
+    memory.makeFolder("D:\\Plant");
+    jet::createDatabase(files, file);
+    auto engine = makeDatabaseEngine(files);
+    {
+        auto db = engine->open(file);
+        db->createTable("T", {FieldDef{"ID", static_cast<int>(FieldType::Long), 4}});
+        addRow(*db, 1);
+        db->close();
+    }
+    memory.setFile(copy, *memory.readFile(file));
+    for (WriteFailure failure :
+         {WriteFailure::DiskFull, WriteFailure::ShortWrite, WriteFailure::FailedRename}) {
+        const std::string before = *memory.readFile(file);
+        files.failAs(failure);
+        files.failAllWrites(true);
+        auto db = engine->open(file);
+        addRow(*db, 2);
+        EXPECT_EQ(faultOf([&] { db->close(); }), 75);
+        EXPECT_EQ(faultOf([&] { files.copyFile(file, copy); }), 75);
+        EXPECT_TRUE(*memory.readFile(file) == before);
+        EXPECT_TRUE(*memory.readFile(copy) == before);
+        files.failAllWrites(false);
+        EXPECT_EQ(engine->open(file)->openTable("T")->recordCount(), 1);
+    }
 }
 
 }  // namespace

@@ -33,30 +33,31 @@ void writeTable1(Storage& storage) {
     storage.commit();
 }
 
+// Each engine opens a file (Windows form) of the test's file system.
 struct SqliteEngine {
     static constexpr bool kWritable = true;
-    static std::unique_ptr<Storage> open(std::string& file) {
-        createEmptyDatabase(file);
-        auto storage = reopen(file);
+    static std::unique_ptr<Storage> open(FileSystem& files, std::string& file) {
+        createEmptyDatabase(files.hostPath(file));
+        auto storage = reopen(files, file);
         writeTable1(*storage);
         return storage;
     }
-    static std::unique_ptr<Storage> reopen(const std::string& file) {
-        return openSqliteStorage(file, file);
+    static std::unique_ptr<Storage> reopen(FileSystem& files, const std::string& file) {
+        return openSqliteStorage(files.hostPath(file), file);
     }
 };
 
 struct JetEngine {
     static constexpr bool kWritable = true;
-    static std::unique_ptr<Storage> open(std::string& file) {
+    static std::unique_ptr<Storage> open(FileSystem& files, std::string& file) {
         file += ".mdb";
-        jet::createDatabase(file, file);
-        auto storage = reopen(file);
+        jet::createDatabase(files, file);
+        auto storage = reopen(files, file);
         writeTable1(*storage);
         return storage;
     }
-    static std::unique_ptr<Storage> reopen(const std::string& file) {
-        return openJetStorage(file, file);
+    static std::unique_ptr<Storage> reopen(FileSystem& files, const std::string& file) {
+        return openJetStorage(files, file);
     }
 };
 
@@ -64,9 +65,9 @@ struct JetEngine {
 // Access's own file: read only here, since the samples stay as they are.
 struct JetSampleEngine {
     static constexpr bool kWritable = false;
-    static std::unique_ptr<Storage> open(std::string& file) {
-        file = std::string(DALVON_JET_SAMPLES) + "/testV2000.mdb";
-        return openJetStorage(file, file);
+    static std::unique_ptr<Storage> open(FileSystem& files, std::string& file) {
+        file = files.windowsPath(std::string(DALVON_JET_SAMPLES) + "/testV2000.mdb");
+        return openJetStorage(files, file);
     }
 };
 using Engines = ::testing::Types<SqliteEngine, JetEngine, JetSampleEngine>;
@@ -79,7 +80,7 @@ class StorageContract : public StoreTest {
 protected:
     void SetUp() override {
         m_file = this->path("contract.db");
-        m_storage = Engine::open(m_file);
+        m_storage = Engine::open(*this->m_files, m_file);
     }
 
     std::vector<std::pair<Storage::RowId, Storage::Row>> scanAll(const std::string& table) {
@@ -149,7 +150,7 @@ TYPED_TEST(StorageContract, WritesChangeRowsAndLastAcrossAReopen) {
         EXPECT_EQ(faultOf([&] { storage.fields("Table1"); }), 3078);
         storage.commit();
         this->m_storage.reset();
-        auto reopened = TypeParam::reopen(this->m_file);
+        auto reopened = TypeParam::reopen(*this->m_files, this->m_file);
         EXPECT_EQ(reopened->tableNames(), std::vector<std::string>{"T"});
         EXPECT_EQ(reopened->readRow("T", second),
                   std::optional<Storage::Row>({Variant::longValue(2), Variant::string("b")}));

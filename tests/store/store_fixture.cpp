@@ -10,34 +10,7 @@
 
 namespace dalvon::testing {
 
-bool HostFileSystem::fileExists(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
-}
-
-std::optional<std::string> HostFileSystem::readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void HostFileSystem::writeFileAtomic(const std::string& path, const std::string& bytes) {
-    std::ofstream(path + ".tmp", std::ios::binary) << bytes;
-    std::filesystem::rename(path + ".tmp", path);
-}
-
-void HostFileSystem::copyFile(const std::string& from, const std::string& to) {
-    writeFileAtomic(to, readFile(from).value());
-}
-
-void HostFileSystem::appendLine(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::app) << text << "\r\n";
-}
-
-StoreTest::StoreTest() : m_engine(makeDatabaseEngine(m_files)) {
+StoreTest::StoreTest() {
     std::string pattern = (std::filesystem::temp_directory_path() / "store_test_XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("no temp folder");
@@ -52,25 +25,25 @@ StoreTest::~StoreTest() {
 
 std::string StoreTest::makeDatabase(const std::string& name, const std::string& script) {
     std::string file = path(name);
-    std::filesystem::remove(file);
-    sqlite::runScript(file, script);
+    std::filesystem::remove(host(file));
+    sqlite::runScript(host(file), script);
     return file;
 }
 
 std::vector<std::vector<std::string>> StoreTest::rows(const std::string& file,
                                                       const std::string& sql) {
-    return sqlite::queryAsText(file, sql);
+    return sqlite::queryAsText(host(file), sql);
 }
 
 std::string StoreTest::readBytes(const std::string& file) const {
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(host(file), std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
 }
 
 void StoreTest::writeBytes(const std::string& file, const std::string& bytes) const {
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+    std::ofstream(host(file), std::ios::binary | std::ios::trunc) << bytes;
 }
 
 std::vector<std::vector<std::string>> StoreTest::readAll(Recordset& set) {

@@ -13,27 +13,6 @@
 
 namespace dalvon::testing {
 
-// Paths map 1:1: the "Windows" path handed to the engine is the host path itself. Enough for
-// the engine, which only asks whether a file exists and where it is.
-class HostFileSystem : public FileSystem {
-public:
-    bool fileExists(const std::string& path) override;
-    std::optional<std::string> readFile(const std::string& path) override;
-    void writeFileAtomic(const std::string& path, const std::string& bytes) override;
-    void copyFile(const std::string& from, const std::string& to) override;
-    void appendLine(const std::string& path, const std::string& text) override;
-    std::optional<FileTimes> readTimes(const std::string&) override { return std::nullopt; }
-    bool writeTimes(const std::string&, const FileTimes&) override { return false; }
-    std::string hostPath(const std::string& path) override { return path; }
-    std::string windowsPath(const std::string& hostPath) override { return hostPath; }
-    // Folders, locks and leftovers are none of the engine's business.
-    void createFolder(const std::string&) override {}
-    std::vector<std::string> listFolder(const std::string&) override { return {}; }
-    void removeFile(const std::string&) override {}
-    int removeLeftovers(const std::string&) override { return 0; }
-    LockAttempt tryLock(const std::string&) override { return {}; }
-};
-
 // A temp folder with database files made and inspected through the sqlite3 library directly,
 // and the program's database engine over them.
 class StoreTest : public ::testing::Test {
@@ -41,7 +20,12 @@ protected:
     StoreTest();
     ~StoreTest() override;
 
-    std::string path(const std::string& name) const { return (m_dir / name).string(); }
+    // The path the engine takes (Windows form) of a file in the temp folder, and the host path
+    // of such a path (for SQLite and the file system's own functions).
+    std::string path(const std::string& name) const {
+        return m_files->windowsPath((m_dir / name).string());
+    }
+    std::string host(const std::string& path) const { return m_files->hostPath(path); }
     // Creates (or replaces) a SQLite file from an SQL script; returns its path.
     std::string makeDatabase(const std::string& name, const std::string& script);
     // Rows of a query run by the sqlite3 library on the file; values as text, "NULL" for Null.
@@ -53,11 +37,12 @@ protected:
     // All rows of a record set from the first, values as text ("Null" for Null).
     static std::vector<std::vector<std::string>> readAll(Recordset& set);
 
-    HostFileSystem m_files;
-    std::unique_ptr<DatabaseEngine> m_engine;
-
 private:
     std::filesystem::path m_dir;
+
+protected:
+    std::unique_ptr<FileSystem> m_files = makeHostFileSystem();
+    std::unique_ptr<DatabaseEngine> m_engine = makeDatabaseEngine(*m_files);
 };
 
 // Runs `body` and returns the number of the Fault it throws (0 when it throws none); the

@@ -1,5 +1,7 @@
 #include "tests/support/test_installation.h"
 
+#include "tests/support/host_database.h"
+
 #include <unistd.h>
 
 #include <cstdlib>
@@ -35,27 +37,14 @@ fs::path makeTempRoot() {
     return pattern;
 }
 
-// Opens a host file with the engine of its format, the backend kept alive with the database.
-struct OpenFile {
-    std::unique_ptr<StoreBackend> backend;
-    std::unique_ptr<Database> database;
-};
-
-OpenFile openHostFile(const fs::path& path, const std::string& displayPath) {
-    OpenFile file;
-    file.backend = isJetFile(path) ? makeJetBackend() : makeSqliteBackend(OpenMode::ReadWrite);
-    file.database = file.backend->open(path.string(), displayPath, nullptr);
-    return file;
-}
-
 // Every table of one file into another (an empty database), as dalvon-db convert copies them.
-void copyAllTables(const fs::path& from, const fs::path& to, const std::string& toDisplayPath) {
-    OpenFile source = openHostFile(from, from.string());
-    OpenFile target = openHostFile(to, toDisplayPath);
-    for (const std::string& table : source.database->tableNames())
-        copyTable(*source.database, *target.database, table);
-    target.database->close();
-    source.database->close();
+void copyAllTables(const fs::path& from, const fs::path& to) {
+    HostDatabase source(from);
+    HostDatabase target(to);
+    for (const std::string& table : source->tableNames())
+        copyTable(*source, *target, table);
+    target->close();
+    source->close();
 }
 
 }  // namespace
@@ -149,8 +138,8 @@ void TestInstallation::makeDatabase(const std::string& windowsPath, const std::s
     fs::path script = m_root / "script.sqlite";
     fs::remove(script);
     sqlite::runScript(script.string(), sqlScript);
-    jet::createDatabase(path.string(), windowsPath);
-    copyAllTables(script, path, windowsPath);
+    jet::createDatabase(path.string());
+    copyAllTables(script, path);
     fs::remove(script);
 }
 
@@ -162,16 +151,16 @@ std::vector<std::vector<std::string>> TestInstallation::query(const std::string&
     fs::path copy = m_root / "query.sqlite";
     fs::remove(copy);
     createEmptyDatabase(copy.string());
-    copyAllTables(path, copy, copy.string());
+    copyAllTables(path, copy);
     auto rows = sqlite::queryAsText(copy.string(), sql);
     fs::remove(copy);
     return rows;
 }
 
 StoredTable TestInstallation::table(const std::string& windowsPath, const std::string& name) const {
-    OpenFile file = openHostFile(host(windowsPath), windowsPath);
-    StoredTable table{file.database->tableFields(name), {}};
-    auto rows = file.database->openTable(name);
+    HostDatabase file(host(windowsPath));
+    StoredTable table{file->tableFields(name), {}};
+    auto rows = file->openTable(name);
     for (; !rows->eof(); rows->moveNext()) {
         std::vector<Variant> values;
         for (int i = 0; i < rows->fieldCount(); ++i)
@@ -179,7 +168,7 @@ StoredTable TestInstallation::table(const std::string& windowsPath, const std::s
         table.rows.push_back(std::move(values));
     }
     rows->close();
-    file.database->close();
+    file->close();
     return table;
 }
 

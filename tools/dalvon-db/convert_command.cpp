@@ -52,7 +52,7 @@ void makeTarget(CommandContext& context, const std::vector<std::string>& argumen
     else if (templateFile != context.options.end())
         fs::copy_file(templateFile->second, temp);
     else
-        jet::createDatabase(temp.string(), temp.string());
+        jet::createDatabase(temp.string());
     copyAll(context, arguments[0], temp);
 }
 

@@ -95,15 +95,16 @@ int exportTable(CommandContext& context, const std::vector<std::string>& argumen
     return 0;
 }
 
-int createJetDatabase(CommandContext&, const std::vector<std::string>& arguments) {
-    jet::createDatabase(arguments[0], arguments[0]);
+int createJetDatabase(CommandContext& context, const std::vector<std::string>& arguments) {
+    jet::createDatabase(context.files, context.files.windowsPath(fs::absolute(arguments[0])));
     return 0;
 }
 
 // Prints each problem of a Jet file and exits 1 when there is any; warnings and what could not
 // be judged are listed too but do not fail the check.
 int checkFile(CommandContext& context, const std::vector<std::string>& arguments) {
-    const jet::JetCheckReport report = jet::checkJetFileReport(arguments[0]);
+    const jet::JetCheckReport report = jet::checkJetFileReport(
+        context.files, context.files.windowsPath(fs::absolute(arguments[0])));
     for (const std::string& problem : report.problems)
         context.out << problem << '\n';
     for (const std::string& warning : report.warnings)
