@@ -51,8 +51,7 @@ public:
 
     // Creates a table with these fields and no index. Fault 3010 when the name is taken, 3125
     // for a name longer than 64 characters, 3264 without fields, 3027 when the catalog's indexes
-    // are not single leaf pages with room or the name has characters whose catalog sort codes
-    // this program lacks (it knows letters, digits, space, '.' and '_').
+    // are not single leaf pages with room or the name has characters Windows-1252 lacks.
     void createTable(const std::string& name, const std::vector<FieldDef>& fields);
     // Removes the table, its catalog and access-control entries, and releases its pages.
     // Fault 3265 when it does not exist.

@@ -143,6 +143,11 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
         for (int i = 0; i < 20; ++i)
             wide.push_back({"F" + std::to_string(i), 10, 255});
         writer.createTable("Wide", wide);
+        writer.createTable(
+            "Ma\xC3\x9F"
+            "e-\xC3\x9C"
+            "bersicht",
+            {{"a", 4, 4}});
         writer.commit();
         const auto created = fileBytes(file);
         const std::vector<Variant> tooLong(20, Variant::string(repeated("\xE2\x82\xAC", 255)));
@@ -150,7 +155,7 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
         const std::vector<std::pair<std::function<void()>, int>> refusals = {
             {[&] { writer.appendRow("Wide", tooLong); }, 3047},
             {[&] { writer.createTable("wide", a); }, 3010},
-            {[&] { writer.createTable("Bad-Name", a); }, 3027},
+            {[&] { writer.createTable("Bad\xE6\xBC\xA2", a); }, 3027},
             {[&] { writer.createTable("Empty", {}); }, 3264},
             {[&] { writer.createTable(std::string(65, 'n'), a); }, 3125},
             {[&] { writer.deleteTable("Missing"); }, 3265},
