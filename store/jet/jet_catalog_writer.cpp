@@ -170,14 +170,19 @@ void CatalogWriter::renameColumnProperties(uint32_t definitionPage, const std::s
     if (properties < 0)
         return;
     const size_t id = column(objects, "Id");
+    const size_t updated = column(objects, "DateUpdate");
     for (const auto& [place, row] : objects.scan()) {
-        const Variant& blob = row[static_cast<size_t>(properties)];
-        if (longOf(row[id]) != static_cast<int32_t>(definitionPage) || blob.isNull())
+        if (longOf(row[id]) != static_cast<int32_t>(definitionPage))
             continue;
-        if (auto renamed = renamePropertySet(blob.asBinary(), oldName, newName)) {
-            objects.update(
-                place, {{static_cast<size_t>(properties), Variant::binary(std::move(*renamed))}});
+        // A change of design is the change the classic engine stamps on the catalog row.
+        std::vector<std::pair<size_t, Variant>> changes = {{updated, Variant::date(oleNow())}};
+        const Variant& blob = row[static_cast<size_t>(properties)];
+        if (!blob.isNull()) {
+            if (auto renamed = renamePropertySet(blob.asBinary(), oldName, newName))
+                changes.emplace_back(static_cast<size_t>(properties),
+                                     Variant::binary(std::move(*renamed)));
         }
+        objects.update(place, changes);
     }
 }
 

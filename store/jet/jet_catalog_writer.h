@@ -21,7 +21,8 @@ public:
     // when a relationship names the table.
     void removeTable(const std::string& name, uint32_t definitionPage);
     // Renames the property set of column `oldName` in the table's LvProp (which Access keys by
-    // column name) to `newName`; nothing changes when the table or the column has none.
+    // column name) to `newName`, where the table has one, and stamps the catalog row's
+    // DateUpdate.
     void renameColumnProperties(uint32_t definitionPage, const std::string& oldName,
                                 const std::string& newName);
 
