@@ -161,6 +161,15 @@ Fault catalogEntryExists() {
     return Fault(3010, kDatabase, "An entry of that name exists already in the catalog.");
 }
 
+Fault duplicateKey(const std::string& detail) {
+    return Fault(3022, kDatabase,
+                 "The changes you requested to the table were not successful because they would "
+                 "create duplicate values in the index, primary key, or relationship. Change the "
+                 "data in the field or fields that contain duplicate data, remove the index, or "
+                 "redefine the index to permit duplicate entries and try again." +
+                     detail);
+}
+
 Fault invalidFieldType(const std::string& detail) {
     return Fault(3259, "DAO.Field", "Invalid field data type" + detail);
 }

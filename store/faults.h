@@ -60,6 +60,8 @@ Fault duplicateField(const std::string& field, const std::string& table);  // 31
 Fault fieldDefinedTwice(const std::string& field);  // 3191 "... more than once. (<field>)"
 // 3010 a second catalog entry of the same parent and name.
 Fault catalogEntryExists();
+// 3022 a change would give a unique index or primary key a second entry with the same key.
+Fault duplicateKey(const std::string& detail);
 Fault invalidFieldType(const std::string& detail);  // 3259 "Invalid field data type<detail>"
 
 // Values that do not suit a field; `field` is the field's label, `value` the value's.

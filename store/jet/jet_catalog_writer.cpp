@@ -7,6 +7,7 @@
 #include "store/faults.h"
 #include "store/jet/jet_catalog_ids.h"
 #include "store/jet/jet_index_leaf.h"
+#include "store/jet/jet_index_writer.h"
 #include "store/jet/jet_properties.h"
 #include "store/jet/jet_table_writer.h"
 
@@ -14,8 +15,6 @@ namespace dalvon::jet {
 namespace {
 
 constexpr int32_t kFullAccess = 1048575;
-constexpr uint8_t kUniqueIndex = 0x01;
-constexpr uint8_t kLeafPage = 0x04;
 
 [[noreturn]] void refuse(const std::string& why) {
     throw faults::readOnlyDatabase(" (" + why + ")");
@@ -36,61 +35,8 @@ std::string textOf(const Variant& value) {
     return value.isString() ? value.asString() : std::string();
 }
 
-// The key of a catalog row in an index of the given columns (Long and Text columns only).
-std::vector<uint8_t> keyOf(const TableWriter& table, const PhysicalIndex& index, const Row& row) {
-    std::vector<uint8_t> key;
-    for (uint16_t number : index.columns) {
-        const auto& columns = table.def().columns;
-        const auto at = std::find_if(columns.begin(), columns.end(),
-                                     [&](const JetColumn& c) { return c.number == number; });
-        if (at == columns.end())
-            refuse("An index of " + table.def().name + " names a missing column.");
-        const Variant& value = row[static_cast<size_t>(at - columns.begin())];
-        std::vector<uint8_t> part;
-        if (at->type == kLong)
-            part = longKey(longOf(value));
-        else if (at->type == kText)
-            part = textKey(textOf(value));
-        else
-            refuse("An index of " + table.def().name + " has a key type this program lacks.");
-        key.insert(key.end(), part.begin(), part.end());
-    }
-    return key;
-}
-
-void checkLeafRoot(const PageSpace& space, const TableWriter& table, const PhysicalIndex& index) {
-    if (space.read(index.root)[0] != kLeafPage)
-        refuse("An index of " + table.def().name + " spans more than one page.");
-}
-
-void insertEntry(PageSpace& space, const TableWriter& table, const PhysicalIndex& index,
-                 IndexEntry entry) {
-    checkLeafRoot(space, table, index);
-    std::vector<IndexEntry> entries = readLeafEntries(space.file(), index.root);
-    const auto at = std::lower_bound(entries.begin(), entries.end(), entry);
-    auto sameKey = [&](const IndexEntry& other) {
-        return other.size() == entry.size() &&
-               std::equal(other.begin(), other.end() - 4, entry.begin());
-    };
-    if ((index.flags & kUniqueIndex) &&
-        ((at != entries.end() && sameKey(*at)) || (at != entries.begin() && sameKey(*(at - 1)))))
-        throw faults::catalogEntryExists();
-    entries.insert(at, std::move(entry));
-    if (!writeLeafEntries(space, index.root, entries))
-        refuse("An index page of " + table.def().name + " has no room for another entry.");
-}
-
-void removeEntries(PageSpace& space, const TableWriter& table, const PhysicalIndex& index,
-                   RowPointer row) {
-    checkLeafRoot(space, table, index);
-    std::vector<IndexEntry> entries = readLeafEntries(space.file(), index.root);
-    std::erase_if(entries, [&](const IndexEntry& entry) { return entryRow(entry) == row; });
-    writeLeafEntries(space, index.root, entries);
-}
-
 void removeIndexedRow(PageSpace& space, TableWriter& table, RowPointer place) {
-    for (const auto& index : table.parts().indexes)
-        removeEntries(space, table, index, place);
+    IndexWriter(space, table.def()).remove(table.read(place), place);
     table.remove(place);
 }
 
@@ -152,8 +98,9 @@ double oleNow() {
 void addIndexedRow(PageSpace& space, TableWriter& table, const std::vector<Variant>& values) {
     const RowPointer place = table.append(values);
     const Row stored = table.read(place);
-    for (const auto& index : table.parts().indexes)
-        insertEntry(space, table, index, leafEntry(keyOf(table, index, stored), place));
+    IndexWriter indexes(space, table.def());
+    indexes.checkUnique(stored, place);
+    indexes.add(stored, place);
 }
 
 CatalogWriter::CatalogWriter(PageSpace& space) : m_space(space) {}
@@ -223,14 +170,19 @@ void CatalogWriter::renameColumnProperties(uint32_t definitionPage, const std::s
     if (properties < 0)
         return;
     const size_t id = column(objects, "Id");
+    const size_t updated = column(objects, "DateUpdate");
     for (const auto& [place, row] : objects.scan()) {
-        const Variant& blob = row[static_cast<size_t>(properties)];
-        if (longOf(row[id]) != static_cast<int32_t>(definitionPage) || blob.isNull())
+        if (longOf(row[id]) != static_cast<int32_t>(definitionPage))
             continue;
-        if (auto renamed = renamePropertySet(blob.asBinary(), oldName, newName)) {
-            objects.update(
-                place, {{static_cast<size_t>(properties), Variant::binary(std::move(*renamed))}});
+        // A change of design is the change the classic engine stamps on the catalog row.
+        std::vector<std::pair<size_t, Variant>> changes = {{updated, Variant::date(oleNow())}};
+        const Variant& blob = row[static_cast<size_t>(properties)];
+        if (!blob.isNull()) {
+            if (auto renamed = renamePropertySet(blob.asBinary(), oldName, newName))
+                changes.emplace_back(static_cast<size_t>(properties),
+                                     Variant::binary(std::move(*renamed)));
         }
+        objects.update(place, changes);
     }
 }
 

@@ -10,8 +10,7 @@ namespace dalvon::jet {
 
 // The catalog entries of a user table: its MSysObjects row with the entries of the catalog's
 // two indexes (Id, ParentIdName), and its MSysACEs rows (one per access-control entry of the
-// "Tables" container) with their ObjectId index entries. Index entries go into the index root
-// pages, which must be single leaf pages with room: otherwise Fault 3027 (the caller rolls back).
+// "Tables" container) with their ObjectId index entries, at any size of those indexes.
 class CatalogWriter {
 public:
     explicit CatalogWriter(PageSpace& space);
@@ -22,7 +21,8 @@ public:
     // when a relationship names the table.
     void removeTable(const std::string& name, uint32_t definitionPage);
     // Renames the property set of column `oldName` in the table's LvProp (which Access keys by
-    // column name) to `newName`; nothing changes when the table or the column has none.
+    // column name) to `newName`, where the table has one, and stamps the catalog row's
+    // DateUpdate.
     void renameColumnProperties(uint32_t definitionPage, const std::string& oldName,
                                 const std::string& newName);
 
@@ -34,8 +34,8 @@ private:
 // of a new database.
 double oleNow();
 
-// Appends a row to a catalog table and enters it in every index of that table (Long and Text
-// key columns only; the index roots must be leaf pages with room, else Fault 3027).
+// Appends a row to a catalog table and enters it in every index of that table (Fault 3022 when
+// a unique one holds its key already).
 void addIndexedRow(PageSpace& space, TableWriter& table, const std::vector<Variant>& values);
 
 }  // namespace dalvon::jet

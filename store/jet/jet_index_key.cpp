@@ -1,9 +1,8 @@
 #include "store/jet/jet_index_key.h"
 
 #include <bit>
-#include <string>
 
-#include "store/jet/jet_sort_order.h"
+#include "store/jet/jet_sort_key.h"
 #include "store/jet/jet_table_def.h"
 
 namespace dalvon::jet {
@@ -14,7 +13,6 @@ constexpr uint8_t kDescending = 0x80;
 constexpr uint8_t kAscendingNull = 0x00;
 constexpr uint8_t kDescendingNull = 0xFF;
 constexpr uint32_t kGeneralLegacy = 0x0409;
-constexpr size_t kMaxTextKey = 255;
 
 using Key = std::vector<uint8_t>;
 
@@ -47,25 +45,6 @@ void appendFloating(Key& key, uint64_t bits, size_t bytes) {
     }
 }
 
-// Text keys: the codes of each character, 01, the (here always empty) extra codes, then 00.
-bool appendText(Key& key, std::string text) {
-    if (text.size() > kMaxTextKey)
-        text.resize(kMaxTextKey);
-    while (!text.empty() && text.back() == ' ')
-        text.pop_back();
-    if (text.empty())
-        return false;
-    for (char c : text) {
-        const std::vector<uint8_t> code = generalSortCode(c);
-        if (code.empty())
-            return false;
-        key.insert(key.end(), code.begin(), code.end());
-    }
-    key.push_back(0x01);
-    key.push_back(0x00);
-    return true;
-}
-
 bool appendValue(Key& key, const KeyColumn& column, const Variant& value) {
     switch (column.type) {
         case kBoolean:
@@ -93,8 +72,14 @@ bool appendValue(Key& key, const KeyColumn& column, const Variant& value) {
             appendFloating(key, std::bit_cast<uint64_t>(value.asDate().oleDays), 8);
             return true;
         case kText:
-            return column.ascending && column.sortOrder == kGeneralLegacy && value.isString() &&
-                   appendText(key, value.asString());
+        case kMemo: {
+            if (column.sortOrder != kGeneralLegacy || !value.isString())
+                return false;
+            const auto text = generalTextKey(value.asString(), column.ascending);
+            if (text)
+                key.insert(key.end(), text->begin(), text->end());
+            return text.has_value();
+        }
         default:
             return false;
     }
@@ -116,7 +101,8 @@ std::optional<std::vector<uint8_t>> encodeIndexKey(const std::vector<KeyColumn>&
         const size_t start = key.size();
         if (!appendValue(key, column, value))
             return std::nullopt;
-        if (!column.ascending)
+        // Text keys carry their own descending form.
+        if (!column.ascending && column.type != kText && column.type != kMemo)
             invertFrom(key, start);
     }
     return key;

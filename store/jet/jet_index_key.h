@@ -19,12 +19,10 @@ struct KeyColumn {
 // The bytes a Jet 4 index stores as the key of a row with `values` (one per key column), without
 // the row pointer. nullopt when a value lies outside what this encoder covers.
 //
-// Covered: NULL of any type; Yes/No, Byte, Integer, Long, Currency, Single, Double and Date/Time
-// in both directions; ascending Text in the "General (legacy)" sort order (LCID 1033, version 0)
-// when every character is an ASCII letter, digit or space and the value is not empty after its
-// trailing spaces are cut. Not covered: other characters (punctuation, accents, anything beyond
-// ASCII), descending text, other sort orders (the Jet 3 "General 97" order among them), Memo,
-// GUID, Binary and Decimal keys.
+// Covered: NULL of any type; Yes/No, Byte, Integer, Long, Currency, Single, Double, Date/Time,
+// and Text and Memo in the "General (legacy)" sort order (LCID 1033, version 0) when every
+// character is one Windows-1252 holds, all in both directions. Not covered: other sort orders
+// (the Jet 3 "General 97" order among them), GUID, Binary and Decimal keys.
 std::optional<std::vector<uint8_t>> encodeIndexKey(const std::vector<KeyColumn>& columns,
                                                    const std::vector<Variant>& values);
 

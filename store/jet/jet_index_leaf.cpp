@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "store/faults.h"
-#include "store/jet/jet_sort_order.h"
+#include "store/jet/jet_sort_key.h"
 
 namespace dalvon::jet {
 namespace {
@@ -71,28 +71,18 @@ std::vector<uint8_t> longKey(int32_t value) {
 }
 
 bool textKeyKnows(std::string_view text) {
-    for (char c : text) {
-        if (generalSortCode(c).empty())
-            return false;
-    }
-    return true;
+    return generalTextKey(text, true).has_value();
 }
 
 std::vector<uint8_t> textKey(std::string_view text) {
-    if (!textKeyKnows(text)) {
-        throw faults::readOnlyDatabase(
-            " (The name '" + std::string(text) +
-            "' has characters whose catalog sort codes this program does not write.)");
+    const auto codes = generalTextKey(text, true);
+    if (!codes) {
+        throw faults::readOnlyDatabase(" (The name '" + std::string(text) +
+                                       "' has characters that Windows-1252 lacks, which the "
+                                       "catalog's sort order cannot hold.)");
     }
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    std::vector<uint8_t> key{kAscending};
-    for (char c : text) {
-        const auto code = generalSortCode(c);
-        key.insert(key.end(), code.begin(), code.end());
-    }
-    key.push_back(0x01);
-    key.push_back(0x00);
+    std::vector<uint8_t> key = std::move(*codes);
+    key.insert(key.begin(), kAscending);
     return key;
 }
 

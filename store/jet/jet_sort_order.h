@@ -1,12 +1,27 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 namespace dalvon::jet {
 
-// The General (legacy) sort codes of a character in text index keys, as far as this program
-// knows them: letters (either case), digits, space, '.' and '_'. Empty for any other character.
-std::vector<uint8_t> generalSortCode(char c);
+// How the General (legacy) sort order - the text order of Jet 4 files made with LCID 1033, sort
+// version 0 - treats one character in a text index key (docs/jet-sort-keys.md):
+//   kSimple:      its code bytes go into the key;
+//   kAccented:    the code of its base letter goes into the key, its accent code into the
+//                 key's extra section;
+//   kUnprintable: nothing inline; its position and code go into the key's last section;
+//   kIgnored:     it leaves no trace in the key.
+enum SortClass : uint8_t { kIgnored, kSimple, kAccented, kUnprintable };
+
+struct SortCode {
+    char32_t character = 0;
+    SortClass kind = kIgnored;
+    uint8_t code[2] = {};  // inline code bytes; a second byte of 0 is absent
+    uint8_t extra = 0;     // kAccented: the accent code; kUnprintable: the character's code
+};
+
+// The code of a character Windows-1252 holds (U+0000 to U+00FF and the 27 characters the code
+// page puts at 0x80 to 0x9F); nullptr for any other character.
+const SortCode* generalSortCode(char32_t c);
 
 }  // namespace dalvon::jet

@@ -10,6 +10,8 @@
 #include "store/jet/jet_catalog_writer.h"
 #include "store/jet/jet_data_page.h"
 #include "store/jet/jet_definition.h"
+#include "store/jet/jet_index_definition.h"
+#include "store/jet/jet_index_writer.h"
 #include "store/jet/jet_map_writer.h"
 #include "store/jet/jet_table_writer.h"
 #include "store/jet/jet_value_codec.h"
@@ -230,7 +232,8 @@ Row JetWriter::row(const std::string& name, uint32_t id) {
     return tableWriter(requireTable(name, 3078)).read(placeOf(id));
 }
 
-void JetWriter::createTable(const std::string& name, const std::vector<FieldDef>& fields) {
+void JetWriter::createTable(const std::string& name, const std::vector<FieldDef>& fields,
+                            const std::vector<NewIndex>& indexes) {
     if (findTable(name))
         throw faults::tableExists(name);
     checkFieldName(name);
@@ -240,6 +243,7 @@ void JetWriter::createTable(const std::string& name, const std::vector<FieldDef>
         const uint32_t definitionPage = m_space->allocate();
         const auto maps = newMapRows(*m_space, definitionPage, fields);
         Definition definition{buildDefinition(fields, maps), {definitionPage}};
+        addIndexes(*m_space, definitionPage, definition.bytes, fields.size(), indexes);
         storeDefinition(*m_space, definition);
         CatalogWriter(*m_space).addTable(name, definitionPage);
         m_tables.reset();
@@ -291,11 +295,14 @@ uint32_t JetWriter::appendRow(const std::string& name, const std::vector<Variant
     const CatalogTable& table = requireTable(name, 3078);
     return change([&] {
         TableWriter& writer = tableWriter(table);
-        if (!writer.parts().indexes.empty())
-            refuse(m_path, "table '" + table.name +
-                               "' has indexes, which this program "
-                               "does not maintain");
-        return idOf(writer.append(values));
+        const RowPointer place = writer.append(values);
+        IndexWriter indexes(*m_space, writer.def());
+        if (!indexes.empty()) {
+            const Row row = writer.read(place);
+            indexes.checkUnique(row, place);
+            indexes.add(row, place);
+        }
+        return idOf(place);
     });
 }
 
@@ -304,17 +311,27 @@ void JetWriter::updateRow(const std::string& name, uint32_t id,
     const CatalogTable& table = requireTable(name, 3078);
     change([&] {
         TableWriter& writer = tableWriter(table);
-        for (const auto& index : writer.parts().indexes) {
-            for (const auto& [position, value] : changes) {
-                if (position < writer.def().columns.size() &&
-                    std::count(index.columns.begin(), index.columns.end(),
-                               writer.def().columns[position].number) > 0)
-                    refuse(m_path, "field '" + writer.def().columns[position].name +
-                                       "' is indexed, and this program does not maintain "
-                                       "indexes");
-            }
+        const RowPointer place = placeOf(id);
+        IndexWriter indexes(*m_space, writer.def());
+        if (indexes.empty()) {
+            writer.update(place, changes);
+            return;
         }
-        writer.update(placeOf(id), changes);
+        const Row before = writer.read(place);
+        writer.update(place, changes);
+        const Row after = writer.read(place);
+        indexes.checkUnique(after, place);
+        indexes.change(before, after, place);
+    });
+}
+
+void JetWriter::deleteRow(const std::string& name, uint32_t id) {
+    const CatalogTable& table = requireTable(name, 3078);
+    change([&] {
+        TableWriter& writer = tableWriter(table);
+        const RowPointer place = placeOf(id);
+        IndexWriter(*m_space, writer.def()).remove(writer.read(place), place);
+        writer.remove(place);
     });
 }
 

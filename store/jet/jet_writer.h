@@ -12,6 +12,7 @@
 #include "store/database.h"
 #include "store/jet/jet_catalog.h"
 #include "store/jet/jet_file.h"
+#include "store/jet/jet_index_definition.h"
 #include "store/jet/jet_page_space.h"
 #include "store/jet/jet_row.h"
 
@@ -55,11 +56,11 @@ public:
     // One row by id; Fault 3167 when there is no such row.
     Row row(const std::string& table, uint32_t id);
 
-    // Creates a table with these fields and no index. Fault 3010 when the name is taken, 3125
+    // Creates a table with these fields and indexes. Fault 3010 when the name is taken, 3125
     // for a name longer than 64 characters, 3264 without fields, 3027 when the catalog's indexes
-    // are not single leaf pages with room or the name has characters whose catalog sort codes
-    // this program lacks (it knows letters, digits, space, '.' and '_').
-    void createTable(const std::string& name, const std::vector<FieldDef>& fields);
+    // are not single leaf pages with room or the name has characters Windows-1252 lacks.
+    void createTable(const std::string& name, const std::vector<FieldDef>& fields,
+                     const std::vector<NewIndex>& indexes = {});
     // Removes the table, its catalog and access-control entries, and releases its pages.
     // Fault 3265 when it does not exist.
     void deleteTable(const std::string& name);
@@ -69,12 +70,17 @@ public:
     void renameField(const std::string& table, const std::string& oldName,
                      const std::string& newName);
 
-    // Adds a row: one value per field in field order, each of the field's type or Null.
-    // Fault 3047 when the row is longer than 4060 bytes, 3027 when the table has indexes.
+    // Adds a row: one value per field in field order, each of the field's type or Null; its
+    // entries go into every index of the table. Fault 3047 when the row is longer than 4060
+    // bytes, 3022 when a unique index or primary key holds its key already, 3027 for a key this
+    // program cannot encode (jet_index_key.h).
     uint32_t appendRow(const std::string& table, const std::vector<Variant>& values);
-    // Changes values of a row (field position, value). Fault 3027 when an indexed field changes.
+    // Changes values of a row (field position, value), and its index entries where its keys
+    // change. Faults as appendRow.
     void updateRow(const std::string& table, uint32_t id,
                    const std::vector<std::pair<size_t, Variant>>& changes);
+    // Removes a row and its index entries; Fault 3167 when there is no such row.
+    void deleteRow(const std::string& table, uint32_t id);
 
     // True when there are uncommitted changes.
     bool hasChanges() const;

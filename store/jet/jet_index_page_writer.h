@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "store/jet/jet_index.h"
+#include "store/jet/jet_page_space.h"
+
+namespace dalvon::jet {
+
+inline constexpr uint8_t kIndexNodePage = 0x03;
+inline constexpr uint8_t kIndexLeafPage = 0x04;
+
+// True when `entries` (ascending) fit one Jet 4 index page once their shared prefix is taken out.
+bool fitsIndexPage(const std::vector<IndexEntry>& entries);
+
+// Writes `page` (number, type, table page, sibling links, tail and entries) as a Jet 4 index page:
+// the entries' shared prefix stored once, the entry-end bitmap, the free-space value. The entries
+// must fit (fitsIndexPage).
+void writeIndexPage(PageSpace& space, const IndexPage& page);
+
+}  // namespace dalvon::jet
