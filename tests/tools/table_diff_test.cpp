@@ -38,7 +38,7 @@ TableRows presetTable(std::vector<std::vector<Variant>> rows, int offsetType = k
 }
 
 TableDiff diffOf(const TableRows& oldRows, const TableRows& newRows) {
-    return diffTables(oldRows, newRows, DiffSpec{}, "old.mdb", "new.mdb");
+    return diffTables(oldRows, newRows, DiffPlan{}, "old.mdb", "new.mdb");
 }
 
 std::string summary(const TableDiff& diff) {
@@ -157,7 +157,7 @@ TEST(TableDiff, ComparesTheLimitsOrEveryOtherSharedField) {
     EXPECT_EQ(diffOf(limits, limits).compared, limitFields());
 
     // Another key compares every other field.
-    DiffSpec byName{{{"var_name", true}}, {}};
+    DiffPlan byName{{{"var_name", true}}, {}};
     EXPECT_EQ(diffTables(limits, limits, byName, "old.mdb", "new.mdb").compared,
               (std::vector<std::string>{"machine_type", "offset_or_bitno", "min", "max", "abs_min",
                                         "abs_max", "pass"}));
@@ -167,7 +167,7 @@ TEST(TableDiff, ComparesTheLimitsOrEveryOtherSharedField) {
     other.rows = {{whole(1), text("a"), number(1)}, {whole(2), text("b"), number(2)}};
     TableRows changed = other;
     changed.rows[1][1] = text("B");
-    DiffSpec byId{{{"id", false}}, {}};
+    DiffPlan byId{{{"id", false}}, {}};
     TableDiff diff = diffTables(other, changed, byId, "old.mdb", "new.mdb");
     EXPECT_EQ(diff.compared, (std::vector<std::string>{"Name", "Size"}));
     EXPECT_EQ(diff.groupField, "");
@@ -176,9 +176,9 @@ TEST(TableDiff, ComparesTheLimitsOrEveryOtherSharedField) {
 
 TEST(TableDiff, AMissingFieldIsNamedWithItsFile) {
     TableRows table = presetTable({});
-    DiffSpec spec{{{"machine_type", true}, {"nope", true}}, {}};
+    DiffPlan plan{{{"machine_type", true}, {"nope", true}}, {}};
     try {
-        diffTables(table, table, spec, "old.mdb", "new.mdb");
+        diffTables(table, table, plan, "old.mdb", "new.mdb");
         FAIL() << "no fault";
     } catch (const Fault& fault) {
         EXPECT_EQ(fault.number(), 3265);

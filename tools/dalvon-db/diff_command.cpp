@@ -122,12 +122,12 @@ int diffCommand(CommandContext& context, const std::vector<std::string>& argumen
     DiffFiles files = filesToCompare(context, arguments);
     TableRows oldRows = readRows(context, files.oldFile, files.table);
     TableRows newRows = readRows(context, files.newFile, files.table);
-    DiffSpec spec;
-    spec.key = keyOf(keyNames, oldRows);
-    spec.compared = comparedNames;
+    DiffPlan plan;
+    plan.key = keyOf(keyNames, oldRows);
+    plan.compared = comparedNames;
     if (keyNames.empty())
-        spec.renames = updateRenames(context, files, newRows);
-    TableDiff diff = diffTables(oldRows, newRows, spec, files.oldFile, files.newFile);
+        plan.renames = updateRenames(context, files, newRows);
+    TableDiff diff = diffTables(oldRows, newRows, plan, files.oldFile, files.newFile);
     DiffSubject subject{files.oldFile, files.newFile, files.table};
     if (format == "json")
         writeDiffJson(context.out, subject, diff);

@@ -131,17 +131,17 @@ bool byTakeoverKey(const std::vector<KeyField>& key) {
 }
 
 std::vector<std::string> comparedFields(const TableRows& oldRows, const TableRows& newRows,
-                                        const DiffSpec& spec) {
-    if (!spec.compared.empty())
-        return spec.compared;
+                                        const DiffPlan& plan) {
+    if (!plan.compared.empty())
+        return plan.compared;
     auto inBoth = [&](const std::string& name) {
         return findField(oldRows.fields, name) && findField(newRows.fields, name);
     };
-    if (byTakeoverKey(spec.key) && std::all_of(limitFields().begin(), limitFields().end(), inBoth))
+    if (byTakeoverKey(plan.key) && std::all_of(limitFields().begin(), limitFields().end(), inBoth))
         return limitFields();
     std::vector<std::string> shared;
     for (const FieldDef& field : oldRows.fields) {
-        bool isKey = std::any_of(spec.key.begin(), spec.key.end(), [&](const KeyField& k) {
+        bool isKey = std::any_of(plan.key.begin(), plan.key.end(), [&](const KeyField& k) {
             return equalsIgnoreCase(k.name, field.name);
         });
         if (!isKey && inBoth(field.name))
@@ -150,11 +150,11 @@ std::vector<std::string> comparedFields(const TableRows& oldRows, const TableRow
     return shared;
 }
 
-Layout layoutOf(const TableRows& oldRows, const TableRows& newRows, const DiffSpec& spec,
+Layout layoutOf(const TableRows& oldRows, const TableRows& newRows, const DiffPlan& plan,
                 const std::vector<std::string>& compared, const std::string& oldLabel,
                 const std::string& newLabel) {
     Layout layout;
-    for (const KeyField& field : spec.key) {
+    for (const KeyField& field : plan.key) {
         layout.oldKey.push_back(requireField(oldRows, field.name, "key", oldLabel));
         layout.newKey.push_back(requireField(newRows, field.name, "key", newLabel));
     }
@@ -190,12 +190,12 @@ std::optional<std::string> newRowKey(const TableRows& table, const Row& row,
 }
 
 // Gives the key's var_name the name the update renames it to; true when it did.
-bool renameVarName(const DiffSpec& spec, Row& key) {
-    for (size_t i = 0; i < spec.key.size() && !spec.renames.empty(); ++i) {
-        if (!equalsIgnoreCase(spec.key[i].name, "var_name") || !key[i].isString())
+bool renameVarName(const DiffPlan& plan, Row& key) {
+    for (size_t i = 0; i < plan.key.size() && !plan.renames.empty(); ++i) {
+        if (!equalsIgnoreCase(plan.key[i].name, "var_name") || !key[i].isString())
             continue;
-        auto found = spec.renames.find(upperCase(key[i].asString()));
-        if (found == spec.renames.end())
+        auto found = plan.renames.find(upperCase(key[i].asString()));
+        if (found == plan.renames.end())
             return false;
         key[i] = Variant::string(found->second);
         return true;
@@ -206,10 +206,10 @@ bool renameVarName(const DiffSpec& spec, Row& key) {
 // The lookup key of an old row as the takeover's query compares it with the new table, after
 // the update's renaming.
 std::optional<std::string> oldRowKey(const TableRows& newTable, const Row& row,
-                                     const DiffSpec& spec, const Layout& layout, bool& renamed) {
+                                     const DiffPlan& plan, const Layout& layout, bool& renamed) {
     Row key = pick(row, layout.oldKey);
-    renamed = renameVarName(spec, key);
-    std::optional<std::vector<sql::Literal>> literals = keyLiterals(spec.key, key);
+    renamed = renameVarName(plan, key);
+    std::optional<std::vector<sql::Literal>> literals = keyLiterals(plan.key, key);
     if (!literals)
         return std::nullopt;
     std::string lookup;
@@ -307,13 +307,13 @@ DiffCounts TableDiff::counts() const {
     return counts;
 }
 
-TableDiff diffTables(const TableRows& oldRows, const TableRows& newRows, const DiffSpec& spec,
+TableDiff diffTables(const TableRows& oldRows, const TableRows& newRows, const DiffPlan& plan,
                      const std::string& oldLabel, const std::string& newLabel) {
     TableDiff diff;
-    for (const KeyField& field : spec.key)
+    for (const KeyField& field : plan.key)
         diff.key.push_back(field.name);
-    diff.compared = comparedFields(oldRows, newRows, spec);
-    Layout layout = layoutOf(oldRows, newRows, spec, diff.compared, oldLabel, newLabel);
+    diff.compared = comparedFields(oldRows, newRows, plan);
+    Layout layout = layoutOf(oldRows, newRows, plan, diff.compared, oldLabel, newLabel);
     if (layout.newGroup)
         diff.groupField = newRows.fields[*layout.newGroup].name;
     Grouping grouping(diff.groups, layout);
@@ -323,7 +323,7 @@ TableDiff diffTables(const TableRows& oldRows, const TableRows& newRows, const D
     std::vector<bool> matched(newRows.rows.size(), false);
     for (const Row& row : oldRows.rows) {
         bool renamed = false;
-        std::optional<std::string> key = oldRowKey(newRows, row, spec, layout, renamed);
+        std::optional<std::string> key = oldRowKey(newRows, row, plan, layout, renamed);
         auto found = key ? index.find(*key) : index.end();
         if (found == index.end()) {
             grouping.oldRow(row).onlyOld.push_back(

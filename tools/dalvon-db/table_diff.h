@@ -73,7 +73,7 @@ struct TableDiff {
     std::vector<std::string> compared;
     std::string groupField;  // empty when the rows are not grouped
     std::vector<DiffGroup> groups;
-    int renamed = 0;  // old rows matched under the name DiffSpec::renames gives them
+    int renamed = 0;  // old rows matched under the name DiffPlan::renames gives them
 
     DiffCounts counts() const;
 };
@@ -82,7 +82,7 @@ struct TableDiff {
 // compared (empty: the limits when the key is the takeover's and both tables have them all,
 // else every field both tables share outside the key). Rows are grouped by "machine_type" when
 // both tables have it.
-struct DiffSpec {
+struct DiffPlan {
     std::vector<KeyField> key = takeoverKey();
     std::vector<std::string> compared;
     // Variable names the update renames in the previous table before its takeover (see
@@ -95,10 +95,10 @@ struct DiffSpec {
 // the old row written into a query as the takeover writes them (a Null or a double quote in a
 // text makes no valid query, so that row matches nothing), texts compared without regard to
 // case, numbers by value, Null in the new table matching nothing; of several matching new rows
-// the first in table order is the match. An old var_name in `spec.renames` is matched under the
+// the first in table order is the match. An old var_name in `plan.renames` is matched under the
 // name the update renames it to. Fault 3265 naming the field and `oldLabel` or
 // `newLabel` when a key or compared field is missing from a table.
-TableDiff diffTables(const TableRows& oldRows, const TableRows& newRows, const DiffSpec& spec,
+TableDiff diffTables(const TableRows& oldRows, const TableRows& newRows, const DiffPlan& plan,
                      const std::string& oldLabel, const std::string& newLabel);
 
 // True when two values are the same to the diff: both Null, numbers (and dates, true/false)
