@@ -4,7 +4,7 @@ namespace dalvon {
 
 std::vector<FieldDef> Storage::fields(const std::string& table) {
     std::vector<FieldDef> fields;
-    for (const tables::Column& column : columns(table))
+    for (const Column& column : columns(table))
         fields.push_back(column.def());
     return fields;
 }

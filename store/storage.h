@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/variant.h"
+#include "store/column.h"
 #include "store/database.h"
-#include "store/tables/column.h"
 
 namespace dalvon {
 
@@ -48,7 +48,7 @@ public:
     // Reading.
     virtual std::vector<std::string> tableNames() = 0;
     // The table's columns: its fields, and whether a field takes values of any kind as given.
-    virtual std::vector<tables::Column> columns(const std::string& table) = 0;
+    virtual std::vector<Column> columns(const std::string& table) = 0;
     std::vector<FieldDef> fields(const std::string& table);
     // The ids of the table's rows in storage order.
     virtual std::vector<RowId> rowIds(const std::string& table);

@@ -45,10 +45,10 @@ public:
         return names;
     }
 
-    std::vector<tables::Column> columns(const std::string& table) override {
-        std::vector<tables::Column> columns;
+    std::vector<Column> columns(const std::string& table) override {
+        std::vector<Column> columns;
         for (const auto& column : definition(table).columns)
-            columns.push_back(tables::columnOf(jet::fieldDefOf(image(), column)));
+            columns.push_back(columnOf(jet::fieldDefOf(image(), column)));
         return columns;
     }
 

@@ -11,23 +11,15 @@
 #include <vector>
 
 #include "platform/fault.h"
+#include "store/packed_values.h"
 #include "store/sqlite/sqlite_handles.h"
 #include "store/sqlite/sqlite_types.h"
-#include "store/tables/field_values.h"
-#include "store/tables/packed_values.h"
+#include "store/stored_value.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace dalvon::sqlite {
-
-using tables::fromStored;
-using tables::packedParts;
-using tables::PackedView;
-using tables::StoredValue;
-using tables::toStored;
-using tables::viewOf;
-using tables::viewOfValue;
 
 using Row = std::vector<StoredValue>;
 
@@ -64,7 +56,7 @@ public:
     void eachRow(const std::string& sql, const std::vector<StoredValue>& params,
                  const std::function<void(Row&)>& visit);
     // Hands each row of a statement to `visit` without writing the rows held back first, then
-    // each row held back of `table` as its packed values (see tables::packedParts).
+    // each row held back of `table` as its packed values (see packedParts).
     void eachRowAndHeld(const std::string& sql, const std::string& table,
                         const std::function<void(Row&)>& visitStored,
                         const std::function<void(int64_t, const std::string&)>& visitHeld);

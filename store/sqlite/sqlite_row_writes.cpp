@@ -93,7 +93,7 @@ bool Connection::updateHeldRow(const std::string& table, int64_t rowid, const Ce
     if (at == ids.end() || *at != rowid)
         return false;
     std::string& packedRow = held->second.rows[static_cast<size_t>(at - ids.begin())];
-    std::vector<std::string_view> parts = tables::packedParts(packedRow);
+    std::vector<std::string_view> parts = packedParts(packedRow);
     std::string row;
     row.reserve(packedRow.size());
     for (size_t position = 0; position < parts.size(); ++position) {
@@ -102,7 +102,7 @@ bool Connection::updateHeldRow(const std::string& table, int64_t rowid, const Ce
         if (change == changes.end())
             row.append(parts[position]);
         else
-            tables::appendPacked(row, change->second);
+            appendPacked(row, change->second);
     }
     held->second.bytes += row.size() - packedRow.size();
     packedRow = std::move(row);
@@ -118,7 +118,7 @@ int64_t Connection::insertRow(const std::string& table, const Cells& cells) {
     for (const auto& cell : cells)
         row.at(cell.first) = &cell.second;
     int64_t id = held->second.nextRowid++;
-    std::string packedRow = tables::packed(row);
+    std::string packedRow = packed(row);
     held->second.bytes += packedRow.size();
     held->second.ids.push_back(id);
     held->second.rows.push_back(std::move(packedRow));

@@ -62,7 +62,7 @@ public:
             },
             [&](int64_t id, const std::string& packed) {
                 for (size_t i = 0; i < positions.size(); ++i)
-                    row[i] = fromStored(tables::unpackAt(packed, positions[i]), all[positions[i]]);
+                    row[i] = fromStored(unpackAt(packed, positions[i]), all[positions[i]]);
                 visit(id, row);
             });
     }
@@ -137,7 +137,7 @@ private:
         Connection::Cells cells;
         cells.reserve(values.size());
         for (const auto& [position, value] : values)
-            cells.emplace_back(position, tables::storedOf(value));
+            cells.emplace_back(position, storedOf(value));
         return cells;
     }
 

@@ -105,7 +105,7 @@ Column columnFromDeclaredType(std::string name, std::string_view declared) {
 }
 
 std::string declaredTypeFor(const FieldDef& field, const std::string& table) {
-    tables::checkFieldType(field, table);
+    checkFieldType(field, table);
     auto type = static_cast<FieldType>(field.type);
     if (type == FieldType::Text || type == FieldType::Binary) {
         return (type == FieldType::Text ? "VARCHAR(" : "VARBINARY(") + std::to_string(field.size) +

@@ -4,13 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include "store/column.h"
 #include "store/database.h"
-#include "store/tables/column.h"
 
 namespace dalvon::sqlite {
-
-using tables::Column;
-using tables::fixedSize;
 
 // The field type and size that a column's declared type stands for: the Jet DDL names this
 // engine writes, their usual synonyms, and plain SQLite types by SQLite's own affinity rules.

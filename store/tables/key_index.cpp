@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/text.h"
-#include "store/tables/packed_values.h"
+#include "store/packed_values.h"
 
 namespace dalvon::tables {
 namespace {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "store/tables/column.h"
+#include "store/column.h"
 #include "store/tables/field_values.h"
 
 namespace dalvon::tables {

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "store/column.h"
 #include "store/database.h"
-#include "store/tables/column.h"
 #include "store/tables/field_values.h"
 
 namespace dalvon::tables {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "store/tables/packed_values.h"
+#include "store/packed_values.h"
 
 namespace dalvon::tables {
 namespace {

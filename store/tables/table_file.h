@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "store/column.h"
 #include "store/faults.h"
 #include "store/storage.h"
-#include "store/tables/column.h"
 #include "store/tables/field_values.h"
 #include "store/tables/key_index.h"
 #include "store/tables/query_shape.h"

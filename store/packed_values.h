@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "store/tables/field_values.h"
+#include "store/stored_value.h"
 
-namespace dalvon::tables {
+namespace dalvon {
 
 // Stored values packed one after another into one string: the compact form for the many rows
 // and keys kept in memory. Each value is a kind byte, a 32-bit length and its bytes, so equal
@@ -33,4 +33,4 @@ PackedView viewOfValue(const StoredValue& value);
 // The packed values with the one at `index` replaced.
 std::string repacked(const std::string& packed, size_t index, const StoredValue& value);
 
-}  // namespace dalvon::tables
+}  // namespace dalvon

@@ -1,8 +1,8 @@
-#include "store/tables/column.h"
+#include "store/column.h"
 
 #include "store/faults.h"
 
-namespace dalvon::tables {
+namespace dalvon {
 
 int32_t fixedSize(FieldType type) {
     switch (type) {
@@ -52,4 +52,4 @@ void checkFieldType(const FieldDef& field, const std::string& table) {
                                    field.name + "' of table '" + table + "'.");
 }
 
-}  // namespace dalvon::tables
+}  // namespace dalvon

@@ -5,21 +5,22 @@
 
 #include "store/database.h"
 
-namespace dalvon::tables {
+namespace dalvon {
 
-// A column of a stored table as the engine sees it: the field it stands for and how its values
-// are converted.
+// A column of a stored table as its engine describes it: the field it stands for and how the
+// engine keeps its values.
 struct Column {
     std::string name;
     FieldType type = FieldType::Memo;
     int32_t size = 0;
-    // Declared without any type: values come back as stored and are written as given.
-    bool untyped = false;
+    // The engine keeps values of any kind in this column as they are given: they are written
+    // without conversion to the field's type and come back as they were stored.
+    bool anyKind = false;
 
     FieldDef def() const { return FieldDef{name, static_cast<int>(type), size}; }
     // Text comparisons and ordering of this column ignore case.
     bool holdsText() const {
-        return untyped || type == FieldType::Text || type == FieldType::Memo ||
+        return anyKind || type == FieldType::Text || type == FieldType::Memo ||
                type == FieldType::Guid;
     }
 };
@@ -36,4 +37,4 @@ void checkFieldType(const FieldDef& field, const std::string& table);
 // The size the classic engine reports for a type of fixed size (0 for Text and Binary).
 int32_t fixedSize(FieldType type);
 
-}  // namespace dalvon::tables
+}  // namespace dalvon

@@ -1,11 +1,11 @@
-#include "store/tables/text_forms.h"
+#include "store/text_forms.h"
 
 #include <cctype>
 #include <cstdint>
 
 #include "platform/calendar.h"
 
-namespace dalvon::tables {
+namespace dalvon {
 namespace {
 
 // Reads exactly `count` digits at `pos`.
@@ -65,4 +65,4 @@ bool isGuidText(std::string_view text) {
     return true;
 }
 
-}  // namespace dalvon::tables
+}  // namespace dalvon

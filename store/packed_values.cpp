@@ -1,10 +1,10 @@
-#include "store/tables/packed_values.h"
+#include "store/packed_values.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
-namespace dalvon::tables {
+namespace dalvon {
 namespace {
 
 constexpr size_t kHeader = 1 + sizeof(uint32_t);
@@ -127,4 +127,4 @@ std::string repacked(const std::string& packed, size_t index, const StoredValue&
     return out;
 }
 
-}  // namespace dalvon::tables
+}  // namespace dalvon
