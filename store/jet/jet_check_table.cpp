@@ -3,12 +3,11 @@
 
 #include "store/jet/jet_catalog_ids.h"
 #include "store/jet/jet_check_parts.h"
+#include "store/jet/jet_layout.h"
 
 namespace dalvon::jet::check {
 namespace {
 
-constexpr uint16_t kDeleted = 0x8000;
-constexpr uint16_t kMoved = 0x4000;
 constexpr size_t kMaxRowsPerPage = 255;
 
 std::string pageLabel(const std::string& owner, uint32_t page) {
@@ -18,7 +17,7 @@ std::string pageLabel(const std::string& owner, uint32_t page) {
 // Type and free-space value of a data page; false when the page is no data page.
 bool checkDataPage(CheckContext& context, uint32_t number, const std::string& owner) {
     Bytes page = context.file.page(number);
-    if (page[0] != 0x01) {
+    if (page[0] != kDataPage) {
         context.problem(pageLabel(owner, number) + "page type " + std::to_string(page[0]) +
                         " where a data page belongs");
         return false;
@@ -108,13 +107,8 @@ void scanPage(CheckContext& context, CheckedTable& table, uint32_t number) {
     for (uint16_t slot = 0; slot < count && slot <= 0xFF; ++slot) {
         const RowPointer at{number, static_cast<uint8_t>(slot)};
         try {
-            uint16_t flags = 0;
-            Bytes row = file.row(at, &flags);
-            if (flags & kDeleted)
-                continue;
-            if (flags & kMoved)
-                row = file.row(readRowPointer(file, row, 0));
-            table.rows.push_back({at, decodeRow(file, table.def, row)});
+            if (std::optional<Bytes> row = liveRowAt(file, at))
+                table.rows.push_back({at, decodeRow(file, table.def, *row)});
         } catch (const std::exception& error) {
             context.problem(pageLabel(tableLabel(table.name), number) + "row " +
                             std::to_string(slot) + ": " + damageOf(error));

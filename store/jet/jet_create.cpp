@@ -1,4 +1,5 @@
 #include "store/jet/jet_create.h"
+#include "store/jet/jet_layout.h"
 
 #include <cstring>
 #include <memory>
@@ -18,7 +19,6 @@
 namespace dalvon::jet {
 namespace {
 
-constexpr uint32_t kPageSize = 4096;
 constexpr uint32_t kMapsPage = 6;
 constexpr uint32_t kFirstRootPage = 7;
 constexpr size_t kMaskStart = 0x18;
@@ -72,15 +72,6 @@ const std::vector<Ace>& systemAces() {
         {5, &kAdminsSid, 20, false},
     };
     return kAces;
-}
-
-void put16(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void put32(uint8_t* at, uint32_t value) {
-    std::memcpy(at, &value, 4);
 }
 
 // Page 0: signature, version 1 (Jet 4), code page 1252, no page encoding, an empty password

@@ -1,4 +1,5 @@
 #include "store/jet/jet_data_page.h"
+#include "store/jet/jet_layout.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,15 +9,6 @@ namespace dalvon::jet::datapage {
 namespace {
 
 constexpr size_t kSlotsStart = 14;
-
-uint16_t get16(const uint8_t* at) {
-    return static_cast<uint16_t>(at[0] | at[1] << 8);
-}
-
-void put16(uint8_t* at, uint16_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
 
 size_t slotsEnd(const uint8_t* page) {
     return kSlotsStart + 2 * size_t{rowCount(page)};

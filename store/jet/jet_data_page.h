@@ -4,15 +4,15 @@
 #include <utility>
 
 #include "store/jet/jet_file.h"
+#include "store/jet/jet_layout.h"
 
 // Jet 4 data pages as the writer changes them: a 14-byte header, the row-offset slots, and the
 // rows placed from the page end downward in slot order.
 namespace dalvon::jet::datapage {
 
-inline constexpr uint32_t kPageSize = 4096;
 inline constexpr uint32_t kMaxRows = 255;
-inline constexpr uint16_t kDeleted = 0x8000;
-inline constexpr uint16_t kMoved = 0x4000;
+inline constexpr uint16_t kDeleted = kRowDeleted;
+inline constexpr uint16_t kMoved = kRowMoved;
 // A removed row (or a dropped copy of a moved row) carries both flags, as other writers mark
 // it; some readers skip only rows with 0x4000 set.
 inline constexpr uint16_t kRemoved = kDeleted | kMoved;

@@ -1,4 +1,5 @@
 #include "store/jet/jet_definition.h"
+#include "store/jet/jet_layout.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,7 +12,6 @@
 namespace dalvon::jet {
 namespace {
 
-constexpr size_t kPageSize = 4096;
 constexpr size_t kHeaderLength = 63;
 constexpr size_t kIndexCountLength = 12;
 constexpr size_t kDescriptorLength = 25;
@@ -20,15 +20,6 @@ constexpr size_t kLogicalIndexLength = 28;
 constexpr size_t kContinuationHeader = 8;
 constexpr uint32_t kMagic = 1625;
 constexpr size_t kMaxNameCharacters = 64;
-
-void put16(uint8_t* at, size_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void put32(uint8_t* at, uint32_t value) {
-    std::memcpy(at, &value, 4);
-}
 
 void append16(std::vector<uint8_t>& out, size_t value) {
     out.push_back(static_cast<uint8_t>(value));

@@ -1,4 +1,5 @@
 #include "store/jet/jet_index_definition.h"
+#include "store/jet/jet_layout.h"
 
 #include <cstring>
 
@@ -23,10 +24,6 @@ constexpr uint8_t kUnique = 0x01, kRequired = 0x08, kAlwaysSet = 0x80;
 void append(std::vector<uint8_t>& out, uint32_t value, size_t bytes) {
     for (size_t i = 0; i < bytes; ++i)
         out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void put32(uint8_t* at, uint32_t value) {
-    std::memcpy(at, &value, 4);
 }
 
 [[noreturn]] void refuse(const std::string& why) {

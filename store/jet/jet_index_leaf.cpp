@@ -1,4 +1,5 @@
 #include "store/jet/jet_index_leaf.h"
+#include "store/jet/jet_layout.h"
 
 #include <cstring>
 
@@ -8,10 +9,6 @@
 namespace dalvon::jet {
 namespace {
 
-constexpr size_t kPageSize = 4096;
-constexpr size_t kBitmapStart = 0x1B;
-constexpr size_t kEntriesStart = 0x1E0;
-constexpr size_t kEntryRoom = kPageSize - kEntriesStart;
 constexpr uint8_t kLeafPage = 0x04;
 constexpr uint8_t kAscending = 0x7F;
 
@@ -22,8 +19,8 @@ std::vector<IndexEntry> readLeafEntries(const JetFile& file, uint32_t page) {
     const size_t prefixLength = readU16(file, bytes, 24);
     std::vector<IndexEntry> entries;
     size_t start = 0;
-    for (size_t bit = 0; bit < kEntryRoom; ++bit) {
-        if ((bytes[kBitmapStart + bit / 8] >> bit % 8 & 1) == 0)
+    for (size_t bit = 0; bit < kIndexEntryRoom; ++bit) {
+        if ((bytes[kIndexBitmapStart + bit / 8] >> bit % 8 & 1) == 0)
             continue;
         if (bit <= start)
             file.damaged("An index page has an empty entry.");
@@ -34,8 +31,8 @@ std::vector<IndexEntry> readLeafEntries(const JetFile& file, uint32_t page) {
             entry.assign(entries.front().begin(),
                          entries.front().begin() + static_cast<long>(prefixLength));
         }
-        entry.insert(entry.end(), bytes.begin() + static_cast<long>(kEntriesStart + start),
-                     bytes.begin() + static_cast<long>(kEntriesStart + bit));
+        entry.insert(entry.end(), bytes.begin() + static_cast<long>(kIndexEntriesStart + start),
+                     bytes.begin() + static_cast<long>(kIndexEntriesStart + bit));
         entries.push_back(std::move(entry));
         start = bit;
     }
@@ -46,19 +43,19 @@ bool writeLeafEntries(PageSpace& space, uint32_t page, const std::vector<IndexEn
     size_t total = 0;
     for (const auto& entry : entries)
         total += entry.size();
-    if (total > kEntryRoom)
+    if (total > kIndexEntryRoom)
         return false;
     uint8_t* bytes = space.write(page);
-    std::memset(bytes + kBitmapStart, 0, kPageSize - kBitmapStart);
+    std::memset(bytes + kIndexBitmapStart, 0, kPageSize - kIndexBitmapStart);
     bytes[24] = 0;
     bytes[25] = 0;
     size_t at = 0;
     for (const auto& entry : entries) {
-        std::memcpy(bytes + kEntriesStart + at, entry.data(), entry.size());
+        std::memcpy(bytes + kIndexEntriesStart + at, entry.data(), entry.size());
         at += entry.size();
-        bytes[kBitmapStart + at / 8] |= static_cast<uint8_t>(1 << at % 8);
+        bytes[kIndexBitmapStart + at / 8] |= static_cast<uint8_t>(1 << at % 8);
     }
-    const size_t free = kEntryRoom - at;
+    const size_t free = kIndexEntryRoom - at;
     bytes[2] = static_cast<uint8_t>(free);
     bytes[3] = static_cast<uint8_t>(free >> 8);
     return true;

@@ -1,15 +1,11 @@
 #include "store/jet/jet_index_page_writer.h"
+#include "store/jet/jet_layout.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace dalvon::jet {
 namespace {
-
-constexpr size_t kPageSize = 4096;
-constexpr size_t kBitmapStart = 0x1B;
-constexpr size_t kEntriesStart = 0x1E0;
-constexpr size_t kEntryRoom = kPageSize - kEntriesStart;
 
 // The bytes every entry shares with the first; each entry keeps at least one byte of its own, as
 // an empty stored entry could not be told apart in the end bitmap.
@@ -39,7 +35,7 @@ void putU32(uint8_t* at, uint32_t value) {
 }  // namespace
 
 bool fitsIndexPage(const std::vector<IndexEntry>& entries) {
-    return storedSize(entries, sharedPrefix(entries)) <= kEntryRoom;
+    return storedSize(entries, sharedPrefix(entries)) <= kIndexEntryRoom;
 }
 
 void writeIndexPage(PageSpace& space, const IndexPage& page) {
@@ -58,11 +54,11 @@ void writeIndexPage(PageSpace& space, const IndexPage& page) {
     for (size_t i = 0; i < page.entries.size(); ++i) {
         const IndexEntry& entry = page.entries[i];
         const size_t skip = i == 0 ? 0 : prefix;
-        std::memcpy(bytes + kEntriesStart + at, entry.data() + skip, entry.size() - skip);
+        std::memcpy(bytes + kIndexEntriesStart + at, entry.data() + skip, entry.size() - skip);
         at += entry.size() - skip;
-        bytes[kBitmapStart + at / 8] |= static_cast<uint8_t>(1 << at % 8);
+        bytes[kIndexBitmapStart + at / 8] |= static_cast<uint8_t>(1 << at % 8);
     }
-    const size_t free = kEntryRoom - at;
+    const size_t free = kIndexEntryRoom - at;
     bytes[2] = static_cast<uint8_t>(free);
     bytes[3] = static_cast<uint8_t>(free >> 8);
 }

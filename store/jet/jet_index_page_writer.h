@@ -4,12 +4,10 @@
 #include <vector>
 
 #include "store/jet/jet_index.h"
+#include "store/jet/jet_layout.h"
 #include "store/jet/jet_page_space.h"
 
 namespace dalvon::jet {
-
-inline constexpr uint8_t kIndexNodePage = 0x03;
-inline constexpr uint8_t kIndexLeafPage = 0x04;
 
 // True when `entries` (ascending) fit one Jet 4 index page once their shared prefix is taken out.
 bool fitsIndexPage(const std::vector<IndexEntry>& entries);

@@ -1,4 +1,5 @@
 #include "store/jet/jet_map_writer.h"
+#include "store/jet/jet_layout.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,10 +13,6 @@ namespace {
 constexpr size_t kInlineHead = 5;  // kind and start page
 constexpr size_t kReferenceEntries = 17;
 constexpr uint32_t kPagesPerBitmap = (4096 - 4) * 8;
-
-void put32(uint8_t* at, uint32_t value) {
-    std::memcpy(at, &value, 4);
-}
 
 // The row's bytes inside its page, for changing.
 uint8_t* mapRow(PageSpace& space, RowPointer map) {

@@ -1,4 +1,5 @@
 #include "store/jet/jet_placement.h"
+#include "store/jet/jet_layout.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,10 +16,6 @@ constexpr size_t kOneRowLimit = 4076;
 constexpr size_t kChainPiece = 4072;
 constexpr uint32_t kInlineKind = 0x80000000;
 constexpr uint32_t kOneRowKind = 0x40000000;
-
-void put32(uint8_t* at, uint32_t value) {
-    std::memcpy(at, &value, 4);
-}
 
 uint32_t pointerValue(RowPointer at) {
     return at.page << 8 | at.row;

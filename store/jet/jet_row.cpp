@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "store/jet/jet_layout.h"
 #include "store/jet/jet_text.h"
 #include "store/jet/jet_usage_map.h"
 
@@ -179,7 +180,7 @@ std::vector<uint32_t> tableDataPages(const JetFile& file, const JetTableDef& tab
     std::vector<uint32_t> pages;
     for (uint32_t number : usageMapPages(file, table.ownedPages, "table '" + table.name + "'")) {
         Bytes page = file.page(number);
-        if (page[0] == 0x01 && readU32(file, page, 4) == table.page)
+        if (page[0] == kDataPage && readU32(file, page, 4) == table.page)
             pages.push_back(number);
         else if (foreign == ForeignPages::Damage)
             file.corrupt("Page " + std::to_string(number) + " of table '" + table.name +
@@ -188,24 +189,35 @@ std::vector<uint32_t> tableDataPages(const JetFile& file, const JetTableDef& tab
     return pages;
 }
 
-std::vector<Row> readTableRows(const JetFile& file, const JetTableDef& table,
-                               ForeignPages foreign) {
-    std::vector<Row> rows;
+std::optional<Bytes> liveRowAt(const JetFile& file, RowPointer where) {
+    uint16_t flags = 0;
+    Bytes row = file.row(where, &flags);
+    if (flags & kRowDeleted)
+        return std::nullopt;
+    if (flags & kRowMoved)
+        return file.row(readRowPointer(file, row, 0));
+    return row;
+}
+
+void forEachLiveRow(const JetFile& file, const JetTableDef& table, ForeignPages foreign,
+                    const std::function<void(RowPointer, Bytes)>& visit) {
     for (uint32_t number : tableDataPages(file, table, foreign)) {
-        Bytes page = file.page(number);
-        const uint16_t count = file.rowCount(page);
+        const uint16_t count = file.rowCount(file.page(number));
         if (count > 256)
             file.damaged("Page " + std::to_string(number) + " claims too many rows.");
         for (uint16_t slot = 0; slot < count; ++slot) {
-            uint16_t flags = 0;
-            Bytes row = file.row({number, static_cast<uint8_t>(slot)}, &flags);
-            if (flags & 0x8000)
-                continue;
-            if (flags & 0x4000)
-                row = file.row(readRowPointer(file, row, 0));
-            rows.push_back(decodeRow(file, table, row));
+            const RowPointer where{number, static_cast<uint8_t>(slot)};
+            if (std::optional<Bytes> row = liveRowAt(file, where))
+                visit(where, *row);
         }
     }
+}
+
+std::vector<Row> readTableRows(const JetFile& file, const JetTableDef& table,
+                               ForeignPages foreign) {
+    std::vector<Row> rows;
+    forEachLiveRow(file, table, foreign,
+                   [&](RowPointer, Bytes row) { rows.push_back(decodeRow(file, table, row)); });
     return rows;
 }
 

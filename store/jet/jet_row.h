@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/variant.h"
@@ -28,6 +30,15 @@ Row decodeRow(const JetFile& file, const JetTableDef& table, Bytes row);
 enum class ForeignPages { Damage, Skip };
 std::vector<uint32_t> tableDataPages(const JetFile& file, const JetTableDef& table,
                                      ForeignPages foreign = ForeignPages::Damage);
+
+// The bytes of the live row in a slot, a moved row followed to its new place; nothing for a
+// deleted row. Fault 3343 when the slot or its extent is bad.
+std::optional<Bytes> liveRowAt(const JetFile& file, RowPointer where);
+
+// Visits the live rows of the table in storage order: the slots of its data pages
+// (tableDataPages) in order, each with the bytes liveRowAt gives.
+void forEachLiveRow(const JetFile& file, const JetTableDef& table, ForeignPages foreign,
+                    const std::function<void(RowPointer, Bytes)>& visit);
 
 // Every live row of the table in storage order: the pages of its usage map in ascending order,
 // then the row slots of each page. Deleted rows are skipped and moved rows followed.

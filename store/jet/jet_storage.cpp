@@ -7,6 +7,7 @@
 #include "store/faults.h"
 #include "store/jet/jet_catalog.h"
 #include "store/jet/jet_file.h"
+#include "store/jet/jet_layout.h"
 #include "store/jet/jet_row.h"
 #include "store/jet/jet_table_def.h"
 #include "store/jet/jet_usage_map.h"
@@ -55,16 +56,10 @@ public:
     void scan(const std::string& table,
               const std::function<void(RowId, const Row&)>& visit) override {
         const jet::JetTableDef& def = definition(table);
-        for (uint32_t number : jet::tableDataPages(image(), def)) {
-            const uint16_t count = image().rowCount(image().page(number));
-            if (count > 256)
-                image().damaged("Page " + std::to_string(number) + " claims too many rows.");
-            for (uint16_t slot = 0; slot < count; ++slot) {
-                jet::RowPointer where{number, static_cast<uint8_t>(slot)};
-                if (auto row = rowAt(def, where))
-                    visit(rowIdOf(where), *row);
-            }
-        }
+        jet::forEachLiveRow(image(), def, jet::ForeignPages::Damage,
+                            [&](jet::RowPointer where, jet::Bytes row) {
+                                visit(rowIdOf(where), jet::decodeRow(image(), def, row));
+                            });
     }
 
     std::optional<Row> readRow(const std::string& table, RowId id) override {
@@ -73,7 +68,7 @@ public:
             return std::nullopt;
         jet::RowPointer where{static_cast<uint32_t>(id / 256), static_cast<uint8_t>(id % 256)};
         jet::Bytes page = image().page(where.page);
-        if (page[0] != 0x01 || jet::readU32(image(), page, 4) != def.page ||
+        if (page[0] != jet::kDataPage || jet::readU32(image(), page, 4) != def.page ||
             where.row >= image().rowCount(page)) {
             return std::nullopt;
         }
@@ -162,15 +157,10 @@ private:
         m_definitions.clear();
     }
 
-    // The live row in a slot (a moved row is followed), or nothing for a deleted one.
     std::optional<Row> rowAt(const jet::JetTableDef& def, jet::RowPointer where) const {
-        uint16_t flags = 0;
-        jet::Bytes row = image().row(where, &flags);
-        if (flags & 0x8000)
-            return std::nullopt;
-        if (flags & 0x4000)
-            row = image().row(jet::readRowPointer(image(), row, 0));
-        return jet::decodeRow(image(), def, row);
+        if (std::optional<jet::Bytes> row = jet::liveRowAt(image(), where))
+            return jet::decodeRow(image(), def, *row);
+        return std::nullopt;
     }
 
     FileSystem& m_files;

@@ -1,4 +1,5 @@
 #include "store/jet/jet_system_tables.h"
+#include "store/jet/jet_layout.h"
 
 #include <cstring>
 
@@ -27,10 +28,6 @@ void append16(std::vector<uint8_t>& out, uint32_t value) {
 void append32(std::vector<uint8_t>& out, uint32_t value) {
     append16(out, value);
     append16(out, value >> 16);
-}
-
-void put32(uint8_t* at, uint32_t value) {
-    std::memcpy(at, &value, 4);
 }
 
 FieldDef field(const char* name, FieldType type, int32_t size = 0) {

@@ -56,19 +56,9 @@ int TableWriter::columnIndex(const std::string& name) const {
 std::vector<std::pair<RowPointer, Row>> TableWriter::scan() const {
     const JetFile& file = m_space.file();
     std::vector<std::pair<RowPointer, Row>> rows;
-    for (uint32_t number : tableDataPages(file, m_def)) {
-        Bytes page = file.page(number);
-        for (uint16_t slot = 0; slot < file.rowCount(page); ++slot) {
-            const RowPointer place{number, static_cast<uint8_t>(slot)};
-            uint16_t flags = 0;
-            Bytes row = file.row(place, &flags);
-            if (flags & datapage::kDeleted)
-                continue;
-            if (flags & datapage::kMoved)
-                row = file.row(readRowPointer(file, row, 0));
-            rows.emplace_back(place, decodeRow(file, m_def, row));
-        }
-    }
+    forEachLiveRow(file, m_def, ForeignPages::Damage, [&](RowPointer place, Bytes row) {
+        rows.emplace_back(place, decodeRow(file, m_def, row));
+    });
     return rows;
 }
 

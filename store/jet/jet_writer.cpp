@@ -1,4 +1,5 @@
 #include "store/jet/jet_writer.h"
+#include "store/jet/jet_layout.h"
 
 #include <algorithm>
 #include <set>
@@ -19,7 +20,6 @@
 namespace dalvon::jet {
 namespace {
 
-constexpr size_t kPageSize = 4096;
 constexpr size_t kVersionOffset = 0x14;
 
 [[noreturn]] void refuse(const std::string& path, const std::string& why) {
