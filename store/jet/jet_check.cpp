@@ -203,8 +203,7 @@ JetCheckReport checkJetFileReport(const std::string& hostPath) {
     if (!std::filesystem::is_regular_file(hostPath) || !in) {
         throw faults::fileUnreadable(hostPath);
     }
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                               std::istreambuf_iterator<char>()};
+    std::vector<uint8_t> bytes = readAll(in);
     const JetFile file(std::move(bytes), hostPath);
     return checkJet(file);
 }

@@ -1,5 +1,6 @@
 #include "store/jet/jet_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <utility>
@@ -191,6 +192,21 @@ Bytes readRange(const JetFile& file, Bytes bytes, size_t offset, size_t length) 
 
 RowPointer readRowPointer(const JetFile& file, Bytes bytes, size_t offset) {
     return RowPointer{readU24(file, bytes, offset + 1), readU8(file, bytes, offset)};
+}
+
+std::vector<uint8_t> readAll(std::istream& in) {
+    // In large blocks: a whole database is read at every open and every check.
+    constexpr size_t kBlock = size_t{1} << 16;
+    std::vector<uint8_t> bytes;
+    for (;;) {
+        const size_t at = bytes.size();
+        bytes.resize(at + kBlock);
+        const std::streamsize got =
+            in.rdbuf()->sgetn(reinterpret_cast<char*>(bytes.data() + at), kBlock);
+        bytes.resize(at + static_cast<size_t>(std::max<std::streamsize>(got, 0)));
+        if (got < static_cast<std::streamsize>(kBlock))
+            return bytes;
+    }
 }
 
 }  // namespace dalvon::jet

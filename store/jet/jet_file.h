@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <istream>
 #include <span>
 #include <string>
 #include <string_view>
@@ -84,5 +85,8 @@ RowPointer readRowPointer(const JetFile& file, Bytes bytes, size_t offset);
 
 // The RC4 keystream of `key`, `length` bytes long (masks the database header).
 std::vector<uint8_t> rc4Keystream(Bytes key, size_t length);
+
+// The rest of a stream's bytes (what could be read, when reading fails on the way).
+std::vector<uint8_t> readAll(std::istream& in);
 
 }  // namespace dalvon::jet

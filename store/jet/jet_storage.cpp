@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <set>
 
@@ -71,7 +72,7 @@ public:
                 visit(id, row);
             return;
         }
-        const jet::JetTableDef def = definition(table);
+        const jet::JetTableDef& def = definition(table);
         for (uint32_t number : jet::tableDataPages(m_file, def)) {
             jet::Bytes page = m_file.page(number);
             const uint16_t count = m_file.rowCount(page);
@@ -98,7 +99,7 @@ public:
                 throw;
             }
         }
-        const jet::JetTableDef def = definition(table);
+        const jet::JetTableDef& def = definition(table);
         if (id < 0 || id / 256 >= m_file.pageCount())
             return std::nullopt;
         jet::RowPointer where{static_cast<uint32_t>(id / 256), static_cast<uint8_t>(id % 256)};
@@ -179,12 +180,16 @@ private:
             throw faults::inputTableNotFound(table, faults::Wording::Jet);
     }
 
-    jet::JetTableDef definition(const std::string& table) const {
+    // Kept once read: the image read at opening does not change, and rows are read one by one.
+    const jet::JetTableDef& definition(const std::string& table) const {
+        if (auto known = m_definitions.find(table); known != m_definitions.end())
+            return known->second;
         auto found = std::find_if(m_tables.begin(), m_tables.end(),
                                   [&](const jet::CatalogTable& t) { return t.name == table; });
         if (found == m_tables.end())
             throw faults::inputTableNotFound(table, faults::Wording::Jet);
-        return jet::readTableDef(m_file, found->definitionPage, table);
+        return m_definitions.emplace(table, jet::readTableDef(m_file, found->definitionPage, table))
+            .first->second;
     }
 
     // The live row in a slot (a moved row is followed), or nothing for a deleted one.
@@ -200,6 +205,7 @@ private:
 
     jet::JetFile m_file;
     std::vector<jet::CatalogTable> m_tables;
+    mutable std::map<std::string, jet::JetTableDef> m_definitions;
     std::string m_hostPath;
     std::unique_ptr<jet::JetWriter> m_writer;
     std::optional<std::set<std::string>> m_writerTables;  // the writer's, by exact name
@@ -209,7 +215,7 @@ std::vector<uint8_t> readWholeFile(const std::string& hostPath, const std::strin
     std::ifstream in(hostPath, std::ios::binary);
     if (!std::filesystem::is_regular_file(hostPath) || !in)
         throw faults::cannotOpenFile(displayPath, faults::Wording::Jet);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return jet::readAll(in);
 }
 
 }  // namespace

@@ -141,9 +141,15 @@ std::vector<StoredValue> TableWriter::storeValues(const std::vector<Variant>& va
         if (withHeaders(false) > kMaxRowLength)
             recordTooLarge(m_def.name);
     }
+    // A value that is no long value is stored as encoded above.
     std::vector<StoredValue> stored;
-    for (size_t i = 0; i < m_def.columns.size(); ++i)
-        stored.push_back(storeValue(i, values[i], inlineAllowed));
+    stored.reserve(m_def.columns.size());
+    for (size_t i = 0; i < m_def.columns.size(); ++i) {
+        if (sized[i].present && !isLongValue(m_def.columns[i]))
+            stored.push_back({true, std::move(encoded[i])});
+        else
+            stored.push_back(storeValue(i, values[i], inlineAllowed));
+    }
     return stored;
 }
 

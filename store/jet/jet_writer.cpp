@@ -31,7 +31,7 @@ std::vector<uint8_t> readWhole(const std::string& host, const std::string& displ
     if (!std::filesystem::is_regular_file(host) || !in) {
         throw faults::cannotOpenFile(display, faults::Wording::Jet);
     }
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return readAll(in);
 }
 
 void checkWritable(const std::vector<uint8_t>& bytes, const std::string& display) {
