@@ -31,20 +31,20 @@ constexpr std::array<int, 5> kLimitSlots = {10, 11, 12, 13, 14};
 
 // The previous rows' values by [row][slot], rows from 1. Every slot is read (a read may fail and
 // is reported), but only the key and the limits are used afterwards: only they are kept, side by
-// side, since the whole previous table is held at once.
+// side and numbers in 16 bytes each, since the whole previous table is held at once.
 class PreviousRows {
 public:
-    void assign(size_t rows) { m_values.assign(rows * kKept.size(), Variant()); }
-    size_t size() const { return m_values.size() / kKept.size(); }
+    void assign(size_t rows) { m_cells.assign(rows * kKept.size(), Cell{}); }
+    size_t size() const { return m_cells.size() / kKept.size(); }
     void set(size_t row, size_t slot, Variant value) {
         if (int kept = keptAt(slot); kept >= 0)
-            m_values[row * kKept.size() + static_cast<size_t>(kept)] = std::move(value);
+            m_cells[row * kKept.size() + static_cast<size_t>(kept)] = cellOf(std::move(value));
     }
     // Empty for a slot not read.
-    const Variant& at(size_t row, size_t slot) const {
-        static const Variant kEmpty;
+    Variant at(size_t row, size_t slot) const {
         int kept = keptAt(slot);
-        return kept < 0 ? kEmpty : m_values.at(row * kKept.size() + static_cast<size_t>(kept));
+        return kept < 0 ? Variant()
+                        : valueOf(m_cells.at(row * kKept.size() + static_cast<size_t>(kept)));
     }
 
 private:
@@ -56,7 +56,79 @@ private:
         }
         return -1;
     }
-    std::vector<Variant> m_values;
+
+    // A value of a number kind in place; a text or binary value by its place in m_others.
+    struct Cell {
+        VariantKind kind = VariantKind::Empty;
+        union {
+            int64_t whole = 0;
+            double real;
+        };
+    };
+
+    Cell cellOf(Variant value) {
+        Cell cell;
+        cell.kind = value.kind();
+        switch (cell.kind) {
+            case VariantKind::Boolean:
+                cell.whole = value.asBoolean() ? 1 : 0;
+                break;
+            case VariantKind::Byte:
+            case VariantKind::Integer:
+            case VariantKind::Long:
+                cell.whole = value.toLong();
+                break;
+            case VariantKind::Currency:
+                cell.whole = value.asCurrency().scaled;
+                break;
+            case VariantKind::Single:
+            case VariantKind::Double:
+                cell.real = value.toDouble();
+                break;
+            case VariantKind::Date:
+                cell.real = value.asDate().oleDays;
+                break;
+            case VariantKind::String:
+            case VariantKind::Binary:
+                cell.whole = static_cast<int64_t>(m_others.size());
+                m_others.push_back(std::move(value));
+                break;
+            default:
+                break;
+        }
+        return cell;
+    }
+
+    Variant valueOf(const Cell& cell) const {
+        switch (cell.kind) {
+            case VariantKind::Null:
+                return Variant::null();
+            case VariantKind::Boolean:
+                return Variant::boolean(cell.whole != 0);
+            case VariantKind::Byte:
+                return Variant::byte(static_cast<uint8_t>(cell.whole));
+            case VariantKind::Integer:
+                return Variant::integer(static_cast<int16_t>(cell.whole));
+            case VariantKind::Long:
+                return Variant::longValue(static_cast<int32_t>(cell.whole));
+            case VariantKind::Currency:
+                return Variant::currency(cell.whole);
+            case VariantKind::Single:
+                return Variant::single(static_cast<float>(cell.real));
+            case VariantKind::Double:
+                return Variant::doubleValue(cell.real);
+            case VariantKind::Date:
+                return Variant::date(cell.real);
+            case VariantKind::String:
+            case VariantKind::Binary:
+                return m_others[static_cast<size_t>(cell.whole)];
+            default:
+                return Variant();
+        }
+    }
+
+    std::vector<Cell> m_cells;
+    std::vector<Variant> m_others;
 };
 
 Fault databaseError(Runtime& rt) {
