@@ -2,10 +2,7 @@
 // 32764 rows, a previous table of the same size whose rows all match), side by side with a plain
 // sqlite3 script doing the equivalent set work. Also at 1/8, 1/4 and 1/2 of that size.
 //
-// Usage: bench_update [sqlite3-binary]
-//        bench_update --jet   (the same update on Jet 4 databases beside the one on SQLite)
-//        bench_update --update-only SOURCE-ROWS [--jet]   (one update in this process, for a
-//                                                          profiler)
+// Usage: see kUsage below, or bench_update --help.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +14,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -260,13 +258,80 @@ int compareEngines(const fs::path& root) {
     return mismatch ? 1 : 0;
 }
 
+namespace {
+
+const char* const kUsage =
+    "Usage: bench_update [SQLITE3-BINARY]\n"
+    "       bench_update --jet\n"
+    "       bench_update --update-only SOURCE-ROWS [--jet]\n"
+    "\n"
+    "Without an option: the update beside a sqlite3 script doing the same work (SQLITE3-BINARY,\n"
+    "default sqlite3), at 1/8, 1/4, 1/2 and all of 8191 source rows, best of three runs each.\n"
+    "--jet          the update on Jet 4 databases beside the one on SQLite\n"
+    "--update-only  one update in this process, for a profiler\n"
+    "--help         this text\n";
+
+// What the command line asks for; nullopt (after a message) when it is not understood.
+struct Options {
+    enum class Mode { Script, Jet, UpdateOnly, Help } mode = Mode::Script;
+    std::string sqlite3Binary = "sqlite3";
+    int sourceRows = 0;
+    bool jet = false;
+};
+
+std::optional<Options> parseOptions(const std::vector<std::string>& args) {
+    Options options;
+    auto refuse = [](const std::string& why) -> std::optional<Options> {
+        std::fprintf(stderr, "bench_update: %s\n%s", why.c_str(), kUsage);
+        return std::nullopt;
+    };
+    if (args.empty())
+        return options;
+    const std::string& first = args[0];
+    if (first == "--help" || first == "-h") {
+        options.mode = Options::Mode::Help;
+    } else if (first == "--jet") {
+        options.mode = Options::Mode::Jet;
+        if (args.size() > 1)
+            return refuse("unexpected argument '" + args[1] + "'");
+    } else if (first == "--update-only") {
+        options.mode = Options::Mode::UpdateOnly;
+        char* end = nullptr;
+        long rows = args.size() > 1 ? std::strtol(args[1].c_str(), &end, 10) : 0;
+        if (args.size() < 2 || *end != '\0' || rows < 1 || rows > 32767)
+            return refuse("--update-only wants a number of source rows from 1 to 32767");
+        options.sourceRows = static_cast<int>(rows);
+        if (args.size() > 2 && args[2] != "--jet")
+            return refuse("unexpected argument '" + args[2] + "'");
+        options.jet = args.size() > 2;
+        if (args.size() > 3)
+            return refuse("unexpected argument '" + args[3] + "'");
+    } else if (first.starts_with("-")) {
+        return refuse("unknown option '" + first + "'");
+    } else {
+        options.sqlite3Binary = first;
+        if (args.size() > 1)
+            return refuse("unexpected argument '" + args[1] + "'");
+    }
+    return options;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    std::string sqlite3Binary = argc > 1 ? argv[1] : "sqlite3";
+    std::optional<Options> options = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options)
+        return 2;
+    if (options->mode == Options::Mode::Help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    std::string sqlite3Binary = options->sqlite3Binary;
     fs::path root = fs::temp_directory_path() / ("dalvon-bench-" + std::to_string(getpid()));
-    if (sqlite3Binary == "--jet")
+    if (options->mode == Options::Mode::Jet)
         return compareEngines(root);
-    if (sqlite3Binary == "--update-only" && argc > 2) {
-        makeInstallation(root, std::atoi(argv[2]), argc > 3 && std::string(argv[3]) == "--jet");
+    if (options->mode == Options::Mode::UpdateOnly) {
+        makeInstallation(root, options->sourceRows, options->jet);
         auto start = std::chrono::steady_clock::now();
         double cpuBefore = std::clock() / static_cast<double>(CLOCKS_PER_SEC);
         int status = runUpdate(root);

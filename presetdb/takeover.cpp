@@ -29,7 +29,107 @@ constexpr std::array<const char*, 15> kSlotFields = {
     "min",         "max",          "pass"};
 constexpr std::array<int, 5> kLimitSlots = {10, 11, 12, 13, 14};
 
-using PreviousRows = std::vector<std::vector<Variant>>;  // [row][slot]
+// The previous rows' values by [row][slot], rows from 1. Every slot is read (a read may fail and
+// is reported), but only the key and the limits are used afterwards: only they are kept, side by
+// side and numbers in 16 bytes each, since the whole previous table is held at once.
+class PreviousRows {
+public:
+    void assign(size_t rows) { m_cells.assign(rows * kKept.size(), Cell{}); }
+    size_t size() const { return m_cells.size() / kKept.size(); }
+    void set(size_t row, size_t slot, Variant value) {
+        if (int kept = keptAt(slot); kept >= 0)
+            m_cells[row * kKept.size() + static_cast<size_t>(kept)] = cellOf(std::move(value));
+    }
+    // Empty for a slot not read.
+    Variant at(size_t row, size_t slot) const {
+        int kept = keptAt(slot);
+        return kept < 0 ? Variant()
+                        : valueOf(m_cells.at(row * kKept.size() + static_cast<size_t>(kept)));
+    }
+
+private:
+    static constexpr std::array<size_t, 8> kKept = {1, 3, 7, 10, 11, 12, 13, 14};
+    static int keptAt(size_t slot) {
+        for (size_t i = 0; i < kKept.size(); ++i) {
+            if (kKept[i] == slot)
+                return static_cast<int>(i);
+        }
+        return -1;
+    }
+
+    // A value of a number kind in place; a text or binary value by its place in m_others.
+    struct Cell {
+        VariantKind kind = VariantKind::Empty;
+        union {
+            int64_t whole = 0;
+            double real;
+        };
+    };
+
+    Cell cellOf(Variant value) {
+        Cell cell;
+        cell.kind = value.kind();
+        switch (cell.kind) {
+            case VariantKind::Boolean:
+                cell.whole = value.asBoolean() ? 1 : 0;
+                break;
+            case VariantKind::Byte:
+            case VariantKind::Integer:
+            case VariantKind::Long:
+                cell.whole = value.toLong();
+                break;
+            case VariantKind::Currency:
+                cell.whole = value.asCurrency().scaled;
+                break;
+            case VariantKind::Single:
+            case VariantKind::Double:
+                cell.real = value.toDouble();
+                break;
+            case VariantKind::Date:
+                cell.real = value.asDate().oleDays;
+                break;
+            case VariantKind::String:
+            case VariantKind::Binary:
+                cell.whole = static_cast<int64_t>(m_others.size());
+                m_others.push_back(std::move(value));
+                break;
+            default:
+                break;
+        }
+        return cell;
+    }
+
+    Variant valueOf(const Cell& cell) const {
+        switch (cell.kind) {
+            case VariantKind::Null:
+                return Variant::null();
+            case VariantKind::Boolean:
+                return Variant::boolean(cell.whole != 0);
+            case VariantKind::Byte:
+                return Variant::byte(static_cast<uint8_t>(cell.whole));
+            case VariantKind::Integer:
+                return Variant::integer(static_cast<int16_t>(cell.whole));
+            case VariantKind::Long:
+                return Variant::longValue(static_cast<int32_t>(cell.whole));
+            case VariantKind::Currency:
+                return Variant::currency(cell.whole);
+            case VariantKind::Single:
+                return Variant::single(static_cast<float>(cell.real));
+            case VariantKind::Double:
+                return Variant::doubleValue(cell.real);
+            case VariantKind::Date:
+                return Variant::date(cell.real);
+            case VariantKind::String:
+            case VariantKind::Binary:
+                return m_others[static_cast<size_t>(cell.whole)];
+            default:
+                return Variant();
+        }
+    }
+
+    std::vector<Cell> m_cells;
+    std::vector<Variant> m_others;
+};
 
 Fault databaseError(Runtime& rt) {
     return Fault(9999, rt.identity.executableName(), "Database-Error - Contact Administrator!");
@@ -92,8 +192,7 @@ PreviousRows readPreviousRows(Runtime& rt, Procedure& proc, Recordset& previous,
         return rows;
     proc.step([&] { previous.moveFirst(); });
     int slots = previous.fieldCount();
-    rows.assign(static_cast<size_t>(count) + 1,
-                std::vector<Variant>(static_cast<size_t>(slots) + 1));
+    rows.assign(static_cast<size_t>(count) + 1);
     // Positions are looked up once; a field the table lacks still fails for every row.
     std::array<std::optional<int>, 15> positions;
     for (size_t slot = 0; slot < kSlotFields.size(); ++slot) {
@@ -116,7 +215,7 @@ PreviousRows readPreviousRows(Runtime& rt, Procedure& proc, Recordset& previous,
                     positions[slot] ? previous.value(*positions[slot]) : previous.value(name);
                 if (slot > static_cast<size_t>(slots))
                     throw faults::subscript("slot " + std::to_string(slot));
-                rows[static_cast<size_t>(row)][slot] = std::move(value);
+                rows.set(static_cast<size_t>(row), slot, std::move(value));
             });
         }
         proc.step([&] { previous.moveNext(); });
@@ -124,16 +223,16 @@ PreviousRows readPreviousRows(Runtime& rt, Procedure& proc, Recordset& previous,
     return rows;
 }
 
-std::string takeoverQuery(Runtime& rt, const std::vector<Variant>& row) {
+std::string takeoverQuery(Runtime& rt, const PreviousRows& rows, size_t row) {
     return "SELECT PRESET_DEFS.ID, PRESET_DEFS.machine_type, PRESET_DEFS.type,"
            " PRESET_DEFS.var_name, PRESET_DEFS.category_id, PRESET_DEFS.isBitArray,"
            " PRESET_DEFS.offset_or_bitno, PRESET_DEFS.text, PRESET_DEFS.page_name,"
            " PRESET_DEFS.abs_min, PRESET_DEFS.abs_max, PRESET_DEFS.min, PRESET_DEFS.max,"
            " PRESET_DEFS.pass" +
            rt.presetdb.AdditionalFieldsClause + " From PRESET_DEFS " +
-           " WHERE (((PRESET_DEFS.machine_type)=\"" + TakeoverKeyText(row[1]) + "\")" +
-           " AND ((PRESET_DEFS.var_name)=\"" + TakeoverKeyText(row[3]) + "\") " +
-           " AND ((PRESET_DEFS.offset_or_bitno)=" + TakeoverKeyText(row[7]) + "));";
+           " WHERE (((PRESET_DEFS.machine_type)=\"" + TakeoverKeyText(rows.at(row, 1)) + "\")" +
+           " AND ((PRESET_DEFS.var_name)=\"" + TakeoverKeyText(rows.at(row, 3)) + "\") " +
+           " AND ((PRESET_DEFS.offset_or_bitno)=" + TakeoverKeyText(rows.at(row, 7)) + "));";
 }
 
 // Every configured additional field must be a field of the rebuilt table, name for name.
@@ -185,13 +284,14 @@ struct UnmatchedRows {
     }
 };
 
-void writeLimits(Procedure& proc, Recordset& match, const std::vector<Variant>& row) {
+void writeLimits(Procedure& proc, Recordset& match, const PreviousRows& rows, size_t row) {
     static const std::array<const char*, 5> kLimitFields = {"abs_min", "abs_max", "min", "max",
                                                             "pass"};
     proc.step([&] { match.edit(); });
     for (size_t k = 0; k < kLimitFields.size(); ++k) {
-        proc.step(
-            [&] { match.setValue(kLimitFields[k], row[static_cast<size_t>(kLimitSlots[k])]); });
+        proc.step([&] {
+            match.setValue(kLimitFields[k], rows.at(row, static_cast<size_t>(kLimitSlots[k])));
+        });
     }
     proc.step([&] { match.update(); });
 }
@@ -225,9 +325,8 @@ void TakeoverMachineCopyMDBData(Runtime& rt, const std::unique_ptr<Database>& da
     TakeoverCounts& counts = rt.run.takeover.emplace();
     std::unique_ptr<Recordset> match;
     for (int row = 1; row <= count && static_cast<size_t>(row) < rows.size(); ++row) {
-        const std::vector<Variant>& values = rows[static_cast<size_t>(row)];
         std::string query;
-        proc.step([&] { query = takeoverQuery(rt, values); });
+        proc.step([&] { query = takeoverQuery(rt, rows, static_cast<size_t>(row)); });
         // The rebuilt table does not change meanwhile: one check stands for every row.
         if (!fieldsChecked && !rt.presetdb.AdditionalFields.empty()) {
             checkAdditionalFields(rt, proc, database);
@@ -249,7 +348,7 @@ void TakeoverMachineCopyMDBData(Runtime& rt, const std::unique_ptr<Database>& da
         proc.step([&] { found = match->recordCount(); });
         ++(found > 0 ? counts.kept : counts.notKept);
         if (found > 0)
-            writeLimits(proc, *match, values);
+            writeLimits(proc, *match, rows, static_cast<size_t>(row));
     }
     unmatched.noteIn(rt);
 }

@@ -62,7 +62,13 @@ void appendPacked(std::string& out, const StoredValue& value) {
 }
 
 std::string packed(const std::vector<const StoredValue*>& values) {
+    // Sized at once: many packed rows are held in memory, and growing by appends leaves slack.
+    static const StoredValue kNull;
+    size_t size = 0;
+    for (const StoredValue* value : values)
+        size += kHeader + viewOfValue(value ? *value : kNull).bytes.size();
     std::string out;
+    out.reserve(size);
     for (const StoredValue* value : values)
         appendPacked(out, value ? *value : StoredValue());
     return out;

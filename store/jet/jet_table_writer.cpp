@@ -113,8 +113,13 @@ std::vector<StoredValue> TableWriter::storeValues(const std::vector<Variant>& va
         const Variant& value = values[i];
         if (m_def.columns[i].type == kBoolean || value.isNull() || value.isEmpty())
             continue;
-        encoded[i] = encodeValue(m_def.columns[i], value);
-        sized[i] = {true, encoded[i]};
+        // A long value is sized by its header below; any other value goes into the row as is.
+        if (isLongValue(m_def.columns[i])) {
+            encoded[i] = encodeValue(m_def.columns[i], value);
+            sized[i] = {true, {}};
+        } else {
+            sized[i] = {true, encodeValue(m_def.columns[i], value)};
+        }
     }
     auto withHeaders = [&](bool inlineSmall) {
         for (size_t i = 0; i < sized.size(); ++i) {
@@ -132,8 +137,13 @@ std::vector<StoredValue> TableWriter::storeValues(const std::vector<Variant>& va
             recordTooLarge(m_def.name);
     }
     std::vector<StoredValue> stored;
-    for (size_t i = 0; i < m_def.columns.size(); ++i)
-        stored.push_back(storeValue(i, values[i], inlineAllowed));
+    stored.reserve(m_def.columns.size());
+    for (size_t i = 0; i < m_def.columns.size(); ++i) {
+        if (sized[i].present && !isLongValue(m_def.columns[i]))
+            stored.push_back(std::move(sized[i]));
+        else
+            stored.push_back(storeValue(i, values[i], inlineAllowed));
+    }
     return stored;
 }
 

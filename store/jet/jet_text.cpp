@@ -64,6 +64,7 @@ std::string decodeJet4Text(std::span<const uint8_t> bytes) {
     if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE)
         return decodeUcs2(bytes);
     std::string out;
+    out.reserve(bytes.size());
     uint16_t pending = 0;
     bool oneByte = true;
     size_t i = 2;
@@ -71,6 +72,8 @@ std::string decodeJet4Text(std::span<const uint8_t> bytes) {
         if (bytes[i] == 0) {
             oneByte = !oneByte;
             ++i;
+        } else if (oneByte && bytes[i] < 0x80 && pending == 0) {
+            out += static_cast<char>(bytes[i++]);  // nearly every character of a name or text
         } else if (oneByte) {
             appendUnit(out, bytes[i++], pending);
         } else if (i + 1 < bytes.size()) {

@@ -114,7 +114,17 @@ void KeyIndex::unlink(const std::string& exact, int64_t rowid) {
 }
 
 void KeyIndex::add(int64_t rowid, const std::vector<const StoredValue*>& values) {
-    addPacked(rowid, packed(values));
+    // The lookup key straight from the values: the same as lookupKey of their packed form.
+    std::string key;
+    bool linked = true;
+    for (size_t i = 0; i < values.size() && i < m_keys.size() && linked; ++i) {
+        linked = values[i] != nullptr && !std::holds_alternative<std::monostate>(*values[i]);
+        if (linked)
+            appendLookup(key, viewOfValue(*values[i]), m_keys[i]);
+    }
+    if (linked)
+        linkKey(key, rowid);
+    m_exact.insert_or_assign(rowid, packed(values));
 }
 
 void KeyIndex::addPacked(int64_t rowid, std::string exact) {

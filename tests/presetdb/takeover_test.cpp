@@ -179,6 +179,33 @@ TEST_P(Takeover, FieldCountWarningAskedOrLogged) {
     }
 }
 
+// The previous limits are held compactly between reading and writing: each kind must come back
+// as read (text fields show a value's kind: a Single 0.1 is not the Double next to it).
+TEST_P(Takeover, LimitsOfEveryKindArriveAsRead) {
+    TakeoverPlant plant(GetParam());
+    const std::string key =
+        "CREATE TABLE PRESET_DEFS (ID LONG, machine_type VARCHAR(20), var_name VARCHAR(255),"
+        " offset_or_bitno LONG, text VARCHAR(255), page_name VARCHAR(100), type LONG,"
+        " category_id LONG, isBitArray BIT, ";
+    plant.makeDatabase(kSourceDatabase,
+                       key +
+                           "abs_min VARCHAR(40), abs_max VARCHAR(40), min VARCHAR(40),"
+                           " max VARCHAR(40), pass VARCHAR(40), part SHORT);"
+                           "INSERT INTO PRESET_DEFS (ID, machine_type, var_name, offset_or_bitno)"
+                           " VALUES (1, '1', 'a', 0), (2, '1', 'b', 0);");
+    plant.makeDatabase(kComponentDatabase,
+                       key +
+                           "abs_min CURRENCY, abs_max SINGLE, min DATETIME, max BYTE, pass BIT,"
+                           " part SHORT);"
+                           "INSERT INTO PRESET_DEFS (ID, machine_type, var_name, offset_or_bitno,"
+                           " abs_min, abs_max, min, max, pass) VALUES"  // currency in 1/10000
+                           " (1, '1', 'a', 0, 15000, 0.1, 2.25, 200, 1),"
+                           " (2, '1', 'b', 0, NULL, -2.5, NULL, 0, 0);");
+    EXPECT_EQ(plant.runTakeover(kSilent), -1);
+    EXPECT_EQ(plant.rebuiltLimits("a"), "1.5 0.1 1900-01-01 06:00:00 200 True | ");
+    EXPECT_EQ(plant.rebuiltLimits("b"), "NULL -2.5 NULL 0 False | ");
+}
+
 TEST_P(Takeover, RowCountIsCheckedAgainstTheRebuiltTable) {
     for (const char* commandLine : {"", kSilent}) {
         bool silent = std::string(commandLine) == kSilent;
