@@ -1,18 +1,14 @@
 #include "tools/dalvon-db/csv_writer.h"
 
+#include "store/sql_names.h"
+
 namespace dalvon::db_tool {
 namespace {
 
 std::string quoted(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
-    std::string out = "\"";
-    for (char c : text) {
-        out += c;
-        if (c == '"')
-            out += '"';
-    }
-    return out + "\"";
+    return quoteIdentifier(text);
 }
 
 std::string hex(const std::vector<uint8_t>& bytes) {
