@@ -1,5 +1,6 @@
 #include "tools/dalvon-db/csv_writer.h"
 
+#include "platform/text.h"
 #include "store/sql_names.h"
 
 namespace dalvon::db_tool {
@@ -11,23 +12,13 @@ std::string quoted(const std::string& text) {
     return quoteIdentifier(text);
 }
 
-std::string hex(const std::vector<uint8_t>& bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    for (uint8_t byte : bytes) {
-        out += kDigits[byte >> 4];
-        out += kDigits[byte & 0x0F];
-    }
-    return out;
-}
-
 }  // namespace
 
 std::string csvField(const Variant& value) {
     if (value.isNull() || value.isEmpty())
         return "";
     if (value.kind() == VariantKind::Binary)
-        return hex(value.asBinary());
+        return hexText(value.asBinary());
     return quoted(value.toText());
 }
 
