@@ -102,18 +102,18 @@ TEST(JetDatabase, NavigationAndLookupFaults) {
     auto empty = db->openTable("Table3");
     EXPECT_TRUE(empty->eof());
     EXPECT_EQ(empty->recordCount(), 0);
-    EXPECT_EQ(faultNumber([&] { empty->moveFirst(); }), 3021);
-    EXPECT_EQ(faultNumber([&] { empty->value(0); }), 3021);
+    EXPECT_EQ(faultOf([&] { empty->moveFirst(); }), 3021);
+    EXPECT_EQ(faultOf([&] { empty->value(0); }), 3021);
     auto rs = db->openTable("Table1");
-    EXPECT_EQ(faultNumber([&] { rs->fieldIndex("Z"); }), 3265);
-    EXPECT_EQ(faultNumber([&] { rs->field(9); }), 3265);
+    EXPECT_EQ(faultOf([&] { rs->fieldIndex("Z"); }), 3265);
+    EXPECT_EQ(faultOf([&] { rs->field(9); }), 3265);
     rs->moveNext();
     rs->moveNext();
     EXPECT_TRUE(rs->eof());
-    EXPECT_EQ(faultNumber([&] { rs->moveNext(); }), 3021);
-    EXPECT_EQ(faultNumber([&] { db->openTable("NoSuchTable"); }), 3078);
+    EXPECT_EQ(faultOf([&] { rs->moveNext(); }), 3021);
+    EXPECT_EQ(faultOf([&] { db->openTable("NoSuchTable"); }), 3078);
     EXPECT_EQ(db->openTable("table1")->recordCount(), 2) << "names match without regard to case";
-    EXPECT_EQ(faultNumber([&] { db->tableFields("MSysObjects"); }), 3265);
+    EXPECT_EQ(faultOf([&] { db->tableFields("MSysObjects"); }), 3265);
     EXPECT_EQ(openJet(sample("compIndexTestV2000.mdb"))->openTable("Table1")->recordCount(), 512);
 }
 
@@ -143,7 +143,7 @@ TEST(JetDatabase, EveryWriteToAJet3FileIsRefusedAndChangesNothing) {
         [&] { db->renameField("Table1", "A", "Z"); },
     };
     for (const auto& write : writes)
-        EXPECT_EQ(faultNumber(write), 3027);
+        EXPECT_EQ(faultOf(write), 3027);
     db->close();
     EXPECT_EQ(fileBytes(copy), before);
 }

@@ -107,7 +107,7 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
     const fs::path file = newDatabase(dir);
     const auto before = fileBytes(file);
     std::ofstream(dir.path() / "new.ldb") << "";
-    EXPECT_EQ(faultNumber([&] { JetWriter(file.string(), file.string()); }), 3045);
+    EXPECT_EQ(faultOf([&] { JetWriter(file.string(), file.string()); }), 3045);
     fs::remove(dir.path() / "new.ldb");
 
     // A cut file, and one whose pages are encoded (a page key that is not 0).
@@ -118,11 +118,11 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
         damage(bytes);
         const fs::path damaged = dir.path() / "damaged.mdb";
         saveBytes(damaged, bytes);
-        EXPECT_EQ(faultNumber([&] { JetWriter(damaged.string(), damaged.string()); }), 3027);
+        EXPECT_EQ(faultOf([&] { JetWriter(damaged.string(), damaged.string()); }), 3027);
     }
 #ifdef DALVON_HAVE_JET_SAMPLES
     const fs::path jet3 = copySample(dir, "testV1997.mdb");
-    EXPECT_EQ(faultNumber([&] { JetWriter(jet3.string(), jet3.string()); }), 3027);
+    EXPECT_EQ(faultOf([&] { JetWriter(jet3.string(), jet3.string()); }), 3027);
 
     // A catalog index of more than one page (its root made a node page here): refused after
     // the catalog row and its first index entry went in, and all of it undone.
@@ -135,7 +135,7 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
     {
         const auto deepBefore = fileBytes(deep);
         JetWriter writer(deep.string(), deep.string());
-        EXPECT_EQ(faultNumber([&] { writer.createTable("T", {{"a", 4, 4}}); }), 3027);
+        EXPECT_EQ(faultOf([&] { writer.createTable("T", {{"a", 4, 4}}); }), 3027);
         EXPECT_FALSE(writer.hasChanges());
         const auto image = writer.file().image();
         EXPECT_TRUE(std::equal(image.begin(), image.end(), deepBefore.begin(), deepBefore.end()));
@@ -145,8 +145,8 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
     {
         JetWriter writer(indexed.string(), indexed.string());
         const auto row = writer.rows("Table1").front();
-        EXPECT_EQ(faultNumber([&] { writer.appendRow("Table1", row.second); }), 3027);
-        EXPECT_EQ(faultNumber([&] {
+        EXPECT_EQ(faultOf([&] { writer.appendRow("Table1", row.second); }), 3027);
+        EXPECT_EQ(faultOf([&] {
                       writer.updateRow("Table1", row.first, {{0, Variant::string("k")}});
                   }),
                   3027);
@@ -179,7 +179,7 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
             {[&] { writer.appendRow("Wide", {Variant::string(std::string(256, 'a'))}); }, 5},
         };
         for (const auto& [refused, number] : refusals)
-            EXPECT_EQ(faultNumber(refused), number);
+            EXPECT_EQ(faultOf(refused), number);
         EXPECT_FALSE(writer.hasChanges());
         EXPECT_EQ(fileBytes(file), created);
         writer.appendRow("Wide", std::vector<Variant>(20, Variant::string("ok")));

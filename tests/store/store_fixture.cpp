@@ -37,17 +37,10 @@ void HostFileSystem::appendLine(const std::string& path, const std::string& text
     std::ofstream(path, std::ios::binary | std::ios::app) << text << "\r\n";
 }
 
-StoreTest::StoreTest() : m_engine(makeDatabaseEngine(m_files)) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "store_test_XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("no temp folder");
-    m_dir = pattern;
-}
+StoreTest::StoreTest() : m_engine(makeDatabaseEngine(m_files)) {}
 
 StoreTest::~StoreTest() {
     m_engine.reset();
-    std::error_code error;
-    std::filesystem::remove_all(m_dir, error);
 }
 
 std::string StoreTest::makeDatabase(const std::string& name, const std::string& script) {

@@ -10,6 +10,8 @@
 #include "platform/fault.h"
 #include "platform/file_system.h"
 #include "store/database.h"
+#include "tests/support/fault_of.h"
+#include "tests/support/temp_folder.h"
 
 namespace dalvon::testing {
 
@@ -41,7 +43,7 @@ protected:
     StoreTest();
     ~StoreTest() override;
 
-    std::string path(const std::string& name) const { return (m_dir / name).string(); }
+    std::string path(const std::string& name) const { return (m_dir.path() / name).string(); }
     // Creates (or replaces) a SQLite file from an SQL script; returns its path.
     std::string makeDatabase(const std::string& name, const std::string& script);
     // Rows of a query run by the sqlite3 library on the file; values as text, "NULL" for Null.
@@ -57,21 +59,7 @@ protected:
     std::unique_ptr<DatabaseEngine> m_engine;
 
 private:
-    std::filesystem::path m_dir;
+    TempFolder m_dir{"store_test"};
 };
-
-// Runs `body` and returns the number of the Fault it throws (0 when it throws none); the
-// description goes to `description` when given.
-template <class Body>
-int32_t faultOf(Body&& body, std::string* description = nullptr) {
-    try {
-        body();
-    } catch (const Fault& fault) {
-        if (description)
-            *description = fault.description();
-        return fault.number();
-    }
-    return 0;
-}
 
 }  // namespace dalvon::testing
