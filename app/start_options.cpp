@@ -1,7 +1,7 @@
 #include "app/start_options.h"
 
 #include "platform/program_identity.h"
-#include "platform/text.h"
+#include "standard/command_line.h"
 
 namespace dalvon {
 
@@ -100,13 +100,7 @@ std::string installationHint(const std::string& programFolder) {
 }
 
 bool isSilentStart(const std::string& commandLine) {
-    static const std::string kKey = "EXTERNAL";
-    size_t at = upperCase(commandLine).find(kKey);
-    if (at == std::string::npos || at + kKey.size() >= commandLine.size())
-        return false;
-    std::string value = commandLine.substr(at + kKey.size() + 1);
-    value = value.substr(0, value.find('/'));
-    return upperCase(trimBlanks(value)) == "SILENT";
+    return findCommandOption(commandLine, "EXTERNAL").value == "SILENT";
 }
 
 }  // namespace dalvon

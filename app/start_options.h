@@ -34,9 +34,8 @@ std::string executableInInstallation(const std::string& installation, const std:
 // to point the program at one.
 std::string installationHint(const std::string& programFolder);
 
-// Whether `commandLine` asks for silent start, read as the start-mode logic reads it (the first
-// EXTERNAL anywhere, one separator, the value up to the next "/"). Decided before any window
-// system is touched, so that silent start never needs a display.
+// Whether `commandLine` asks for silent start, read by the start-mode logic's own parser.
+// Decided before any window system is touched, so that silent start never needs a display.
 bool isSilentStart(const std::string& commandLine);
 
 }  // namespace dalvon

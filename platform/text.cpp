@@ -227,4 +227,14 @@ int compareTextIgnoringCase(std::string_view left, std::string_view right) {
     return left.size() < right.size() ? -1 : 1;
 }
 
+std::string hexText(std::span<const uint8_t> bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (uint8_t byte : bytes) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0x0F];
+    }
+    return text;
+}
+
 }  // namespace dalvon

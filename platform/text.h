@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -33,5 +34,8 @@ std::string firstCharacters(std::string_view utf8, size_t count);
 
 // Removes leading and trailing blanks (spaces only, like Trim).
 std::string trimBlanks(std::string_view text);
+
+// Two upper-case hexadecimal digits per byte ("00FF1A").
+std::string hexText(std::span<const uint8_t> bytes);
 
 }  // namespace dalvon

@@ -8,29 +8,35 @@
 
 namespace dalvon {
 
+CommandOption findCommandOption(const std::string& commandLine, const std::string& key) {
+    CommandOption option;
+    // Upper-casing keeps every character's byte length, so positions carry over.
+    size_t p = findText(upperCase(commandLine), upperCase(key));
+    if (p == 0)
+        return option;
+    option.found = true;
+    // Skips the key and the one separator character after it, whatever it is (p is 1-based).
+    size_t start = p + key.size();
+    if (start > commandLine.size())
+        return option;
+    option.hasValue = true;
+    std::string value = upperCase(trimBlanks(commandLine.substr(start)));
+    size_t slash = value.find('/');
+    option.value = slash == std::string::npos ? value : trimBlanks(value.substr(0, slash));
+    return option;
+}
+
 std::optional<std::string> ReadCommand(Runtime& rt, const std::string& commandLine,
                                        const std::string& key) {
     Procedure proc(rt, "ReadCommand");
-    // Upper-casing keeps every character's byte length, so positions carry over.
-    std::string upperLine = upperCase(commandLine);
-    size_t p = findText(upperLine, upperCase(key));
-    if (p == 0)
+    CommandOption option = findCommandOption(commandLine, key);
+    if (!option.found)
         return std::nullopt;
-
-    std::string value;
     proc.step([&] {
-        long long remaining = static_cast<long long>(commandLine.size()) -
-                              static_cast<long long>(p) - static_cast<long long>(key.size());
-        if (remaining < 0)
+        if (!option.hasValue)
             throw faults::invalidCall("option " + key + " has no value");
-        // Skips the key and the one separator character after it, whatever it is.
-        value = commandLine.substr(commandLine.size() - static_cast<size_t>(remaining));
     });
-    value = upperCase(trimBlanks(value));
-    size_t slash = value.find('/');
-    if (slash != std::string::npos)
-        value = upperCase(trimBlanks(value.substr(0, slash)));
-    return value;
+    return option.value;
 }
 
 bool GetStartModeIntegrated(Runtime& rt) {

@@ -75,21 +75,8 @@ struct RunRecord {
 
 // Everything program-wide: the services and the state the procedures share. Every procedure
 // receives it by reference; there are no globals.
-struct Runtime {
-    explicit Runtime(Services services)
-        : files(services.files),
-          profiles(services.profiles),
-          dialogs(services.dialogs),
-          events(services.events),
-          identity(services.identity),
-          databases(services.databases) {}
-
-    FileSystem& files;
-    ProfileStore& profiles;
-    Dialogs& dialogs;
-    EventLoop& events;
-    ProgramIdentity& identity;
-    DatabaseEngine& databases;
+struct Runtime : Services {
+    explicit Runtime(Services services) : Services(services) {}
 
     bool StartModeIntegrated = false;
     bool StartModeSilent = false;

@@ -2,6 +2,7 @@
 #include <map>
 #include <optional>
 
+#include "platform/text.h"
 #include "store/jet/jet_check_parts.h"
 #include "store/jet/jet_index.h"
 #include "store/jet/jet_index_key.h"
@@ -27,16 +28,6 @@ std::optional<uint32_t> entryPointer(const IndexEntry& entry) {
     const size_t n = entry.size();
     const uint32_t page = uint32_t{entry[n - 4]} << 16 | uint32_t{entry[n - 3]} << 8 | entry[n - 2];
     return page << 8 | entry[n - 1];
-}
-
-std::string hex(const std::vector<uint8_t>& bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (uint8_t b : bytes) {
-        text += kDigits[b >> 4];
-        text += kDigits[b & 0x0F];
-    }
-    return text;
 }
 
 class IndexChecker {
@@ -91,7 +82,7 @@ private:
     void checkOrder(const IndexTree& tree) {
         for (size_t i = 1; i < tree.entries.size(); ++i) {
             if (!(tree.entries[i - 1] < tree.entries[i])) {
-                problem(tree.entryPages[i], "entry " + hex(tree.entries[i]) +
+                problem(tree.entryPages[i], "entry " + hexText(tree.entries[i]) +
                                                 " does not sort after the entry before it");
             }
         }
@@ -181,8 +172,8 @@ private:
                 m_notCovered = uncovered(values);
         } else if (!std::equal(key->begin(), key->end(), entry.begin(), entry.end() - 4)) {
             report(page, "the entry for the row at " + rowText(pointer) + " has key " +
-                             hex({entry.begin(), entry.end() - 4}) + ", the row's key is " +
-                             hex(*key));
+                             hexText({entry.begin(), entry.end() - 4}) + ", the row's key is " +
+                             hexText(*key));
         }
     }
 

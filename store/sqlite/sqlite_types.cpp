@@ -16,7 +16,7 @@ struct TypeName {
     FieldType type;
 };
 
-// Declared names without a size, upper case. The first name of each type is the one written.
+// Declared names without a size, upper case: those written (ddlTypeName) and their synonyms.
 constexpr std::array<TypeName, 31> kNames = {{
     {"BIT", FieldType::Boolean},       {"BOOLEAN", FieldType::Boolean},
     {"YESNO", FieldType::Boolean},     {"LOGICAL", FieldType::Boolean},
@@ -106,28 +106,7 @@ Column columnFromDeclaredType(std::string name, std::string_view declared) {
 
 std::string declaredTypeFor(const FieldDef& field, const std::string& table) {
     checkFieldType(field, table);
-    auto type = static_cast<FieldType>(field.type);
-    if (type == FieldType::Text || type == FieldType::Binary) {
-        return (type == FieldType::Text ? "VARCHAR(" : "VARBINARY(") + std::to_string(field.size) +
-               ")";
-    }
-    if (type == FieldType::Memo)
-        return "LONGTEXT";
-    for (const TypeName& known : kNames) {
-        if (known.type == type)
-            return std::string(known.declared);
-    }
-    return "LONGTEXT";
-}
-
-std::string quoteIdentifier(std::string_view name) {
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + "\"";
+    return ddlTypeName(field).value_or("LONGTEXT");
 }
 
 }  // namespace dalvon::sqlite

@@ -6,6 +6,7 @@
 
 #include "store/column.h"
 #include "store/database.h"
+#include "store/sql_names.h"
 
 namespace dalvon::sqlite {
 
@@ -16,8 +17,5 @@ Column columnFromDeclaredType(std::string name, std::string_view declared);
 // The declared type that round-trips `field`'s Type and Size ("LONG", "VARCHAR(50)", ...).
 // Throws Fault 3259 naming the field for an unknown type or a text size outside 1..255.
 std::string declaredTypeFor(const FieldDef& field, const std::string& table);
-
-// `name` in double quotes with embedded double quotes doubled: safe for any identifier.
-std::string quoteIdentifier(std::string_view name);
 
 }  // namespace dalvon::sqlite

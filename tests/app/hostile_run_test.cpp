@@ -17,6 +17,7 @@
 #include "store/jet/jet_catalog.h"
 #include "store/jet/jet_row.h"
 #include "tests/support/dead_writer.h"
+#include "tests/support/fault_of.h"
 #include "tests/support/program_run.h"
 #include "tests/support/test_installation.h"
 
@@ -57,15 +58,6 @@ Arrange readOnly(const char* path) {
         fs::permissions(inst.host(path),
                         fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     };
-}
-
-int faultOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Fault& fault) {
-        return fault.number();
-    }
-    return 0;
 }
 
 std::string exampleSourceScript() {

@@ -1,16 +1,19 @@
 // The safety nets around the update, seen from outside: the built program in silent start on
 // temp installations. Every damaged input keeps the previous component database in the backup
-// folder and ends with the status of a run with faults; a second run is refused; temp files of
-// ended runs go. Hostile runs on both formats: hostile_run_test.cpp.
+// folder and ends with the status of a run with faults; a second run is refused, also while a
+// first one waits in its window; temp files of ended runs go. Hostile runs on both formats:
+// hostile_run_test.cpp.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <sys/wait.h>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <random>
+#include <thread>
 
 #include "platform/fault.h"
 #include "platform/file_system.h"
@@ -189,6 +192,27 @@ TEST_F(Safety, ASecondRunIsRefusedBeforeItTouchesAnything) {
 
     held.lock.reset();
     EXPECT_EQ(runSilent().status, kExitOk);
+}
+
+TEST_F(Safety, ARunKeepsTheLockUntilItEnds) {
+    StartedProgram first = runner.startWithInput({});
+    // Waiting for a command, the first run is well past taking the lock.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!runner.errorSoFar(first.pid).ends_with("> ") &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(runner.errorSoFar(first.pid).ends_with("> ")) << runner.errorSoFar(first.pid);
+
+    ProgramOutcome refused = runSilent();
+    EXPECT_EQ(refused.status, kExitError);
+    EXPECT_EQ(refused.err, "Dalvon_Config is already running on this installation (process " +
+                               std::to_string(first.pid) + "); this start was refused.\n");
+    EXPECT_EQ(waitpid(first.pid, nullptr, WNOHANG), 0) << "the first run goes on";
+
+    first.input.send("ok\n");
+    ProgramOutcome finished = runner.wait(first.pid);
+    EXPECT_EQ(finished.status, kExitOk) << finished.err;
+    EXPECT_NE(finished.err.find("The update finished"), std::string::npos) << finished.err;
 }
 
 TEST_F(Safety, TempFilesOfEndedRunsAreRemovedAndOthersKept) {

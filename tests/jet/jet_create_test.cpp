@@ -49,14 +49,14 @@ TEST(JetCreate, ANewDatabaseHoldsTheSystemTablesOnly) {
     // An existing file is refused and left alone, by the function and by dalvon-db create; a
     // file that cannot be written leaves nothing.
     const auto before = fileBytes(file);
-    EXPECT_EQ(faultNumber([&] { jet::createDatabase(file.string()); }), 3204);
+    EXPECT_EQ(faultOf([&] { jet::createDatabase(file.string()); }), 3204);
     EXPECT_EQ(fileBytes(file), before);
     const std::string tool = shellQuote(DALVON_DB_TOOL);
     EXPECT_NE(std::system((tool + " create " + shellQuote(file.string()) + " 2>/dev/null").c_str()),
               0);
     EXPECT_EQ(fileBytes(file), before);
     const fs::path nowhere = dir.path() / "missing" / "x.mdb";
-    EXPECT_EQ(faultNumber([&] { jet::createDatabase(nowhere.string()); }), 75);
+    EXPECT_EQ(faultOf([&] { jet::createDatabase(nowhere.string()); }), 75);
     const fs::path other = dir.path() / "other.mdb";
     EXPECT_EQ(std::system((tool + " create " + shellQuote(other.string())).c_str()), 0);
     EXPECT_EQ(runCommand(tool + " tables " + shellQuote(other.string())), "");

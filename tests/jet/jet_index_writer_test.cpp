@@ -90,8 +90,8 @@ TEST(JetIndexWriter, KeepsATextPrimaryKeyAndADescendingIndexThroughEveryChange) 
     const auto before = fileBytes(file);
     const auto& [firstId, firstRow] = *model.rows.begin();
     const auto& [secondId, secondRow] = *std::next(model.rows.begin());
-    EXPECT_EQ(faultNumber([&] { writer.appendRow("Parts", firstRow); }), 3022);
-    EXPECT_EQ(faultNumber([&] { writer.updateRow("Parts", secondId, {{0, firstRow[0]}}); }), 3022);
+    EXPECT_EQ(faultOf([&] { writer.appendRow("Parts", firstRow); }), 3022);
+    EXPECT_EQ(faultOf([&] { writer.updateRow("Parts", secondId, {{0, firstRow[0]}}); }), 3022);
     EXPECT_FALSE(writer.hasChanges());
     EXPECT_EQ(fileBytes(file), before);
     (void)firstId;

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <random>
 
 #include "platform/fault.h"
 #include "store/jet/jet_check.h"
@@ -85,15 +84,6 @@ std::vector<std::vector<Variant>> readAll(const fs::path& file, const std::strin
     return readAll(*openJet(file), table);
 }
 
-int faultNumber(const std::function<void()>& work) {
-    try {
-        work();
-    } catch (const Fault& fault) {
-        return fault.number();
-    }
-    return 0;
-}
-
 std::string repeated(const std::string& text, size_t times) {
     std::string out;
     for (size_t i = 0; i < times; ++i)
@@ -106,16 +96,6 @@ std::vector<uint8_t> pattern(size_t length, uint8_t seed) {
     for (size_t i = 0; i < length; ++i)
         bytes[i] = static_cast<uint8_t>(seed + i * 7);
     return bytes;
-}
-
-TempDir::TempDir() {
-    m_path = fs::temp_directory_path() / ("jet_test_" + std::to_string(std::random_device()()));
-    fs::create_directories(m_path);
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    fs::remove_all(m_path, ignored);
 }
 
 fs::path newDatabase(const TempDir& dir, const std::string& name) {

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "store/database.h"
+#include "tests/support/fault_of.h"
 #include "tests/support/host_database.h"
+#include "tests/support/temp_folder.h"
 
 namespace dalvon::jet_test {
 
@@ -32,23 +34,11 @@ testing::HostDatabase openJet(const fs::path& file);
 std::vector<std::vector<Variant>> readAll(Database& db, const std::string& table);
 std::vector<std::vector<Variant>> readAll(const fs::path& file, const std::string& table);
 
-// The number of the Fault `work` throws, 0 when it throws none.
-int faultNumber(const std::function<void()>& work);
+using dalvon::testing::faultOf;
 std::string repeated(const std::string& text, size_t times);
 std::vector<uint8_t> pattern(size_t length, uint8_t seed);
 
-// A temporary folder removed with the object.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
+using TempDir = dalvon::testing::TempFolder;
 
 // A new, empty database made by this program, and a writable copy of a sample, in `dir`.
 fs::path newDatabase(const TempDir& dir, const std::string& name = "new.mdb");

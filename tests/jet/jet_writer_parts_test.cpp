@@ -32,9 +32,15 @@ TEST(JetWriterParts, TextIsCompressedOnlyWhereItMayBe) {
         std::string stored;
     };
     const std::vector<Case> cases = {
-        {"abc", true, "fffe616263"},         {"ab", true, "61006200"},
-        {"abc", false, "610062006300"},      {"Gr\xC3\xBC\xC3\x9F", true, "fffe4772fcdf"},
-        {"a\xE2\x82\xAC", true, "6100ac20"}, {"", true, ""},
+        {"abc", true, "fffe616263"},
+        {"ab", true, "61006200"},
+        {"abc", false, "610062006300"},
+        {"Gr\xC3\xBC\xC3\x9F", true, "fffe4772fcdf"},
+        {"a\xE2\x82\xAC", true, "6100ac20"},
+        {"", true, ""},
+        // One byte holds up to U+00FF: U+0100 is the first character that keeps text whole.
+        {"\xC3\xBF\xC3\xBF\xC3\xBF", true, "fffeffffff"},
+        {"\xC4\x80\xC4\x80\xC4\x80", true, "000100010001"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);

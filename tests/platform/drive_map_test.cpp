@@ -34,8 +34,7 @@ TEST(DriveMapTest, ParsesOverridesOverTheDefaultsAndRejectsMalformedOnes) {
     for (const char* overrides :
          {"D", "=/mnt", "DD=/mnt", "1=/mnt", "D=", "D=relative", "C=/c;D"}) {
         std::string text;
-        EXPECT_EQ(faultNumber([&] { parseDriveTable(overrides, "/home/c"); }, &text), 5)
-            << overrides;
+        EXPECT_EQ(faultOf([&] { parseDriveTable(overrides, "/home/c"); }, &text), 5) << overrides;
         EXPECT_NE(text.find("DALVON_DRIVES"), std::string::npos) << text;
     }
 }
@@ -53,7 +52,7 @@ TEST(DriveMapTest, MapsPathsBothWaysThroughTheLongestDriveFolder) {
         EXPECT_EQ(mapToHost(drives, windows), host) << windows;
     for (const char* path : {"", "x.ini", "\\Plant\\x.ini", "\\\\server\\share\\x", "Q:\\x"}) {
         std::string text;
-        EXPECT_EQ(faultNumber([&] { mapToHost(drives, path); }, &text), 76) << path;
+        EXPECT_EQ(faultOf([&] { mapToHost(drives, path); }, &text), 76) << path;
         EXPECT_EQ(text, "Path not found: '" + std::string(path) + "'");
     }
 

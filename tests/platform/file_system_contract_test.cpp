@@ -55,14 +55,14 @@ TYPED_TEST(FileSystemContractTest, WritesAndCopiesReplaceWholeFilesOrFaultAndLea
 
     // A missing folder is fault 76 (75 for a copy) and creates nothing; a folder in the way is
     // fault 75; a missing source is fault 53.
-    EXPECT_EQ(faultNumber([&] { files.writeFileAtomic("D:\\Plant\\x.ini", "x"); }), 76);
+    EXPECT_EQ(faultOf([&] { files.writeFileAtomic("D:\\Plant\\x.ini", "x"); }), 76);
     EXPECT_FALSE(files.fileExists("D:\\Plant\\x.ini"));
-    EXPECT_EQ(faultNumber([&] { files.writeFileAtomic("x.ini", "x"); }), 76);
-    EXPECT_EQ(faultNumber([&] { files.copyFile("D:\\Source.mdb", "D:\\No\\x.mdb"); }), 75);
-    EXPECT_EQ(faultNumber([&] { files.writeFileAtomic("D:\\Backup", "new"); }), 75);
-    EXPECT_EQ(faultNumber([&] { files.copyFile("D:\\Source.mdb", "D:\\Backup"); }), 75);
-    EXPECT_EQ(faultNumber([&] { files.copyFile("D:\\Gone.mdb", "D:\\Backup\\Copy.mdb"); }), 53);
-    EXPECT_EQ(faultNumber([&] { files.copyFile("D:\\Backup", "D:\\x.mdb"); }), 53);
+    EXPECT_EQ(faultOf([&] { files.writeFileAtomic("x.ini", "x"); }), 76);
+    EXPECT_EQ(faultOf([&] { files.copyFile("D:\\Source.mdb", "D:\\No\\x.mdb"); }), 75);
+    EXPECT_EQ(faultOf([&] { files.writeFileAtomic("D:\\Backup", "new"); }), 75);
+    EXPECT_EQ(faultOf([&] { files.copyFile("D:\\Source.mdb", "D:\\Backup"); }), 75);
+    EXPECT_EQ(faultOf([&] { files.copyFile("D:\\Gone.mdb", "D:\\Backup\\Copy.mdb"); }), 53);
+    EXPECT_EQ(faultOf([&] { files.copyFile("D:\\Backup", "D:\\x.mdb"); }), 53);
     EXPECT_EQ(this->read("D:\\Backup\\Copy.mdb"), bytes);
 
     // Neither a missing file nor a folder is a file.
@@ -70,7 +70,7 @@ TYPED_TEST(FileSystemContractTest, WritesAndCopiesReplaceWholeFilesOrFaultAndLea
     EXPECT_EQ(files.readFile("D:\\missing.ini"), std::nullopt);
     EXPECT_FALSE(files.readTimes("D:\\missing.ini") || files.readTimes("D:\\Backup"));
     EXPECT_FALSE(files.writeTimes("D:\\missing.ini", FileTimes{}));
-    EXPECT_EQ(faultNumber([&] { files.readFile("D:\\Backup"); }), 75);
+    EXPECT_EQ(faultOf([&] { files.readFile("D:\\Backup"); }), 75);
 }
 
 TYPED_TEST(FileSystemContractTest, AppendLineWritesWindows1252AndCrLf) {
@@ -80,7 +80,7 @@ TYPED_TEST(FileSystemContractTest, AppendLineWritesWindows1252AndCrLf) {
               "Gr\xFC\xDF"
               "e \x80"
               "5\r\nsecond\n\rline\r\n");
-    EXPECT_EQ(faultNumber([&] { this->files.appendLine("D:\\NoFolder\\log.txt", "x"); }), 75);
+    EXPECT_EQ(faultOf([&] { this->files.appendLine("D:\\NoFolder\\log.txt", "x"); }), 75);
 }
 
 TYPED_TEST(FileSystemContractTest, NamesResolveWithoutRegardToCaseAndNewFilesKeepTheirCase) {
@@ -121,8 +121,8 @@ TYPED_TEST(FileSystemContractTest, FoldersAreMadeListedAndEmptied) {
     EXPECT_EQ(files.listFolder("d:\\plant\\backup"), (std::vector<std::string>{"A.mdb", "b.mdb"}));
     files.removeFile("D:\\Plant\\Backup\\A.MDB");
     EXPECT_FALSE(files.fileExists("D:\\Plant\\Backup\\A.mdb"));
-    EXPECT_EQ(faultNumber([&] { files.removeFile("D:\\Plant\\Backup\\A.mdb"); }), 53);
-    EXPECT_EQ(faultNumber([&] { files.createFolder("D:\\Plant\\Backup\\b.mdb"); }), 75);
+    EXPECT_EQ(faultOf([&] { files.removeFile("D:\\Plant\\Backup\\A.mdb"); }), 53);
+    EXPECT_EQ(faultOf([&] { files.createFolder("D:\\Plant\\Backup\\b.mdb"); }), 75);
 }
 
 TYPED_TEST(FileSystemContractTest, AReadOnlyTargetIsNeverReplaced) {
@@ -132,9 +132,9 @@ TYPED_TEST(FileSystemContractTest, AReadOnlyTargetIsNeverReplaced) {
     if (!this->backend.makeReadOnly("D:\\Dalvon.mdb"))
         GTEST_SKIP() << "permissions are not enforced for this user";
     std::string text;
-    EXPECT_EQ(faultNumber([&] { files.copyFile("D:\\Source.mdb", "D:\\Dalvon.mdb"); }, &text), 75);
+    EXPECT_EQ(faultOf([&] { files.copyFile("D:\\Source.mdb", "D:\\Dalvon.mdb"); }, &text), 75);
     EXPECT_NE(text.find("Permission denied"), std::string::npos) << text;
-    EXPECT_EQ(faultNumber([&] { files.writeFileAtomic("D:\\Dalvon.mdb", "[x]"); }), 75);
+    EXPECT_EQ(faultOf([&] { files.writeFileAtomic("D:\\Dalvon.mdb", "[x]"); }), 75);
     EXPECT_EQ(this->read("D:\\Dalvon.mdb"), "previous");
     EXPECT_EQ(files.listFolder("D:\\").size(), 2u);  // and no temp file stays
 }
@@ -148,7 +148,7 @@ TYPED_TEST(FileSystemContractTest, ALockIsHeldOnceUntilItsObjectGoes) {
     EXPECT_EQ(second.holder, static_cast<long>(getpid()));
     first.lock.reset();
     EXPECT_TRUE(files.tryLock("D:\\.run.lock").lock);
-    EXPECT_EQ(faultNumber([&] { files.tryLock("D:\\No\\Folder\\.run.lock"); }), 75);
+    EXPECT_EQ(faultOf([&] { files.tryLock("D:\\No\\Folder\\.run.lock"); }), 75);
 }
 
 }  // namespace

@@ -41,17 +41,16 @@ TEST_F(PosixFileSystemTest, AWriteThatFailsHalfwayLeavesTheOldFileAndNoTempFile)
     std::string text;
     {
         FileSizeLimit limit(1000);
-        EXPECT_EQ(
-            faultNumber([&] { files.writeFileAtomic("D:\\program.ini", std::string(5000, 'x')); },
-                        &text),
-            75);
+        EXPECT_EQ(faultOf([&] { files.writeFileAtomic("D:\\program.ini", std::string(5000, 'x')); },
+                          &text),
+                  75);
     }
     EXPECT_NE(text.find("D:\\program.ini"), std::string::npos) << text;
     EXPECT_NE(text.find("File too large"), std::string::npos) << text;
     EXPECT_EQ(files.readFile("D:\\Program.ini"), "[Project]\r\nold=1\r\n");
     EXPECT_EQ(files.listFolder("D:\\"), std::vector<std::string>{"Program.ini"});
     FileSizeLimit limit(10);
-    EXPECT_EQ(faultNumber([&] { files.appendLine("D:\\log.txt", std::string(50, 'x')); }), 75);
+    EXPECT_EQ(faultOf([&] { files.appendLine("D:\\log.txt", std::string(50, 'x')); }), 75);
 }
 
 TEST_F(PosixFileSystemTest, HostNamesModesAndDriveFolders) {

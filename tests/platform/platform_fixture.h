@@ -1,7 +1,5 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -10,41 +8,27 @@
 #include "platform/drive_map.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
+#include "tests/support/fault_of.h"
+#include "tests/support/temp_folder.h"
 
 namespace dalvon::testing {
-
-// The fault number `action` throws, 0 when it throws none; its text goes to `text`.
-inline int faultNumber(const std::function<void()>& action, std::string* text = nullptr) {
-    try {
-        action();
-    } catch (const Fault& fault) {
-        if (text != nullptr)
-            *text = fault.description();
-        return fault.number();
-    }
-    return 0;
-}
 
 // The real file system on a fresh temp folder: D: is the folder, C: a folder inside it that
 // does not exist yet, Z: the host root.
 class TempDrive {
+    TempFolder m_folder;  // first, so that it goes after the file system
+
 public:
-    TempDrive() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "dalvon-XXXXXX").string();
-        root = mkdtemp(pattern.data());
-        m_files = makePosixFileSystem(
-            {{'C', (root / "c" / "dalvon").string()}, {'D', root.string()}, {'Z', "/"}});
-    }
-    ~TempDrive() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
+    TempDrive()
+        : root(m_folder.path()),
+          m_files(makePosixFileSystem(
+              {{'C', (root / "c" / "dalvon").string()}, {'D', root.string()}, {'Z', "/"}})) {}
     FileSystem& files() { return *m_files; }
     std::filesystem::path host(const std::string& path) {
         return mapToHost({{'D', root.string()}}, path);
     }
 
-    std::filesystem::path root;
+    const std::filesystem::path root;
 
 private:
     std::unique_ptr<FileSystem> m_files;

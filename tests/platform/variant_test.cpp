@@ -24,7 +24,7 @@ TEST(VariantTest, ConvertsToText) {
     };
     for (const auto& [value, text] : rows)
         EXPECT_EQ(value.toText(), text) << value.typeName();
-    EXPECT_EQ(faultNumber([] { Variant::null().toText(); }), 94);
+    EXPECT_EQ(faultOf([] { Variant::null().toText(); }), 94);
     EXPECT_EQ(Variant::null().toTextOrEmpty(), "");
 }
 
@@ -41,14 +41,14 @@ TEST(VariantTest, ConvertsToNumbersAndBooleansOrFaults) {
         {Variant::string("1e10"), 6},       {Variant::string("12abc"), 13},
         {Variant::string(""), 13},          {Variant::null(), 94}};
     for (const auto& [value, number] : faults)
-        EXPECT_EQ(faultNumber([&] { value.toInteger(); }), number) << value.toTextOrEmpty();
-    EXPECT_EQ(faultNumber([] { Variant::doubleValue(2147483647.5).toLong(); }), 6);
+        EXPECT_EQ(faultOf([&] { value.toInteger(); }), number) << value.toTextOrEmpty();
+    EXPECT_EQ(faultOf([] { Variant::doubleValue(2147483647.5).toLong(); }), 6);
     EXPECT_EQ(Variant::doubleValue(-2147483648.0).toLong(), INT32_MIN);
 
     EXPECT_TRUE(Variant::string("tRuE").toBoolean());
     EXPECT_FALSE(Variant::string("False").toBoolean());
     EXPECT_TRUE(Variant::string("2").toBoolean());
-    EXPECT_EQ(faultNumber([] { Variant::string("yes").toBoolean(); }), 13);
+    EXPECT_EQ(faultOf([] { Variant::string("yes").toBoolean(); }), 13);
 }
 
 }  // namespace

@@ -54,6 +54,11 @@ TEST(MachineList, IntegratedStartReadsNamesUpToTheFirstDashStandaloneTheProgramP
          "D\r\n",
          {"", "A", "B"}},
         {"/EXTERNAL=ZEBCFG", kZeb, "[Common]\r\nNameM2=B\r\n", {}},
+        // Five machines at most: NameM5 is read, NameM6 is not.
+        {"/EXTERNAL=ZEBCFG",
+         kZeb,
+         "[Common]\r\nNameM1=A\r\nNameM2=B\r\nNameM3=C\r\nNameM4=D\r\nNameM5=E\r\nNameM6=F\r\n",
+         {"", "A", "B", "C", "D", "E"}},
         {"",
          kProgramIni,
          "[Project]\r\nNumberOfMachines=3\r\n[Machine1]\r\nMachineName=M1\r\n[machine3]\r\n"

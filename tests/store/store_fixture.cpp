@@ -10,17 +10,10 @@
 
 namespace dalvon::testing {
 
-StoreTest::StoreTest() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "store_test_XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("no temp folder");
-    m_dir = pattern;
-}
+StoreTest::StoreTest() = default;
 
 StoreTest::~StoreTest() {
     m_engine.reset();
-    std::error_code error;
-    std::filesystem::remove_all(m_dir, error);
 }
 
 std::string StoreTest::makeDatabase(const std::string& name, const std::string& script) {

@@ -10,6 +10,8 @@
 #include "platform/fault.h"
 #include "platform/file_system.h"
 #include "store/database.h"
+#include "tests/support/fault_of.h"
+#include "tests/support/temp_folder.h"
 
 namespace dalvon::testing {
 
@@ -23,7 +25,7 @@ protected:
     // The path the engine takes (Windows form) of a file in the temp folder, and the host path
     // of such a path (for SQLite and the file system's own functions).
     std::string path(const std::string& name) const {
-        return m_files->windowsPath((m_dir / name).string());
+        return m_files->windowsPath((m_dir.path() / name).string());
     }
     std::string host(const std::string& path) const { return m_files->hostPath(path); }
     // Creates (or replaces) a SQLite file from an SQL script; returns its path.
@@ -38,25 +40,11 @@ protected:
     static std::vector<std::vector<std::string>> readAll(Recordset& set);
 
 private:
-    std::filesystem::path m_dir;
+    TempFolder m_dir{"store_test"};
 
 protected:
     std::unique_ptr<FileSystem> m_files = makeHostFileSystem();
     std::unique_ptr<DatabaseEngine> m_engine = makeDatabaseEngine(*m_files);
 };
-
-// Runs `body` and returns the number of the Fault it throws (0 when it throws none); the
-// description goes to `description` when given.
-template <class Body>
-int32_t faultOf(Body&& body, std::string* description = nullptr) {
-    try {
-        body();
-    } catch (const Fault& fault) {
-        if (description)
-            *description = fault.description();
-        return fault.number();
-    }
-    return 0;
-}
 
 }  // namespace dalvon::testing

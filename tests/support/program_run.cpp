@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 
 namespace dalvon::testing {
 namespace fs = std::filesystem;
@@ -36,6 +37,18 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
 
 }  // namespace
 
+ProgramInput::~ProgramInput() {
+    if (m_fd >= 0)
+        close(m_fd);
+}
+
+void ProgramInput::send(const std::string& text) {
+    ssize_t written = write(m_fd, text.data(), text.size());
+    if (written != static_cast<ssize_t>(text.size()))
+        throw std::runtime_error("the program's input took " + std::to_string(written) + " of " +
+                                 std::to_string(text.size()) + " bytes");
+}
+
 ProgramRunner::ProgramRunner(TestInstallation& inst, std::string program)
     : m_inst(inst), m_program(std::move(program)) {
     fs::create_symlink(m_program, inst.root() / "d" / "Plant" / "Config" / "Dalvon_Config");
@@ -47,6 +60,26 @@ pid_t ProgramRunner::start(const std::vector<std::string>& arguments, bool asOrd
     return spawn(std::move(argv), asOrdinaryUser);
 }
 
+StartedProgram ProgramRunner::startWithInput(const std::vector<std::string>& arguments) {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0)
+        throw std::runtime_error("no pipe for the program's input");
+    ProgramInput input(ends[1]);
+    std::vector<std::string> argv{(m_inst.root() / "d" / "Plant" / "Config" / "Dalvon_Config")};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    pid_t child = spawn(std::move(argv), false, ends[0]);
+    close(ends[0]);
+    return {child, std::move(input)};
+}
+
+std::string ProgramRunner::errorSoFar(pid_t child) {
+    return slurp(outputOf(child, "stderr"));
+}
+
+fs::path ProgramRunner::outputOf(pid_t child, const char* stream) const {
+    return m_inst.root() / (std::string(stream) + "." + std::to_string(child));
+}
+
 ProgramOutcome ProgramRunner::runTool(const std::string& tool,
                                       const std::vector<std::string>& arguments) {
     std::vector<std::string> argv{tool};
@@ -54,16 +87,18 @@ ProgramOutcome ProgramRunner::runTool(const std::string& tool,
     return wait(spawn(std::move(argv), false));
 }
 
-pid_t ProgramRunner::spawn(std::vector<std::string> argv, bool asOrdinaryUser) {
+pid_t ProgramRunner::spawn(std::vector<std::string> argv, bool asOrdinaryUser, int input) {
     std::vector<std::string> environment{"EDITOR_ID=a-b_c",
                                          "DALVON_DRIVES=C=" + (m_inst.root() / "c").string() +
                                              ";D=" + (m_inst.root() / "d").string()};
-    fs::path out = m_inst.root() / "stdout", err = m_inst.root() / "stderr";
     pid_t child = fork();
     if (child == 0) {
-        redirect("/dev/null", STDIN_FILENO, O_RDONLY);
-        redirect(out, STDOUT_FILENO, O_WRONLY | O_CREAT | O_TRUNC);
-        redirect(err, STDERR_FILENO, O_WRONLY | O_CREAT | O_TRUNC);
+        if (input >= 0)
+            dup2(input, STDIN_FILENO);
+        else
+            redirect("/dev/null", STDIN_FILENO, O_RDONLY);
+        redirect(outputOf(getpid(), "stdout"), STDOUT_FILENO, O_WRONLY | O_CREAT | O_TRUNC);
+        redirect(outputOf(getpid(), "stderr"), STDERR_FILENO, O_WRONLY | O_CREAT | O_TRUNC);
         if (asOrdinaryUser && geteuid() == 0 &&
             (setgid(kOrdinaryUser) != 0 || setuid(kOrdinaryUser) != 0)) {
             _exit(126);
@@ -86,8 +121,8 @@ ProgramOutcome ProgramRunner::wait(pid_t child) {
     waitpid(child, &status, 0);
     ProgramOutcome outcome;
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.out = slurp(m_inst.root() / "stdout");
-    outcome.err = slurp(m_inst.root() / "stderr");
+    outcome.out = slurp(outputOf(child, "stdout"));
+    outcome.err = slurp(outputOf(child, "stderr"));
     return outcome;
 }
 

@@ -11,6 +11,25 @@
 
 namespace dalvon::testing {
 
+// The write end of a started program's standard input: what is sent arrives as if typed; the
+// program reads the end of its input when the object goes.
+class ProgramInput {
+public:
+    explicit ProgramInput(int fd) : m_fd(fd) {}
+    ProgramInput(ProgramInput&& other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+    ProgramInput& operator=(ProgramInput&&) = delete;
+    ~ProgramInput();
+    void send(const std::string& text);
+
+private:
+    int m_fd;
+};
+
+struct StartedProgram {
+    pid_t pid;
+    ProgramInput input;
+};
+
 struct ProgramOutcome {
     int status = -1;  // the exit status, or 128 + the signal that ended it
     std::string out;
@@ -27,6 +46,10 @@ public:
     // Starts the program with `arguments`; output goes to files read by wait(). As an ordinary
     // user, when run as root, so that file permissions are enforced (see ordinaryUser).
     pid_t start(const std::vector<std::string>& arguments, bool asOrdinaryUser = false);
+    // Starts the program with `arguments` and its standard input on a pipe.
+    StartedProgram startWithInput(const std::vector<std::string>& arguments);
+    // What a started program has written to standard error so far.
+    std::string errorSoFar(pid_t child);
     ProgramOutcome wait(pid_t child);
     ProgramOutcome run(const std::vector<std::string>& arguments, bool asOrdinaryUser = false) {
         return wait(start(arguments, asOrdinaryUser));
@@ -42,7 +65,10 @@ public:
     bool permissionsEnforced();
 
 private:
-    pid_t spawn(std::vector<std::string> argv, bool asOrdinaryUser);
+    // Standard input is `input` when given, else /dev/null.
+    pid_t spawn(std::vector<std::string> argv, bool asOrdinaryUser, int input = -1);
+    // Where a child's standard output and error go: files of their own, since runs overlap.
+    std::filesystem::path outputOf(pid_t child, const char* stream) const;
 
     TestInstallation& m_inst;
     std::string m_program;

@@ -28,13 +28,11 @@ const char* const TestInstallation::kServiceLog = "C:\\TarvoServicePack.log";
 
 namespace {
 
-fs::path makeTempRoot() {
-    std::string pattern = (fs::temp_directory_path() / "dalvon-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("mkdtemp failed");
-    fs::create_directories(fs::path(pattern) / "d" / "Plant" / "Config");
-    fs::create_directories(fs::path(pattern) / "c");
-    return pattern;
+// The folders every installation has: C: and D:\Plant\Config.
+const fs::path& withDrives(const fs::path& root) {
+    fs::create_directories(root / "d" / "Plant" / "Config");
+    fs::create_directories(root / "c");
+    return root;
 }
 
 // Every table of one file into another (an empty database), as dalvon-db convert copies them.
@@ -85,7 +83,7 @@ fs::path sourceDir() {
 
 TestInstallation::TestInstallation(DatabaseFormat format)
     : m_format(format),
-      m_root(makeTempRoot()),
+      m_root(withDrives(m_folder.path())),
       m_files(
           makePosixFileSystem({{'C', (m_root / "c").string()}, {'D', (m_root / "d").string()}})),
       m_profiles(makeProfileStore(*m_files)),
@@ -94,12 +92,8 @@ TestInstallation::TestInstallation(DatabaseFormat format)
       m_runtime(std::make_unique<Runtime>(
           Services{*m_files, *m_profiles, m_dialogs, m_events, m_identity, *m_databases})) {}
 
-TestInstallation::~TestInstallation() {
-    m_runtime.reset();
-    m_databases.reset();
-    std::error_code ignored;
-    fs::remove_all(m_root, ignored);
-}
+// Members go in reverse order: the databases before the file system, the folder last.
+TestInstallation::~TestInstallation() = default;
 
 fs::path TestInstallation::host(const std::string& windowsPath) const {
     fs::path path = m_root / (windowsPath[0] == 'C' || windowsPath[0] == 'c' ? "c" : "d");

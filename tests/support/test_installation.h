@@ -14,6 +14,7 @@
 #include "platform/program_identity.h"
 #include "standard/runtime.h"
 #include "store/database.h"
+#include "tests/support/temp_folder.h"
 
 namespace dalvon::testing {
 
@@ -110,6 +111,7 @@ public:
 
 private:
     DatabaseFormat m_format;
+    TempFolder m_folder;
     std::filesystem::path m_root;
     std::unique_ptr<FileSystem> m_files;
     std::unique_ptr<ProfileStore> m_profiles;

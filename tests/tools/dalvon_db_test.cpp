@@ -178,8 +178,12 @@ TEST_F(DalvonDb, CommandLine) {
     }
     // "--" ends the options: a file may start with a dash.
     fs::copy_file(database, folder / "-odd.mdb");
+    // Back to the folder before, which outlives this test's: later tests in this process
+    // resolve relative paths.
+    const fs::path before = fs::current_path();
     fs::current_path(folder);
     Outcome odd = run({"tables", "--", "-odd.mdb"});
+    fs::current_path(before);
     EXPECT_EQ(odd.status, 0) << odd.err;
     EXPECT_EQ(odd.out, "PRESET_DEFS\n");
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "store/sql_names.h"
+
 namespace dalvon::db_tool {
 namespace {
 
@@ -32,50 +34,15 @@ bool isPlainName(const std::string& name) {
 }
 
 std::string sqlName(const std::string& name) {
-    if (isPlainName(name))
-        return name;
-    std::string quoted = "\"";
-    for (char c : name) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + "\"";
+    return isPlainName(name) ? name : quoteIdentifier(name);
+}
+
+// Decimal fields become DOUBLE, as convert writes them.
+std::string declaredTypeName(const FieldDef& field) {
+    return field.type == kDecimal ? "DOUBLE" : ddlTypeName(field).value_or("LONGTEXT");
 }
 
 }  // namespace
-
-std::string declaredTypeName(const FieldDef& field) {
-    switch (static_cast<FieldType>(field.type)) {
-        case FieldType::Boolean:
-            return "BIT";
-        case FieldType::Byte:
-            return "BYTE";
-        case FieldType::Integer:
-            return "SHORT";
-        case FieldType::Long:
-            return "LONG";
-        case FieldType::Currency:
-            return "CURRENCY";
-        case FieldType::Single:
-            return "SINGLE";
-        case FieldType::Double:
-            return "DOUBLE";
-        case FieldType::Date:
-            return "DATETIME";
-        case FieldType::Binary:
-            return "VARBINARY(" + std::to_string(field.size) + ")";
-        case FieldType::Text:
-            return "VARCHAR(" + std::to_string(field.size) + ")";
-        case FieldType::LongBinary:
-            return "LONGBINARY";
-        case FieldType::Memo:
-            return "LONGTEXT";
-        case FieldType::Guid:
-            return "GUID";
-    }
-    return field.type == kDecimal ? "DOUBLE" : "LONGTEXT";
-}
 
 std::string createTableText(const std::string& table, const std::vector<FieldDef>& fields) {
     std::string text = "CREATE TABLE " + sqlName(table) + " (";

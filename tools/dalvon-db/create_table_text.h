@@ -7,11 +7,8 @@
 
 namespace dalvon::db_tool {
 
-// The declared Jet type name of a field in the database format ("LONG", "VARCHAR(50)",
-// "LONGTEXT", ...). Decimal fields become DOUBLE, as convert writes them.
-std::string declaredTypeName(const FieldDef& field);
-
-// "CREATE TABLE name (field TYPE, ...);" for a table, names quoted where SQL needs it.
+// "CREATE TABLE name (field TYPE, ...);" for a table, names quoted where SQL needs it, types
+// declared as the database format declares them (Decimal as DOUBLE, as convert writes it).
 std::string createTableText(const std::string& table, const std::vector<FieldDef>& fields);
 
 }  // namespace dalvon::db_tool

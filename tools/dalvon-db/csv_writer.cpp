@@ -1,28 +1,15 @@
 #include "tools/dalvon-db/csv_writer.h"
 
+#include "platform/text.h"
+#include "store/sql_names.h"
+
 namespace dalvon::db_tool {
 namespace {
 
 std::string quoted(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
-    std::string out = "\"";
-    for (char c : text) {
-        out += c;
-        if (c == '"')
-            out += '"';
-    }
-    return out + "\"";
-}
-
-std::string hex(const std::vector<uint8_t>& bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    for (uint8_t byte : bytes) {
-        out += kDigits[byte >> 4];
-        out += kDigits[byte & 0x0F];
-    }
-    return out;
+    return quoteIdentifier(text);
 }
 
 }  // namespace
@@ -31,7 +18,7 @@ std::string csvField(const Variant& value) {
     if (value.isNull() || value.isEmpty())
         return "";
     if (value.kind() == VariantKind::Binary)
-        return hex(value.asBinary());
+        return hexText(value.asBinary());
     return quoted(value.toText());
 }
 
