@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "store/jet/jet_writer.h"
+#include "store/jet/writer/jet_writer.h"
 
 namespace {
 

@@ -30,7 +30,7 @@
 #include "standard/installation_paths.h"
 #include "standard/runtime.h"
 #include "store/database.h"
-#include "store/jet/jet_create.h"
+#include "store/jet/writer/jet_create.h"
 #include "store/sqlite/sqlite_script.h"
 #include "store/table_copy.h"
 

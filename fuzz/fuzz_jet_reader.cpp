@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "platform/fault.h"
-#include "store/jet/jet_catalog.h"
-#include "store/jet/jet_file.h"
-#include "store/jet/jet_row.h"
-#include "store/jet/jet_table_def.h"
+#include "store/jet/reader/jet_catalog.h"
+#include "store/jet/format/jet_file.h"
+#include "store/jet/reader/jet_row.h"
+#include "store/jet/reader/jet_table_def.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace dalvon::jet;

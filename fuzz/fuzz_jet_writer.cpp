@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "platform/fault.h"
-#include "store/jet/jet_check.h"
-#include "store/jet/jet_create.h"
-#include "store/jet/jet_writer.h"
+#include "store/jet/check/jet_check.h"
+#include "store/jet/writer/jet_create.h"
+#include "store/jet/writer/jet_writer.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include "platform/file_system.h"
 #include "store/faults.h"
-#include "store/jet/jet_check.h"
-#include "store/jet/jet_file.h"
-#include "store/jet/jet_writer.h"
+#include "store/jet/check/jet_check.h"
+#include "store/jet/format/jet_file.h"
+#include "store/jet/writer/jet_writer.h"
 #include "store/storage.h"
 #include "store/store_backend.h"
 

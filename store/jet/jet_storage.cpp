@@ -5,13 +5,13 @@
 
 #include "platform/file_system.h"
 #include "store/faults.h"
-#include "store/jet/jet_catalog.h"
-#include "store/jet/jet_file.h"
-#include "store/jet/jet_layout.h"
-#include "store/jet/jet_row.h"
-#include "store/jet/jet_table_def.h"
-#include "store/jet/jet_usage_map.h"
-#include "store/jet/jet_writer.h"
+#include "store/jet/reader/jet_catalog.h"
+#include "store/jet/format/jet_file.h"
+#include "store/jet/format/jet_layout.h"
+#include "store/jet/reader/jet_row.h"
+#include "store/jet/reader/jet_table_def.h"
+#include "store/jet/reader/jet_usage_map.h"
+#include "store/jet/writer/jet_writer.h"
 #include "store/storage.h"
 
 namespace dalvon {

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "platform/fault.h"
-#include "store/jet/jet_check.h"
+#include "store/jet/check/jet_check.h"
 #include "store/sqlite/sqlite_script.h"
 #include "tests/support/program_run.h"
 #include "tests/support/test_installation.h"

@@ -14,8 +14,8 @@
 
 #include "platform/fault.h"
 #include "presetdb/component_backup.h"
-#include "store/jet/jet_catalog.h"
-#include "store/jet/jet_row.h"
+#include "store/jet/reader/jet_catalog.h"
+#include "store/jet/reader/jet_row.h"
 #include "tests/support/dead_writer.h"
 #include "tests/support/fault_of.h"
 #include "tests/support/program_run.h"

@@ -2,17 +2,17 @@
 // --format jet4`. Every file is checked by the structural checker and read back by our reader,
 // Debian's mdbtools and the npm package mdb-reader (each where installed), so these tests need
 // no sample file.
-#include "store/jet/jet_create.h"
+#include "store/jet/writer/jet_create.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "store/jet/jet_catalog.h"
-#include "store/jet/jet_index_leaf.h"
-#include "store/jet/jet_system_tables.h"
-#include "store/jet/jet_table_def.h"
-#include "store/jet/jet_writer.h"
+#include "store/jet/reader/jet_catalog.h"
+#include "store/jet/reader/jet_index_leaf.h"
+#include "store/jet/writer/jet_system_tables.h"
+#include "store/jet/reader/jet_table_def.h"
+#include "store/jet/writer/jet_writer.h"
 #include "tests/jet/jet_samples.h"
 
 namespace dalvon::jet_test {

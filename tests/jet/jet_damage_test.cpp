@@ -7,13 +7,13 @@
 #include <random>
 
 #include "platform/fault.h"
-#include "store/jet/jet_catalog.h"
-#include "store/jet/jet_check.h"
-#include "store/jet/jet_index.h"
-#include "store/jet/jet_row.h"
-#include "store/jet/jet_table_storage.h"
-#include "store/jet/jet_usage_map.h"
-#include "store/jet/jet_writer.h"
+#include "store/jet/reader/jet_catalog.h"
+#include "store/jet/check/jet_check.h"
+#include "store/jet/reader/jet_index.h"
+#include "store/jet/reader/jet_row.h"
+#include "store/jet/reader/jet_table_storage.h"
+#include "store/jet/reader/jet_usage_map.h"
+#include "store/jet/writer/jet_writer.h"
 #include "tests/jet/jet_image.h"
 #include "tests/jet/jet_samples.h"
 

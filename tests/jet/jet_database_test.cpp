@@ -6,7 +6,7 @@
 
 #include "platform/fault.h"
 #include "platform/file_system.h"
-#include "store/jet/jet_check.h"
+#include "store/jet/check/jet_check.h"
 #include "tests/jet/jet_samples.h"
 
 namespace dalvon::jet_test {

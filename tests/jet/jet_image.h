@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "store/jet/jet_file.h"
+#include "store/jet/format/jet_file.h"
 
 namespace dalvon::jet_test {
 

@@ -7,10 +7,10 @@
 #include <map>
 #include <random>
 
-#include "store/jet/jet_check.h"
-#include "store/jet/jet_index.h"
-#include "store/jet/jet_table_storage.h"
-#include "store/jet/jet_writer.h"
+#include "store/jet/check/jet_check.h"
+#include "store/jet/reader/jet_index.h"
+#include "store/jet/reader/jet_table_storage.h"
+#include "store/jet/writer/jet_writer.h"
 #include "tests/jet/jet_samples.h"
 
 namespace dalvon::jet_test {

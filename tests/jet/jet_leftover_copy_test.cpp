@@ -9,9 +9,9 @@
 #include <set>
 
 #include "platform/posix_files.h"
-#include "store/jet/jet_check.h"
-#include "store/jet/jet_create.h"
-#include "store/jet/jet_writer.h"
+#include "store/jet/check/jet_check.h"
+#include "store/jet/writer/jet_create.h"
+#include "store/jet/writer/jet_writer.h"
 #include "tests/jet/jet_samples.h"
 
 namespace dalvon::jet_test {

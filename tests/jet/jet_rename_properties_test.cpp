@@ -1,17 +1,17 @@
 // Renaming a field carries the column's property set in the catalog's LvProp along, so that
 // Access does not keep the properties under the old name.
-#include "store/jet/jet_properties.h"
+#include "store/jet/reader/jet_properties.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <functional>
 
-#include "store/jet/jet_check.h"
-#include "store/jet/jet_create.h"
-#include "store/jet/jet_page_space.h"
-#include "store/jet/jet_table_writer.h"
-#include "store/jet/jet_writer.h"
+#include "store/jet/check/jet_check.h"
+#include "store/jet/writer/jet_create.h"
+#include "store/jet/writer/jet_page_space.h"
+#include "store/jet/writer/jet_table_writer.h"
+#include "store/jet/writer/jet_writer.h"
 #include "tests/jet/jet_samples.h"
 
 namespace dalvon::jet_test {

@@ -1,12 +1,12 @@
 // Decoding of every value kind and storage form on rows built byte by byte, and the pure
 // decoders: text forms, GUIDs and the header mask keystream.
-#include "store/jet/jet_row.h"
+#include "store/jet/reader/jet_row.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "store/jet/jet_text.h"
+#include "store/jet/format/jet_text.h"
 #include "tests/jet/jet_image.h"
 
 namespace dalvon::jet_test {

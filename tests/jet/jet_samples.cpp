@@ -8,8 +8,8 @@
 #include <iostream>
 
 #include "platform/fault.h"
-#include "store/jet/jet_check.h"
-#include "store/jet/jet_create.h"
+#include "store/jet/check/jet_check.h"
+#include "store/jet/writer/jet_create.h"
 #include "store/store_backend.h"
 
 namespace dalvon::jet_test {

@@ -1,16 +1,16 @@
 // The writer's building blocks on hand-made images: they need no sample files.
 #include <gtest/gtest.h>
 
-#include "store/jet/jet_data_page.h"
-#include "store/jet/jet_index_key.h"
-#include "store/jet/jet_index_leaf.h"
-#include "store/jet/jet_map_writer.h"
-#include "store/jet/jet_page_space.h"
-#include "store/jet/jet_row.h"
-#include "store/jet/jet_row_codec.h"
-#include "store/jet/jet_text.h"
-#include "store/jet/jet_usage_map.h"
-#include "store/jet/jet_value_codec.h"
+#include "store/jet/writer/jet_data_page.h"
+#include "store/jet/format/jet_index_key.h"
+#include "store/jet/reader/jet_index_leaf.h"
+#include "store/jet/writer/jet_map_writer.h"
+#include "store/jet/writer/jet_page_space.h"
+#include "store/jet/reader/jet_row.h"
+#include "store/jet/format/jet_row_codec.h"
+#include "store/jet/format/jet_text.h"
+#include "store/jet/reader/jet_usage_map.h"
+#include "store/jet/format/jet_value_codec.h"
 #include "tests/jet/jet_image.h"
 
 namespace dalvon::jet_test {

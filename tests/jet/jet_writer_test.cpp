@@ -1,6 +1,6 @@
 // The Jet 4 writer on copies of the samples: each operation writes, commits, and reads back
 // through our reader and (where installed) Debian's mdbtools.
-#include "store/jet/jet_writer.h"
+#include "store/jet/writer/jet_writer.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -15,11 +15,11 @@
 #include <thread>
 
 #include "platform/fault.h"
-#include "store/jet/jet_catalog.h"
-#include "store/jet/jet_check.h"
-#include "store/jet/jet_definition.h"
-#include "store/jet/jet_page_space.h"
-#include "store/jet/jet_table_writer.h"
+#include "store/jet/reader/jet_catalog.h"
+#include "store/jet/check/jet_check.h"
+#include "store/jet/writer/jet_definition.h"
+#include "store/jet/writer/jet_page_space.h"
+#include "store/jet/writer/jet_table_writer.h"
 #include "tests/jet/jet_samples.h"
 
 namespace dalvon::jet_test {

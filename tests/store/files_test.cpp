@@ -4,7 +4,7 @@
 
 #include "platform/fakes/faulty_file_system.h"
 #include "platform/fakes/memory_file_system.h"
-#include "store/jet/jet_create.h"
+#include "store/jet/writer/jet_create.h"
 #include "tests/store/store_fixture.h"
 #include "tests/support/dead_writer.h"
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <set>
 
-#include "store/jet/jet_create.h"
+#include "store/jet/writer/jet_create.h"
 #include "store/storage.h"
 #include "tests/store/store_fixture.h"
 

@@ -8,7 +8,7 @@
 #include "platform/fault.h"
 #include "platform/file_system.h"
 #include "store/database.h"
-#include "store/jet/jet_create.h"
+#include "store/jet/writer/jet_create.h"
 #include "store/table_copy.h"
 
 namespace dalvon::db_tool {

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "store/jet/writer/jet_page_space.h"
+
+namespace dalvon::jet {
+
+// An index of a new table: its key columns (field position, ascending) and its kind.
+struct NewIndex {
+    std::string name;
+    std::vector<std::pair<size_t, bool>> columns;
+    bool primary = false;  // implies unique
+    bool unique = false;
+};
+
+// Adds `indexes` to the bytes of a new table's definition as buildDefinition made them (no index
+// yet; column number = field position): one physical and one logical index each, with an empty
+// leaf page as root and an inline page map holding it, made in `space`. Fault 3027 for an index
+// without columns or with more than ten, or naming a field that is not there.
+void addIndexes(PageSpace& space, uint32_t definitionPage, std::vector<uint8_t>& definition,
+                size_t columnCount, const std::vector<NewIndex>& indexes);
+
+}  // namespace dalvon::jet
