@@ -114,14 +114,13 @@ Connection::~Connection() {
     try {
         closeNow();
     } catch (const Fault&) {
-        // Destroyed without a release (the owner is unwinding): nothing to report to.
+        // Destroyed without a close (the owner is unwinding): nothing to report to.
     }
 }
 
-void Connection::release() {
-    if (--m_handles > 0 || !m_db)
-        return;
-    closeNow();
+void Connection::close() {
+    if (m_db)
+        closeNow();
 }
 
 void Connection::closeNow() {

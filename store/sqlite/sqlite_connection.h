@@ -23,10 +23,10 @@ namespace dalvon::sqlite {
 
 using Row = std::vector<StoredValue>;
 
-// The one connection of this process to one database file, shared by every Database handle on
-// the file. Everything written runs in one transaction that is committed when the last handle
-// lets go and by commit(). Every SQLite failure is translated here into a Fault that names the
-// file. After the last release every call throws Fault 3420.
+// The connection to one database file, owned by the file's one storage (the database engine
+// shares that storage among the file's Database handles). Everything written runs in one
+// transaction that is committed by close() and by commit(). Every SQLite failure is translated
+// here into a Fault that names the file. After close() every call throws Fault 3420.
 class Connection {
 public:
     // Opens the host file read-write (or read-only: then nothing is written to the file and its
@@ -39,10 +39,9 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    void acquire() { ++m_handles; }
-    // The last release commits and closes; a failed commit throws (the file keeps its last
-    // committed state).
-    void release();
+    // Commits and closes; a failed commit throws (the file keeps its last committed state).
+    // Called by the one storage that owns the connection.
+    void close();
     bool isOpen() const { return m_db != nullptr; }
     // Translates an SQLite result code into the Fault for it, naming the file and `sql`.
     [[noreturn]] void fail(int code, const std::string& sql) const;
@@ -115,7 +114,6 @@ private:
 
     DatabaseHandle m_db;
     std::string m_displayPath;
-    int m_handles = 0;
     std::unordered_map<std::string, Statement> m_statements;
     std::optional<Transaction> m_transaction;  // open while the connection is
     std::optional<std::set<std::string>> m_tables;

@@ -18,7 +18,7 @@ public:
 
     ~SqliteStorage() override {
         try {
-            m_connection->release();
+            m_connection->close();
         } catch (const Fault&) {
             // A destructor cannot report: commit() first to see a failed commit.
         }
@@ -179,7 +179,6 @@ private:
 }  // namespace
 
 std::unique_ptr<Storage> makeStorage(std::shared_ptr<Connection> connection) {
-    connection->acquire();
     return std::make_unique<SqliteStorage>(std::move(connection));
 }
 
