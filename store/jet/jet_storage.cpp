@@ -174,15 +174,7 @@ private:
 }  // namespace
 
 std::unique_ptr<Storage> openJetStorage(FileSystem& files, const std::string& path) {
-    std::optional<std::string> bytes;
-    try {
-        bytes = files.readFile(path);
-    } catch (const Fault&) {
-    }
-    if (!bytes)
-        throw faults::cannotOpenFile(path, faults::Wording::Jet);
-    return std::make_unique<JetStorage>(files, path,
-                                        std::vector<uint8_t>(bytes->begin(), bytes->end()));
+    return std::make_unique<JetStorage>(files, path, jet::readJetFile(files, path));
 }
 
 }  // namespace dalvon

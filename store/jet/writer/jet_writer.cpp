@@ -26,17 +26,6 @@ constexpr size_t kVersionOffset = 0x14;
     throw faults::readOnlyDatabase(" ('" + path + "': " + why + ")");
 }
 
-std::vector<uint8_t> readWhole(FileSystem& files, const std::string& path) {
-    std::optional<std::string> bytes;
-    try {
-        bytes = files.readFile(path);
-    } catch (const Fault&) {
-    }
-    if (!bytes)
-        throw faults::cannotOpenFile(path, faults::Wording::Jet);
-    return {bytes->begin(), bytes->end()};
-}
-
 // The folder part of a Windows path.
 std::string folderOf(const std::string& path) {
     size_t slash = path.rfind('\\');
@@ -113,6 +102,17 @@ Fault tableNotFound(const std::string& name, int number) {
 
 }  // namespace
 
+std::vector<uint8_t> readJetFile(FileSystem& files, const std::string& path) {
+    std::optional<std::string> bytes;
+    try {
+        bytes = files.readFile(path);
+    } catch (const Fault&) {
+    }
+    if (!bytes)
+        throw faults::cannotOpenFile(path, faults::Wording::Jet);
+    return {bytes->begin(), bytes->end()};
+}
+
 JetWriter::JetWriter(FileSystem& files, std::string path)
     : JetWriter(files, std::move(path), std::nullopt) {}
 
@@ -137,7 +137,7 @@ void JetWriter::load(std::optional<std::vector<uint8_t>> held) {
     std::optional<FileInfo> info = m_files.fileInfo(m_path);
     if (info && !info->writable)
         refuse(m_path, "Permission denied");
-    std::vector<uint8_t> bytes = held ? std::move(*held) : readWhole(m_files, m_path);
+    std::vector<uint8_t> bytes = held ? std::move(*held) : readJetFile(m_files, m_path);
     checkWritable(bytes, m_path);
     try {
         m_file = std::make_unique<JetFile>(std::move(bytes), m_path);

@@ -106,6 +106,10 @@ private:
     std::map<uint32_t, std::unique_ptr<TableWriter>> m_writers;
 };
 
+// The whole file at `path` (Windows form, through `files`); Fault 3051 naming it when it cannot
+// be read.
+std::vector<uint8_t> readJetFile(FileSystem& files, const std::string& path);
+
 // The lock file that Access keeps beside a database while a program has it open ("<name>.ldb",
 // Windows form); empty when there is none.
 std::string lockFileBeside(FileSystem& files, const std::string& path);
