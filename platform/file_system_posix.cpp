@@ -154,12 +154,10 @@ public:
     }
 
     std::optional<FileInfo> fileInfo(const std::string& path) override {
-        std::string host;
-        try {
-            host = resolve(path);
-        } catch (const Fault&) {
+        std::optional<std::string> resolved = tryResolve(path);
+        if (!resolved)
             return std::nullopt;
-        }
+        const std::string& host = *resolved;
         struct stat info {};
         if (::stat(host.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
             return std::nullopt;
@@ -201,12 +199,10 @@ public:
     }
 
     std::optional<FileTimes> readTimes(const std::string& path) override {
-        std::string host;
-        try {
-            host = resolve(path);
-        } catch (const Fault&) {
+        std::optional<std::string> resolved = tryResolve(path);
+        if (!resolved)
             return std::nullopt;
-        }
+        const std::string& host = *resolved;
         struct statx info {};
         if (::statx(AT_FDCWD, host.c_str(), AT_STATX_SYNC_AS_STAT, STATX_BASIC_STATS | STATX_BTIME,
                     &info) != 0 ||
@@ -223,12 +219,10 @@ public:
     }
 
     bool writeTimes(const std::string& path, const FileTimes& times) override {
-        std::string host;
-        try {
-            host = resolve(path);
-        } catch (const Fault&) {
+        std::optional<std::string> resolved = tryResolve(path);
+        if (!resolved)
             return false;
-        }
+        const std::string& host = *resolved;
         if (!isOrdinaryFile(host))
             return false;
         timespec values[2] = {{0, UTIME_OMIT}, timespecFromFileTime(times.lastWrite)};
@@ -244,12 +238,10 @@ public:
     }
 
     std::vector<std::string> listFolder(const std::string& path) override {
-        std::string host;
-        try {
-            host = resolve(path);
-        } catch (const Fault&) {
+        std::optional<std::string> resolved = tryResolve(path);
+        if (!resolved)
             return {};
-        }
+        const std::string& host = *resolved;
         std::vector<std::string> names;
         if (DIR* dir = ::opendir(host.c_str())) {
             while (const dirent* entry = ::readdir(dir)) {
@@ -292,6 +284,15 @@ public:
     }
 
 private:
+    // As resolve(), or nothing where that fails (no such drive).
+    std::optional<std::string> tryResolve(const std::string& path) const {
+        try {
+            return resolve(path);
+        } catch (const Fault&) {
+            return std::nullopt;
+        }
+    }
+
     // The host path with the components as given; none without a known drive.
     std::optional<std::string> givenHostPath(const std::string& path) const {
         // The update asks for the same file once per row: the last answer is kept.
