@@ -1,7 +1,5 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -25,23 +23,29 @@ inline int faultNumber(const std::function<void()>& action, std::string* text = 
     return 0;
 }
 
+// A new, empty folder of its own in the system's temp folder.
+std::filesystem::path makeTempFolder();
+
+// The real file system of this system, with D: standing for `root` and C: for a folder inside
+// it that does not exist yet; elsewhere the system's own paths (Z: the root on POSIX).
+std::unique_ptr<FileSystem> makeTempDriveFileSystem(const std::filesystem::path& root);
+
 // The real file system on a fresh temp folder: D: is the folder, C: a folder inside it that
-// does not exist yet, Z: the host root.
+// does not exist yet.
 class TempDrive {
 public:
-    TempDrive() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "dalvon-XXXXXX").string();
-        root = mkdtemp(pattern.data());
-        m_files = makePosixFileSystem(
-            {{'C', (root / "c" / "dalvon").string()}, {'D', root.string()}, {'Z', "/"}});
-    }
+    TempDrive() : root(makeTempFolder()), m_files(makeTempDriveFileSystem(root)) {}
     ~TempDrive() {
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
     }
     FileSystem& files() { return *m_files; }
     std::filesystem::path host(const std::string& path) {
-        return mapToHost({{'D', root.string()}}, path);
+        std::filesystem::path host = root;
+        const WindowsPathParts parts = splitWindowsPath(path).value();
+        for (const std::string& component : parts.components)
+            host /= component;
+        return host;
     }
 
     std::filesystem::path root;

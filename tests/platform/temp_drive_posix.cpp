@@ -1,0 +1,17 @@
+#include <stdlib.h>
+
+#include "tests/platform/platform_fixture.h"
+
+namespace dalvon::testing {
+
+std::filesystem::path makeTempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "dalvon-XXXXXX").string();
+    return mkdtemp(pattern.data());
+}
+
+std::unique_ptr<FileSystem> makeTempDriveFileSystem(const std::filesystem::path& root) {
+    return makePosixFileSystem(
+        {{'C', (root / "c" / "dalvon").string()}, {'D', root.string()}, {'Z', "/"}});
+}
+
+}  // namespace dalvon::testing
