@@ -43,8 +43,9 @@ TEST_F(Win32FileSystemTest, CreationAndLastWriteTimesAreBothRestored) {
     std::optional<FileTimes> read = files.readTimes("D:\\Source.mdb");
     ASSERT_TRUE(read);
     EXPECT_EQ(read->lastWrite, set.lastWrite);
-    if (!runningUnderWine())
+    if (!runningUnderWine()) {
         EXPECT_EQ(read->creation, set.creation);
+    }
 }
 
 TEST_F(Win32FileSystemTest, TheReadOnlyAttributeRefusesReplacementForEveryUser) {

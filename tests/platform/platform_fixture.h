@@ -4,10 +4,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/drive_map.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
+#include "platform/host_path.h"
 
 namespace dalvon::testing {
 
@@ -26,15 +28,20 @@ inline int faultNumber(const std::function<void()>& action, std::string* text = 
 // A new, empty folder of its own in the system's temp folder.
 std::filesystem::path makeTempFolder();
 
-// The real file system of this system, with D: standing for `root` and C: for a folder inside
-// it that does not exist yet; elsewhere the system's own paths (Z: the root on POSIX).
-std::unique_ptr<FileSystem> makeTempDriveFileSystem(const std::filesystem::path& root);
+// The real file system of this system with drive letters standing for host folders; on
+// Windows, where the drives are the system's own, through a wrapper that rewrites the drive
+// part of each path (a drive for "/" is the POSIX root and left out there).
+std::unique_ptr<FileSystem> makeFileSystemWithDrives(std::vector<Drive> drives);
 
 // The real file system on a fresh temp folder: D: is the folder, C: a folder inside it that
 // does not exist yet.
 class TempDrive {
 public:
-    TempDrive() : root(makeTempFolder()), m_files(makeTempDriveFileSystem(root)) {}
+    TempDrive()
+        : root(makeTempFolder()),
+          m_files(makeFileSystemWithDrives({{'C', utf8FromPath(root / "c" / "dalvon")},
+                                            {'D', utf8FromPath(root)},
+                                            {'Z', "/"}})) {}
     ~TempDrive() {
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);

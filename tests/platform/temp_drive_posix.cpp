@@ -9,9 +9,8 @@ std::filesystem::path makeTempFolder() {
     return mkdtemp(pattern.data());
 }
 
-std::unique_ptr<FileSystem> makeTempDriveFileSystem(const std::filesystem::path& root) {
-    return makePosixFileSystem(
-        {{'C', (root / "c" / "dalvon").string()}, {'D', root.string()}, {'Z', "/"}});
+std::unique_ptr<FileSystem> makeFileSystemWithDrives(std::vector<Drive> drives) {
+    return makePosixFileSystem(std::move(drives));
 }
 
 }  // namespace dalvon::testing

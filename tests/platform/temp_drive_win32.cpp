@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/fakes/faulty_file_system.h"
-#include "platform/host_path.h"
 #include "platform/text.h"
 #include "tests/platform/platform_fixture.h"
 #include "tests/platform/wine.h"
@@ -111,11 +110,14 @@ std::filesystem::path makeTempFolder() {
     }
 }
 
-std::unique_ptr<FileSystem> makeTempDriveFileSystem(const std::filesystem::path& root) {
+std::unique_ptr<FileSystem> makeFileSystemWithDrives(std::vector<Drive> drives) {
     std::unique_ptr<FileSystem> real = makeSystemFileSystem();
-    std::string folder = real->windowsPath(utf8FromPath(root));
-    return std::make_unique<RootedFileSystem>(
-        std::move(real), std::vector<Drive>{{'C', folder + "\\c\\dalvon"}, {'D', folder}});
+    std::vector<Drive> roots;
+    for (Drive& drive : drives) {
+        if (drive.hostFolder != "/")
+            roots.push_back({drive.letter, real->windowsPath(drive.hostFolder)});
+    }
+    return std::make_unique<RootedFileSystem>(std::move(real), std::move(roots));
 }
 
 }  // namespace dalvon::testing
