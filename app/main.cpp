@@ -17,6 +17,7 @@
 #include "platform/display_probe.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
+#include "platform/host_path.h"
 #include "platform/process_setup.h"
 #include "platform/profile_store.h"
 #include "platform/program_identity.h"
@@ -25,8 +26,6 @@
 #include "standard/run_guard.h"
 #include "standard/runtime.h"
 #include "store/database.h"
-
-extern char** environ;
 
 namespace dalvon {
 namespace {
@@ -61,7 +60,7 @@ void hintAtInstallation(Runtime& rt) {
     std::string component = GetOCXName(rt);
     auto isFolder = [&](const std::string& path) {
         std::error_code error;
-        return std::filesystem::is_directory(rt.files.hostPath(path), error);
+        return std::filesystem::is_directory(pathFromUtf8(rt.files.hostPath(path)), error);
     };
     if (rt.files.fileExists(base + "\\" + component + "\\" + component + ".cfg") ||
         isFolder(base + "\\" + component) || isFolder(base + "\\parameter"))
@@ -69,14 +68,14 @@ void hintAtInstallation(Runtime& rt) {
     std::fputs(installationHint(rt.files.hostPath(rt.identity.programFolder())).c_str(), stderr);
 }
 
-int start(int& argc, char** argv, const StartRequest& request) {
-    std::unique_ptr<FileSystem> files = makePosixFileSystem(drivesFromEnvironment());
+int start(int& argc, char** argv, char** environment, const StartRequest& request) {
+    std::unique_ptr<FileSystem> files = makeSystemFileSystem();
     std::unique_ptr<ProfileStore> profiles = makeProfileStore(*files);
-    std::string invokedAs = argv[0];
+    std::string invokedAs = invokedProgramPath(argv[0]);
     if (!request.installation.empty())
         invokedAs = executableInInstallation(request.installation, invokedAs);
     std::unique_ptr<ProgramIdentity> identity =
-        makeProcessIdentity(*files, invokedAs, request.arguments, environ);
+        makeProcessIdentity(*files, invokedAs, request.arguments, environment);
     std::unique_ptr<DatabaseEngine> databases = makeDatabaseEngine(*files);
     bool silent = isSilentStart(identity->commandLine());
     std::unique_ptr<FrontEnd> frontEnd = chooseFrontEnd(silent, argc, argv);
@@ -98,8 +97,8 @@ int start(int& argc, char** argv, const StartRequest& request) {
         // Silent start shows nothing: the caller learns here where the faults went. Other
         // starts showed their faults, but not the failures that no log receives.
         bool ended = end.exitStatus == kExitFaultsReported || end.exitStatus == kExitError;
-        std::string closing = silent && ended ? FaultSummaryLine(rt, end.exitStatus)
-                                              : UnloggedFailuresLine(rt);
+        std::string closing =
+            silent && ended ? FaultSummaryLine(rt, end.exitStatus) : UnloggedFailuresLine(rt);
         if (!closing.empty())
             std::fprintf(stderr, "%s\n", closing.c_str());
         return end.exitStatus;
@@ -109,7 +108,7 @@ int start(int& argc, char** argv, const StartRequest& request) {
 
 int checkInstallation(const std::string& folder) {
     std::error_code error;
-    if (std::filesystem::is_directory(folder, error))
+    if (std::filesystem::is_directory(pathFromUtf8(folder), error))
         return kExitOk;
     std::fprintf(stderr, "Dalvon_Config: --installation: '%s' is not a folder\n", folder.c_str());
     return kExitError;
@@ -118,10 +117,9 @@ int checkInstallation(const std::string& folder) {
 }  // namespace
 }  // namespace dalvon
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv, char** environment) {
     dalvon::prepareProcess();
-    dalvon::StartRequest request =
-        dalvon::parseStart(std::vector<std::string>(argv + 1, argv + argc));
+    dalvon::StartRequest request = dalvon::parseStart(dalvon::programArguments(argc, argv));
     switch (request.kind) {
         case dalvon::Request::Help:
             std::fputs(dalvon::usageText().c_str(), stdout);
@@ -140,7 +138,7 @@ int main(int argc, char** argv) {
         dalvon::checkInstallation(request.installation) != dalvon::kExitOk)
         return dalvon::kExitError;
     try {
-        return dalvon::start(argc, argv, request);
+        return dalvon::start(argc, argv, environment, request);
     } catch (const dalvon::NoFrontEnd& none) {
         std::fprintf(stderr,
                      "Dalvon_Config: cannot show the window: %s, and standard input is no "

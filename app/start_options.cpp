@@ -86,7 +86,8 @@ Request requestOf(const std::vector<std::string>& arguments) {
 
 std::string executableInInstallation(const std::string& installation,
                                      const std::string& invokedAs) {
-    std::string name = invokedAs.substr(invokedAs.rfind('/') + 1);
+    // Either separator: the program's own path is a Windows one on Windows.
+    std::string name = invokedAs.substr(invokedAs.find_last_of("/\\") + 1);
     std::string folder = installation;
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();

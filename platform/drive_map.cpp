@@ -1,8 +1,5 @@
 #include "platform/drive_map.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -74,17 +71,6 @@ std::string defaultDriveC(const char* xdgDataHome, const char* home) {
     std::string homeFolder = home != nullptr && home[0] == '/' ? home : "/";
     std::string base = withoutTrailingSlash(homeFolder);
     return (base == "/" ? "" : base) + "/.local/share/dalvon/c";
-}
-
-std::vector<Drive> drivesFromEnvironment() {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] != '/') {
-        const passwd* user = getpwuid(getuid());
-        home = user != nullptr ? user->pw_dir : nullptr;
-    }
-    const char* overrides = std::getenv(kDrivesVariable);
-    return parseDriveTable(overrides != nullptr ? overrides : "",
-                           defaultDriveC(std::getenv("XDG_DATA_HOME"), home));
 }
 
 std::vector<Drive> parseDriveTable(std::string_view overrides, const std::string& driveC) {

@@ -137,8 +137,12 @@ std::vector<Drive> drivesFromEnvironment();
 // (the default C:) is created on first use.
 std::unique_ptr<FileSystem> makePosixFileSystem(std::vector<Drive> drives);
 
-// The real file system with Z: as the host's root, for tools and tests that name host files:
-// windowsPath() turns a host path into the path this interface takes.
+// The real file system of this system, for the programs: on Windows its own drives, elsewhere
+// the drive table from the environment (drivesFromEnvironment).
+std::unique_ptr<FileSystem> makeSystemFileSystem();
+
+// The real file system with Z: as the host's root (on Windows: the system's own), for tools and
+// tests that name host files: windowsPath() turns a host path into the path this interface takes.
 std::unique_ptr<FileSystem> makeHostFileSystem();
 
 }  // namespace dalvon

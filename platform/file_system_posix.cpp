@@ -2,11 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -424,6 +426,21 @@ private:
 
 std::unique_ptr<FileSystem> makePosixFileSystem(std::vector<Drive> drives) {
     return std::make_unique<PosixFileSystem>(std::move(drives));
+}
+
+std::vector<Drive> drivesFromEnvironment() {
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] != '/') {
+        const passwd* user = getpwuid(getuid());
+        home = user != nullptr ? user->pw_dir : nullptr;
+    }
+    const char* overrides = std::getenv(kDrivesVariable);
+    return parseDriveTable(overrides != nullptr ? overrides : "",
+                           defaultDriveC(std::getenv("XDG_DATA_HOME"), home));
+}
+
+std::unique_ptr<FileSystem> makeSystemFileSystem() {
+    return makePosixFileSystem(drivesFromEnvironment());
 }
 
 std::unique_ptr<FileSystem> makeHostFileSystem() {

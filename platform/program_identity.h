@@ -34,6 +34,11 @@ public:
     virtual std::string firstEnvironmentEntry() const = 0;
 };
 
+// The path of the running program as the identity takes it: `argv0` on POSIX (a link keeps
+// its place), the module's own path on Windows (argv[0] there is in the ANSI code page and may
+// lack folder and extension).
+std::string invokedProgramPath(const char* argv0);
+
 // The identity of the running process. `invokedAs` is argv[0]: its folder is taken from that
 // path as given (made absolute, a symlink not resolved) so that a link named
 // <Component>_Config placed in an installation behaves like a copy of the executable there.
@@ -41,6 +46,10 @@ std::unique_ptr<ProgramIdentity> makeProcessIdentity(FileSystem& files,
                                                      const std::string& invokedAs,
                                                      const std::vector<std::string>& arguments,
                                                      char** environment);
+
+// The program's arguments after its name, in UTF-8 (on Windows read again from the wide command
+// line, since argv holds them in the ANSI code page).
+std::vector<std::string> programArguments(int argc, char** argv);
 
 // A fixed identity for tests and tools.
 class FixedIdentity : public ProgramIdentity {

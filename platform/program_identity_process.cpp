@@ -72,6 +72,14 @@ std::string joinedArguments(const std::vector<std::string>& arguments) {
 
 }  // namespace
 
+std::string invokedProgramPath(const char* argv0) {
+    return argv0 != nullptr ? argv0 : "";
+}
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
 std::unique_ptr<ProgramIdentity> makeProcessIdentity(FileSystem& files,
                                                      const std::string& invokedAs,
                                                      const std::vector<std::string>& arguments,

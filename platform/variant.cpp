@@ -1,14 +1,12 @@
 #include "platform/variant.h"
 
-#include <locale.h>
-#include <stdlib.h>
-
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
+#include "platform/c_library.h"
 #include "platform/calendar.h"
 #include "platform/fault.h"
 #include "platform/text.h"
@@ -186,10 +184,8 @@ bool parseInvariantNumber(const std::string& text, double& out) {
             return false;
         }
     }
-    // The "C" locale's decimal point, whatever locale a window toolkit has set for the process.
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
     char* stop = nullptr;
-    out = strtod_l(trimmed.c_str(), &stop, cLocale);
+    out = strtodInCLocale(trimmed.c_str(), &stop);
     return stop == trimmed.c_str() + trimmed.size();
 }
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <tuple>
 
+#include "platform/c_library.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
 #include "platform/text.h"
@@ -55,8 +56,7 @@ std::optional<std::pair<std::string, int>> backupKey(const std::string& name,
 }
 
 std::string stampOf(std::time_t now) {
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = localTime(now);
     char text[32];
     std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
     return text;
@@ -90,9 +90,8 @@ void removeOldest(FileSystem& files, const std::string& componentPath) {
 
 Fault noBackup(const std::string& componentPath, const Fault& why) {
     return Fault(75, why.source(),
-                 "Path/File access error: no backup of '" + componentPath +
-                     "' could be made in '" + BackupFolder(componentPath) + "' (" +
-                     why.description() + ")");
+                 "Path/File access error: no backup of '" + componentPath + "' could be made in '" +
+                     BackupFolder(componentPath) + "' (" + why.description() + ")");
 }
 
 }  // namespace

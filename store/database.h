@@ -150,11 +150,13 @@ public:
     virtual void refuseWrites(const std::string& path, const Fault& reason) = 0;
 };
 
-// The engine of the program: SQLite files and Access (Jet) files, chosen by content.
+// The engine of the program: SQLite files (where the build has them) and Access (Jet) files,
+// chosen by content.
 std::unique_ptr<DatabaseEngine> makeDatabaseEngine(FileSystem& files);
 
-// Creates an empty database of the default (SQLite) format at the host path `hostPath`, which
-// must not exist yet; a DatabaseEngine then opens it. Fault naming the file when it cannot.
+// Creates an empty database of the build's default format (SQLite, or Jet without SQLite) at the
+// host path `hostPath`, which must not exist yet; a DatabaseEngine then opens it. Fault naming the
+// file when it cannot.
 void createEmptyDatabase(const std::string& hostPath);
 
 }  // namespace dalvon

@@ -7,7 +7,6 @@
 #include "store/database.h"
 #include "store/faults.h"
 #include "store/open_mode.h"
-#include "store/sqlite/sqlite_script.h"
 #include "store/store_backend.h"
 #include "store/tables/table_database.h"
 #include "store/tables/table_file.h"
@@ -21,10 +20,8 @@ namespace {
 // bytes opens its storage.
 class ContentDispatchEngine : public DatabaseEngine {
 public:
-    ContentDispatchEngine(FileSystem& files, OpenMode mode) : m_files(files) {
-        m_backends.push_back(makeSqliteBackend(files, mode));
-        m_backends.push_back(makeJetBackend(files));
-    }
+    ContentDispatchEngine(FileSystem& files, OpenMode mode)
+        : m_files(files), m_backends(makeStoreBackends(files, mode)) {}
 
     std::unique_ptr<Database> open(const std::string& path) override {
         FileInfo info = existing(path);
@@ -141,10 +138,6 @@ std::unique_ptr<DatabaseEngine> makeDatabaseEngine(FileSystem& files, OpenMode m
 
 std::unique_ptr<DatabaseEngine> makeDatabaseEngine(FileSystem& files) {
     return makeDatabaseEngine(files, OpenMode::ReadWrite);
-}
-
-void createEmptyDatabase(const std::string& hostPath) {
-    sqlite::createEmptyFile(hostPath);
 }
 
 }  // namespace dalvon

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dalvon {
 
@@ -42,5 +43,9 @@ public:
 
 std::unique_ptr<StoreBackend> makeSqliteBackend(FileSystem& files, OpenMode mode);
 std::unique_ptr<StoreBackend> makeJetBackend(FileSystem& files);
+
+// The engines of this build, in the order they are asked whether they recognise a file. Which
+// ones a build has is chosen in CMake (DALVON_STORE_ENGINES).
+std::vector<std::unique_ptr<StoreBackend>> makeStoreBackends(FileSystem& files, OpenMode mode);
 
 }  // namespace dalvon

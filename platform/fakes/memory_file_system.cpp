@@ -1,9 +1,8 @@
 #include "platform/fakes/memory_file_system.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 
+#include "platform/c_library.h"
 #include "platform/drive_map.h"
 #include "platform/fault.h"
 #include "platform/text.h"
@@ -231,7 +230,7 @@ LockAttempt MemoryFileSystem::tryLock(const std::string& path) {
         store(path, "");
     std::string key = keyOf(path);
     if (!m_locks->emplace(key, true).second)
-        return LockAttempt{nullptr, static_cast<long>(::getpid())};
+        return LockAttempt{nullptr, currentProcessId()};
     return LockAttempt{std::make_unique<HeldLock>(m_locks, key), 0};
 }
 

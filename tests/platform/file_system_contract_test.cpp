@@ -1,7 +1,9 @@
 // One suite for every FileSystem, so that the in-memory fake cannot drift from the real one.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <fstream>
+
+#include "platform/c_library.h"
 #include "platform/fakes/memory_file_system.h"
 #include "tests/platform/platform_fixture.h"
 
@@ -16,7 +18,7 @@ public:
     // False where permissions are not enforced (run as root).
     bool makeReadOnly(const std::string& path) {
         fs::permissions(host(path), fs::perms::owner_read);
-        return ::access(host(path).c_str(), W_OK) != 0;
+        return !std::ofstream(host(path), std::ios::app).is_open();
     }
 };
 
@@ -145,7 +147,7 @@ TYPED_TEST(FileSystemContractTest, ALockIsHeldOnceUntilItsObjectGoes) {
     ASSERT_TRUE(first.lock);
     LockAttempt second = files.tryLock("D:\\.RUN.LOCK");
     EXPECT_FALSE(second.lock);
-    EXPECT_EQ(second.holder, static_cast<long>(getpid()));
+    EXPECT_EQ(second.holder, currentProcessId());
     first.lock.reset();
     EXPECT_TRUE(files.tryLock("D:\\.run.lock").lock);
     EXPECT_EQ(faultOf([&] { files.tryLock("D:\\No\\Folder\\.run.lock"); }), 75);

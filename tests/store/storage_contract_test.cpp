@@ -34,6 +34,7 @@ void writeTable1(Storage& storage) {
 }
 
 // Each engine opens a file (Windows form) of the test's file system.
+#ifdef DALVON_HAVE_SQLITE
 struct SqliteEngine {
     static constexpr bool kWritable = true;
     static std::unique_ptr<Storage> open(FileSystem& files, std::string& file) {
@@ -46,6 +47,10 @@ struct SqliteEngine {
         return openSqliteStorage(files.hostPath(file), file);
     }
 };
+#define DALVON_SQLITE_ENGINE SqliteEngine,
+#else
+#define DALVON_SQLITE_ENGINE
+#endif
 
 struct JetEngine {
     static constexpr bool kWritable = true;
@@ -70,9 +75,9 @@ struct JetSampleEngine {
         return openJetStorage(files, file);
     }
 };
-using Engines = ::testing::Types<SqliteEngine, JetEngine, JetSampleEngine>;
+using Engines = ::testing::Types<DALVON_SQLITE_ENGINE JetEngine, JetSampleEngine>;
 #else
-using Engines = ::testing::Types<SqliteEngine, JetEngine>;
+using Engines = ::testing::Types<DALVON_SQLITE_ENGINE JetEngine>;
 #endif
 
 template <class Engine>

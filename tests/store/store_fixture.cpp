@@ -1,12 +1,9 @@
 #include "tests/store/store_fixture.h"
 
-#include <unistd.h>
-
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
 
-#include "store/sqlite/sqlite_script.h"
+#include "tests/platform/platform_fixture.h"
 
 namespace dalvon::testing {
 
@@ -16,27 +13,15 @@ StoreTest::~StoreTest() {
     m_engine.reset();
 }
 
-std::string StoreTest::makeDatabase(const std::string& name, const std::string& script) {
-    std::string file = path(name);
-    std::filesystem::remove(host(file));
-    sqlite::runScript(host(file), script);
-    return file;
-}
-
-std::vector<std::vector<std::string>> StoreTest::rows(const std::string& file,
-                                                      const std::string& sql) {
-    return sqlite::queryAsText(host(file), sql);
-}
-
 std::string StoreTest::readBytes(const std::string& file) const {
-    std::ifstream in(host(file), std::ios::binary);
+    std::ifstream in(pathFromUtf8(host(file)), std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
 }
 
 void StoreTest::writeBytes(const std::string& file, const std::string& bytes) const {
-    std::ofstream(host(file), std::ios::binary | std::ios::trunc) << bytes;
+    std::ofstream(pathFromUtf8(host(file)), std::ios::binary | std::ios::trunc) << bytes;
 }
 
 std::vector<std::vector<std::string>> StoreTest::readAll(Recordset& set) {

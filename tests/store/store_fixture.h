@@ -9,6 +9,7 @@
 
 #include "platform/fault.h"
 #include "platform/file_system.h"
+#include "platform/host_path.h"
 #include "store/database.h"
 #include "tests/support/fault_of.h"
 #include "tests/support/temp_folder.h"
@@ -25,7 +26,7 @@ protected:
     // The path the engine takes (Windows form) of a file in the temp folder, and the host path
     // of such a path (for SQLite and the file system's own functions).
     std::string path(const std::string& name) const {
-        return m_files->windowsPath((m_dir.path() / name).string());
+        return m_files->windowsPath(utf8FromPath(m_dir.path() / name));
     }
     std::string host(const std::string& path) const { return m_files->hostPath(path); }
     // Creates (or replaces) a SQLite file from an SQL script; returns its path.

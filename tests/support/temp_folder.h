@@ -1,7 +1,5 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -9,16 +7,15 @@
 
 namespace dalvon::testing {
 
-// A fresh folder below the system's temp folder, named `prefix` and a unique ending, removed
-// with all it holds when the object goes.
+// A new, empty folder of its own in the system's temp folder (tests/platform/temp_drive_*.cpp).
+std::filesystem::path makeTempFolder();
+
+// A fresh folder below the system's temp folder, removed with all it holds when the object goes.
 class TempFolder {
 public:
-    explicit TempFolder(const std::string& prefix = "dalvon-test") {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-        if (mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("no temp folder " + pattern);
-        m_path = pattern;
+    explicit TempFolder(const std::string& = {}) : m_path(makeTempFolder()) {
+        if (m_path.empty())
+            throw std::runtime_error("no temp folder");
     }
     ~TempFolder() {
         std::error_code ignored;

@@ -2,23 +2,22 @@
 
 #include "tests/support/host_database.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 #include "platform/fault.h"
+#include "platform/host_path.h"
 #include "standard/command_line.h"
 #include "standard/installation_paths.h"
 #include "store/jet/check/jet_check.h"
-#include "store/jet/writer/jet_create.h"
 #include "store/jet/format/jet_file.h"
+#include "store/jet/writer/jet_create.h"
 #include "store/open_mode.h"
-#include "store/sqlite/sqlite_script.h"
 #include "store/store_backend.h"
 #include "store/table_copy.h"
+#include "tests/platform/platform_fixture.h"
 
 namespace dalvon::testing {
 namespace fs = std::filesystem;
@@ -33,16 +32,6 @@ const fs::path& withDrives(const fs::path& root) {
     fs::create_directories(root / "d" / "Plant" / "Config");
     fs::create_directories(root / "c");
     return root;
-}
-
-// Every table of one file into another (an empty database), as dalvon-db convert copies them.
-void copyAllTables(const fs::path& from, const fs::path& to) {
-    HostDatabase source(from);
-    HostDatabase target(to);
-    for (const std::string& table : source->tableNames())
-        copyTable(*source, *target, table);
-    target->close();
-    source->close();
 }
 
 }  // namespace
@@ -84,8 +73,8 @@ fs::path sourceDir() {
 TestInstallation::TestInstallation(DatabaseFormat format)
     : m_format(format),
       m_root(withDrives(m_folder.path())),
-      m_files(
-          makePosixFileSystem({{'C', (m_root / "c").string()}, {'D', (m_root / "d").string()}})),
+      m_files(makeFileSystemWithDrives(
+          {{'C', utf8FromPath(m_root / "c")}, {'D', utf8FromPath(m_root / "d")}})),
       m_profiles(makeProfileStore(*m_files)),
       m_identity("D:\\Plant\\Config", "Dalvon_Config"),
       m_databases(makeDatabaseEngine(*m_files)),
@@ -119,36 +108,6 @@ std::string TestInstallation::readFile(const std::string& windowsPath) const {
 
 bool TestInstallation::exists(const std::string& windowsPath) const {
     return fs::exists(host(windowsPath));
-}
-
-void TestInstallation::makeDatabase(const std::string& windowsPath, const std::string& sqlScript) {
-    fs::path path = host(windowsPath);
-    fs::create_directories(path.parent_path());
-    fs::remove(path);
-    if (m_format == DatabaseFormat::Sqlite) {
-        sqlite::runScript(path.string(), sqlScript);
-        return;
-    }
-    fs::path script = m_root / "script.sqlite";
-    fs::remove(script);
-    sqlite::runScript(script.string(), sqlScript);
-    jet::createDatabase(path.string());
-    copyAllTables(script, path);
-    fs::remove(script);
-}
-
-std::vector<std::vector<std::string>> TestInstallation::query(const std::string& windowsPath,
-                                                              const std::string& sql) const {
-    fs::path path = host(windowsPath);
-    if (!isJetFile(path))
-        return sqlite::queryAsText(path.string(), sql);
-    fs::path copy = m_root / "query.sqlite";
-    fs::remove(copy);
-    createEmptyDatabase(copy.string());
-    copyAllTables(path, copy);
-    auto rows = sqlite::queryAsText(copy.string(), sql);
-    fs::remove(copy);
-    return rows;
 }
 
 StoredTable TestInstallation::table(const std::string& windowsPath, const std::string& name) const {

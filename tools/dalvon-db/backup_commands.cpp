@@ -6,6 +6,8 @@
 
 #include "platform/fault.h"
 #include "platform/file_system.h"
+#include "platform/host_path.h"
+#include "platform/text.h"
 #include "presetdb/component_backup.h"
 #include "standard/run_guard.h"
 
@@ -21,7 +23,10 @@ constexpr std::string_view kProgramSuffix = "_Config";
 std::string componentOf(const fs::path& installation) {
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(installation / "Config", error)) {
-        std::string name = entry.path().filename().string();
+        std::string name = utf8FromPath(entry.path().filename());
+        // The Windows program carries its extension.
+        if (name.size() > 4 && equalsIgnoreCase(name.substr(name.size() - 4), ".exe"))
+            name.resize(name.size() - 4);
         if (name.size() > kProgramSuffix.size() && name.ends_with(kProgramSuffix))
             return name.substr(0, name.size() - kProgramSuffix.size());
     }
@@ -31,15 +36,15 @@ std::string componentOf(const fs::path& installation) {
 }  // namespace
 
 Installation installationAt(CommandContext& context, const std::string& hostFolder) {
-    fs::path folder = fs::absolute(hostFolder).lexically_normal();
-    std::string host = folder.string();
-    while (host.size() > 1 && host.back() == '/')
+    fs::path folder = fs::absolute(pathFromUtf8(hostFolder)).lexically_normal();
+    std::string host = utf8FromPath(folder);
+    while (host.size() > 1 && (host.back() == '/' || host.back() == '\\'))
         host.pop_back();
-    if (!fs::is_directory(host))
+    if (!fs::is_directory(pathFromUtf8(host)))
         throw faults::pathNotFound(hostFolder);
     Installation found;
     found.base = context.files.windowsPath(host);
-    found.component = componentOf(host);
+    found.component = componentOf(pathFromUtf8(host));
     found.database = found.base + "\\" + found.component + "\\" + found.component + ".mdb";
     return found;
 }
@@ -59,9 +64,8 @@ int restoreBackup(CommandContext& context, const std::vector<std::string>& argum
     if (!lock.lock)
         throw Fault(70, "", "Permission denied: " + SecondRunText(program, lock.holder));
     std::string name = arguments.size() > 1 ? arguments[1] : std::string();
-    std::string kept =
-        RestoreBackup(context.files, context.engine, installation.database, name,
-                      std::time(nullptr));
+    std::string kept = RestoreBackup(context.files, context.engine, installation.database, name,
+                                     std::time(nullptr));
     context.out << "restored " << context.files.hostPath(installation.database);
     if (!kept.empty())
         context.out << "; the replaced database is kept as " << context.files.hostPath(kept);

@@ -1,12 +1,12 @@
 #include "tools/dalvon-db/convert_command.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <memory>
 
+#include "platform/c_library.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
+#include "platform/host_path.h"
 #include "store/database.h"
 #include "store/jet/writer/jet_create.h"
 #include "store/table_copy.h"
@@ -19,9 +19,9 @@ namespace fs = std::filesystem;
 // An empty database file of the default format, named like the file it becomes.
 void createEmptyFile(const fs::path& path) {
     try {
-        createEmptyDatabase(path.string());
+        createEmptyDatabase(utf8FromPath(path));
     } catch (const Fault& fault) {
-        throw faults::pathAccess(path.string(), fault.description());
+        throw faults::pathAccess(utf8FromPath(path), fault.description());
     }
 }
 
@@ -29,7 +29,7 @@ void copyAll(CommandContext& context, const std::string& in, const fs::path& tem
     auto from = openDatabase(context, in);
     // The context's engine only reads; the new file is written through one of its own.
     std::unique_ptr<DatabaseEngine> writer = makeDatabaseEngine(context.files);
-    auto to = writer->open(context.files.windowsPath(temp.string()));
+    auto to = writer->open(context.files.windowsPath(utf8FromPath(temp)));
     for (const std::string& table : from->tableNames()) {
         const size_t rows = copyTable(*from, *to, table);
         context.out << table << '\t' << rows << " rows\n";
@@ -50,9 +50,9 @@ void makeTarget(CommandContext& context, const std::vector<std::string>& argumen
     if (!jet)
         createEmptyFile(temp);
     else if (templateFile != context.options.end())
-        fs::copy_file(templateFile->second, temp);
+        fs::copy_file(pathFromUtf8(templateFile->second), temp);
     else
-        jet::createDatabase(temp.string());
+        jet::createDatabase(utf8FromPath(temp));
     copyAll(context, arguments[0], temp);
 }
 
@@ -61,11 +61,12 @@ void makeTarget(CommandContext& context, const std::vector<std::string>& argumen
 Fault withoutTempPath(CommandContext& context, const Fault& fault, const fs::path& temp,
                       const fs::path& out) {
     std::string text = fault.description();
-    std::string made = context.files.windowsPath(out.string());
+    std::string made = context.files.windowsPath(utf8FromPath(out));
     if (const auto templateFile = context.options.find("--template");
         templateFile != context.options.end())
         made += "' made from the template '" + templateFile->second;
-    for (const std::string& name : {context.files.windowsPath(temp.string()), temp.string()}) {
+    for (const std::string& name :
+         {context.files.windowsPath(utf8FromPath(temp)), utf8FromPath(temp)}) {
         for (size_t at = text.find(name); at != std::string::npos;
              at = text.find(name, at + made.size()))
             text.replace(at, name.size(), made);
@@ -76,13 +77,14 @@ Fault withoutTempPath(CommandContext& context, const Fault& fault, const fs::pat
 }  // namespace
 
 int convertDatabase(CommandContext& context, const std::vector<std::string>& arguments) {
-    const fs::path out = fs::absolute(arguments[1]);
+    const fs::path out = fs::absolute(pathFromUtf8(arguments[1]));
     if (fs::exists(out)) {
         throw Fault(58, "",
                     "File already exists: '" + arguments[1] + "' (convert writes a new file only)");
     }
-    const fs::path temp = out.parent_path() / ("." + out.filename().string() + ".converting-" +
-                                               std::to_string(getpid()));
+    const fs::path temp =
+        out.parent_path() / pathFromUtf8("." + utf8FromPath(out.filename()) + ".converting-" +
+                                         std::to_string(currentProcessId()));
     try {
         makeTarget(context, arguments, temp);
         fs::rename(temp, out);

@@ -7,7 +7,9 @@
 
 #include "platform/fault.h"
 #include "platform/file_system.h"
+#include "platform/host_path.h"
 #include "platform/process_setup.h"
+#include "platform/program_identity.h"
 #include "store/database.h"
 #include "store/open_mode.h"
 #include "tools/dalvon-db/db_commands.h"
@@ -35,8 +37,8 @@ std::string withHostPaths(std::string text, dalvon::FileSystem& files,
                           const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
         std::error_code error;
-        std::string windows =
-            files.windowsPath(std::filesystem::absolute(argument, error).string());
+        std::string windows = files.windowsPath(
+            dalvon::utf8FromPath(std::filesystem::absolute(dalvon::pathFromUtf8(argument), error)));
         for (size_t at = text.find(windows); !windows.empty() && at != std::string::npos;
              at = text.find(windows, at + argument.size())) {
             text.replace(at, windows.size(), argument);
@@ -46,7 +48,7 @@ std::string withHostPaths(std::string text, dalvon::FileSystem& files,
 }
 
 int runCommand(const db::Command& command, const db::ToolCommandLine& line) {
-    auto files = dalvon::makePosixFileSystem(dalvon::drivesFromEnvironment());
+    auto files = dalvon::makeSystemFileSystem();
     auto engine = dalvon::makeDatabaseEngine(*files, dalvon::OpenMode::ReadOnly);
     db::CommandContext context{*engine, *files, std::cout, line.options};
     try {
@@ -66,7 +68,7 @@ int runCommand(const db::Command& command, const db::ToolCommandLine& line) {
 
 int main(int argc, char** argv) {
     dalvon::prepareProcess();
-    db::ToolCommandLine line = db::parseToolCommandLine({argv + 1, argv + argc});
+    db::ToolCommandLine line = db::parseToolCommandLine(dalvon::programArguments(argc, argv));
     switch (line.request) {
         case db::ToolRequest::Version:
             std::cout << "dalvon-db " << db::toolVersion() << '\n';

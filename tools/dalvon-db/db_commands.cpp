@@ -5,6 +5,7 @@
 
 #include "platform/fault.h"
 #include "platform/file_system.h"
+#include "platform/host_path.h"
 #include "store/database.h"
 #include "store/jet/check/jet_check.h"
 #include "store/jet/writer/jet_create.h"
@@ -95,16 +96,21 @@ int exportTable(CommandContext& context, const std::vector<std::string>& argumen
     return 0;
 }
 
+// The Windows-form path of a file the user named on the command line.
+std::string windowsPathOf(CommandContext& context, const std::string& hostPath) {
+    return context.files.windowsPath(utf8FromPath(fs::absolute(pathFromUtf8(hostPath))));
+}
+
 int createJetDatabase(CommandContext& context, const std::vector<std::string>& arguments) {
-    jet::createDatabase(context.files, context.files.windowsPath(fs::absolute(arguments[0])));
+    jet::createDatabase(context.files, windowsPathOf(context, arguments[0]));
     return 0;
 }
 
 // Prints each problem of a Jet file and exits 1 when there is any; warnings and what could not
 // be judged are listed too but do not fail the check.
 int checkFile(CommandContext& context, const std::vector<std::string>& arguments) {
-    const jet::JetCheckReport report = jet::checkJetFileReport(
-        context.files, context.files.windowsPath(fs::absolute(arguments[0])));
+    const jet::JetCheckReport report =
+        jet::checkJetFileReport(context.files, windowsPathOf(context, arguments[0]));
     for (const std::string& problem : report.problems)
         context.out << problem << '\n';
     for (const std::string& warning : report.warnings)
@@ -129,12 +135,12 @@ std::string CommandContext::option(std::string_view name, const std::string& fal
 
 std::unique_ptr<Database> openDatabase(CommandContext& context, const std::string& hostPath) {
     std::error_code error;
-    fs::file_status status = fs::status(hostPath, error);
+    fs::file_status status = fs::status(pathFromUtf8(hostPath), error);
     if (!fs::exists(status))
         throw Fault(3024, "", "Could not find file '" + hostPath + "'.");
     if (fs::is_directory(status))
         throw Fault(3051, "", "'" + hostPath + "' is a directory");
-    return context.engine.open(context.files.windowsPath(fs::absolute(hostPath).string()));
+    return context.engine.open(windowsPathOf(context, hostPath));
 }
 
 constexpr std::string_view kDiffDetails =

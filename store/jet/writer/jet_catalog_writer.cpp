@@ -4,6 +4,7 @@
 #include <chrono>
 #include <ctime>
 
+#include "platform/c_library.h"
 #include "store/faults.h"
 #include "store/jet/format/jet_catalog_ids.h"
 #include "store/jet/reader/jet_index_leaf.h"
@@ -87,8 +88,7 @@ void checkSortOrder(const TableWriter& objects) {
 
 double oleNow() {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = localTime(now);
     const auto days = std::chrono::sys_days{std::chrono::year{local.tm_year + 1900} /
                                             (local.tm_mon + 1) / local.tm_mday} -
                       std::chrono::sys_days{std::chrono::year{1899} / 12 / 30};
