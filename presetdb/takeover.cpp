@@ -272,13 +272,7 @@ struct UnmatchedRows {
     void noteIn(Runtime& rt) const {
         if (count == 0)
             return;
-        std::string path;
-        try {
-            path = GetPathSourceOCXMDB(rt);
-        } catch (const Fault&) {
-            path = "PRESET_DEFS";  // still worth naming what failed
-        }
-        NoteUnloggedFailure(rt, path,
+        NoteUnloggedFailure(rt, SourceDatabasePlace(rt),
                             "kept the limits of none of " + std::to_string(count) +
                                 " previous rows: the lookup failed (" + description + ")");
     }

@@ -42,6 +42,14 @@ std::string hostOrGiven(Runtime& rt, const std::string& path) {
     }
 }
 
+// Each failure that reached no log: "'<host path>' <what went wrong>".
+std::vector<std::string> unloggedFailureTexts(Runtime& rt) {
+    std::vector<std::string> texts;
+    for (const auto& failure : rt.run.unloggedFailures)
+        texts.push_back("'" + hostOrGiven(rt, failure.path) + "' " + failure.what);
+    return texts;
+}
+
 std::string serviceLogLine(Runtime& rt, const std::string& text) {
     return "! Fault " + rt.identity.executableName() + ": " + text;
 }
@@ -125,8 +133,7 @@ void NoteUnloggedFailure(Runtime& rt, const std::string& path, const std::string
 }
 
 int FinishedExitStatus(const Runtime& rt) {
-    return rt.run.faultReported || !rt.run.unloggedFailures.empty() ? kExitFaultsReported
-                                                                     : kExitOk;
+    return rt.run.faultReported || !rt.run.unloggedFailures.empty() ? kExitFaultsReported : kExitOk;
 }
 
 std::string FaultSummaryLine(Runtime& rt, int exitStatus) {
@@ -137,10 +144,10 @@ std::string FaultSummaryLine(Runtime& rt, int exitStatus) {
             logs += (i == 0 ? " to " : " and ") + hostOrGiven(rt, rt.run.faultLogs[i]);
         parts.push_back(logs);
     }
-    for (const auto& failure : rt.run.unloggedFailures)
-        parts.push_back("'" + hostOrGiven(rt, failure.path) + "' " + failure.what);
-    std::string line = rt.identity.executableName() +
-                       (exitStatus == kExitError ? ": ended early" : ": finished");
+    for (const std::string& failure : unloggedFailureTexts(rt))
+        parts.push_back(failure);
+    std::string line =
+        rt.identity.executableName() + (exitStatus == kExitError ? ": ended early" : ": finished");
     for (size_t i = 0; i < parts.size(); ++i)
         line += (i == 0 ? (exitStatus == kExitError ? "; " : ", but ") : "; ") + parts[i];
     if (rt.run.componentBackup.empty())
@@ -153,10 +160,9 @@ std::string UnloggedFailuresLine(Runtime& rt) {
     if (rt.run.unloggedFailures.empty())
         return "";
     std::string line = rt.identity.executableName() + ":";
-    for (size_t i = 0; i < rt.run.unloggedFailures.size(); ++i) {
-        const auto& failure = rt.run.unloggedFailures[i];
-        line += (i == 0 ? " '" : "; '") + hostOrGiven(rt, failure.path) + "' " + failure.what;
-    }
+    std::vector<std::string> failures = unloggedFailureTexts(rt);
+    for (size_t i = 0; i < failures.size(); ++i)
+        line += (i == 0 ? " " : "; ") + failures[i];
     return line;
 }
 
