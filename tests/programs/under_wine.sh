@@ -2,8 +2,9 @@
 # The Windows programs as a plant PC starts them, run under Wine on the example installation with
 # Jet 4 databases, and compared with the Linux build's programs on a twin of that installation.
 # Usage: under_wine.sh CASE WORK_FOLDER, with the programs in the environment:
-#   DALVON_CONFIG_EXE, DALVON_DB_EXE, DALVON_HOLD_EXE (Windows), DALVON_LINUX_BUILD (its folder)
-#   CASE: silent | integrated | held | tool
+#   DALVON_CONFIG_EXE, DALVON_DB_EXE, DALVON_HOLD_EXE, DALVON_KILL_EXE (Windows),
+#   DALVON_LINUX_BUILD (its folder)
+#   CASE: silent | integrated | held | killed | tool
 # The example is made by scripts/make-example --jet with the Linux dalvon-db (Debian has no
 # SQLite for mingw to load the example's SQL scripts with).
 set -euo pipefail
@@ -15,6 +16,7 @@ repo="$(cd "$(dirname "$0")/../.." && pwd)"
 config_exe="$DALVON_CONFIG_EXE"
 db_exe="$DALVON_DB_EXE"
 hold_exe="$DALVON_HOLD_EXE"
+kill_exe="$DALVON_KILL_EXE"
 linux_config="$DALVON_LINUX_BUILD/app/Dalvon_Config"
 linux_db="$DALVON_LINUX_BUILD/tools/dalvon-db/dalvon-db"
 for program in "$linux_config" "$linux_db"; do
@@ -143,6 +145,57 @@ held)
   grep -q '^Dalvon_Config: finished, but faults were reported' err.txt \
     || fail "no closing line on standard error: $(cat err.txt)"
   expect_equal "temp files left" "" "$(temp_files_below plant)"
+  ;;
+
+killed)
+  # Ended by TerminateProcess at moments spread over an update: the component database is whole
+  # and old or new, and the next run cleans up and gives what an uninterrupted run gives. The
+  # source has 1500 more rows, so that the update lasts a while.
+  larger_example() {
+    "$repo/scripts/make-example" "$1" > /dev/null
+    sqlite3 "$1/Dalvon/Dalvon_Source.mdb" "WITH RECURSIVE n(k) AS (SELECT 1 UNION ALL SELECT
+      k + 1 FROM n WHERE k < 1500) INSERT INTO Source_PRESET_DEFS SELECT 1000 + k, '1', 1, 1,
+      'Extra' || k, 1, 0, k, 'Extra', 'P', 0, 9, 1, 8, 1, 'mm', 1 FROM n;"
+    for database in "$1"/Dalvon/*.mdb; do
+      "$linux_db" convert --format jet4 "$database" "$database.jet4" > /dev/null
+      mv "$database.jet4" "$database"
+    done
+    cp "$config_exe" "$1/Config/Dalvon_Config.exe"
+  }
+  rows_of() {
+    "$linux_db" export "$1/Dalvon/Dalvon.mdb" PRESET_DEFS 2> /dev/null | wc -l
+  }
+  larger_example reference
+  before_rows=$(rows_of reference)
+  wine_run "$kill_exe" 600000 "$(windows_path "$work/reference/Config/Dalvon_Config.exe")" \
+    /EXTERNAL=SILENT > reference.txt || fail "the uninterrupted run: $(cat reference.txt)"
+  duration_ms=$(tr -d '\r' < reference.txt | sed -n 's/^ended after \([0-9]*\) ms$/\1/p')
+  if ! [[ "$duration_ms" =~ ^[0-9]+$ ]]; then
+    echo "FAILED: no duration of the uninterrupted run: $(cat reference.txt)" >&2
+    exit 1
+  fi
+  "$linux_db" export reference/Dalvon/Dalvon.mdb PRESET_DEFS > expected.csv
+  [ "$(wc -l < expected.csv)" != "$before_rows" ] || fail "the update changed no row count"
+  for kill in 1 2 3 4 5; do
+    delay=$((RANDOM % (duration_ms + 1)))
+    larger_example "run$kill"
+    wine_run "$kill_exe" "$delay" "$(windows_path "$work/run$kill/Config/Dalvon_Config.exe")" \
+      /EXTERNAL=SILENT > "kill$kill.txt" || true
+    what="kill $kill after $delay ms ($(tr -d '\r' < "kill$kill.txt"))"
+    "$linux_db" check "run$kill/Dalvon/Dalvon.mdb" > check.txt || fail "$what: $(cat check.txt)"
+    found=$(rows_of "run$kill")
+    [ "$found" = "$before_rows" ] || [ "$found" = "$(wc -l < expected.csv)" ] \
+      || fail "$what: $found rows, neither old nor new"
+    status=0
+    wine_run "run$kill/Config/Dalvon_Config.exe" /EXTERNAL=SILENT 2> err.txt || status=$?
+    expect_equal "$what: the next run's status ($(cat err.txt))" 0 "$status"
+    "$linux_db" export "run$kill/Dalvon/Dalvon.mdb" PRESET_DEFS > found.csv
+    cmp -s expected.csv found.csv || fail "$what: the next run's PRESET_DEFS differs"
+    for database in "run$kill"/Dalvon/*.mdb; do
+      "$linux_db" check "$database" > check.txt || fail "$what: $(cat check.txt)"
+    done
+    expect_equal "$what: temp files left" "" "$(temp_files_below "run$kill")"
+  done
   ;;
 
 tool)
