@@ -312,6 +312,15 @@ private:
         // A move would replace a read-only file; a copy over it fails instead.
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
             throw faults::pathAccess(path, "Permission denied");
+        // A program that holds the file without letting others write to it (the operator
+        // interface with its database open) keeps it: a copy over it would fail so, while a
+        // move would pass wherever that program shares deletion.
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            !Handle(::CreateFileW(native.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr))
+                 .valid()) {
+            throw faults::pathAccess(path, lastErrorText());
+        }
         std::wstring temp;
         Handle file = createTemp(path, native, temp);
         try {

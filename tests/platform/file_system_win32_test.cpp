@@ -25,13 +25,20 @@ protected:
 
 TEST_F(Win32FileSystemTest, AFileHeldWithoutSharingIsNotReplaced) {
     files.writeFileAtomic("D:\\Dalvon.mdb", "previous");
-    HANDLE held = ::CreateFileW(wide(drive.host("D:\\Dalvon.mdb")).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(faultOf([&] { files.writeFileAtomic("D:\\Dalvon.mdb", "new"); }), 75);
-    ::CloseHandle(held);
+    files.writeFileAtomic("D:\\Source.mdb", "source");
+    // Whatever else the holder shares: without write, or without delete, nothing replaces it.
+    for (DWORD sharing : {DWORD{FILE_SHARE_READ}, DWORD{FILE_SHARE_READ | FILE_SHARE_DELETE},
+                          DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+        SCOPED_TRACE(sharing);
+        HANDLE held = ::CreateFileW(wide(drive.host("D:\\Dalvon.mdb")).c_str(), GENERIC_READ,
+                                    sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(faultOf([&] { files.writeFileAtomic("D:\\Dalvon.mdb", "new"); }), 75);
+        EXPECT_EQ(faultOf([&] { files.copyFile("D:\\Source.mdb", "D:\\Dalvon.mdb"); }), 75);
+        ::CloseHandle(held);
+    }
     EXPECT_EQ(files.readFile("D:\\Dalvon.mdb"), "previous");
-    EXPECT_EQ(files.listFolder("D:\\").size(), 1u);  // no temp file stays
+    EXPECT_EQ(files.listFolder("D:\\").size(), 2u);  // no temp file stays
     files.writeFileAtomic("D:\\Dalvon.mdb", "new");
     EXPECT_EQ(files.readFile("D:\\Dalvon.mdb"), "new");
 }
