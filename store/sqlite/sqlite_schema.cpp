@@ -38,7 +38,7 @@ const std::vector<Column>& Connection::columns(const std::string& table) {
         return found->second;
     std::vector<Column> columns;
     for (const Row& row : query("SELECT name, type FROM pragma_table_info(?1, 'main')", {table})) {
-        columns.push_back(columnFromDeclaredType(asText(row[0]), asText(row[1])));
+        columns.push_back(dalvon::columnFromDeclaredType(asText(row[0]), asText(row[1])));
     }
     return m_columns.emplace(table, std::move(columns)).first->second;
 }

@@ -10,10 +10,6 @@
 
 namespace dalvon::sqlite {
 
-// The field type and size that a column's declared type stands for: the Jet DDL names this
-// engine writes, their usual synonyms, and plain SQLite types by SQLite's own affinity rules.
-Column columnFromDeclaredType(std::string name, std::string_view declared);
-
 // The declared type that round-trips `field`'s Type and Size ("LONG", "VARCHAR(50)", ...).
 // Throws Fault 3259 naming the field for an unknown type or a text size outside 1..255.
 std::string declaredTypeFor(const FieldDef& field, const std::string& table);

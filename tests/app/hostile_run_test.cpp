@@ -245,7 +245,7 @@ TEST_P(HostileRun, LosesNothingAndHidesNothing) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, HostileRun, ::testing::ValuesIn(kBothFormats), FormatName());
+INSTANTIATE_TEST_SUITE_P(Formats, HostileRun, ::testing::ValuesIn(kFormats), FormatName());
 
 }  // namespace
 }  // namespace dalvon::testing

@@ -75,7 +75,7 @@ TEST_F(Program, MalformedDriveTableIsRefusedBeforeAnythingHappens) {
     EXPECT_FALSE(inst.exists(kLanguageFile));
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, ProgramOn, ::testing::ValuesIn(kBothFormats), FormatName());
+INSTANTIATE_TEST_SUITE_P(Formats, ProgramOn, ::testing::ValuesIn(kFormats), FormatName());
 
 }  // namespace
 }  // namespace dalvon::testing

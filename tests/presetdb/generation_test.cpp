@@ -104,14 +104,18 @@ TEST_P(Generation, CategorieIsRenamedInTheComponentDatabase) {
     ExamplePlant plant(GetParam());
     plant.makeDatabase(kComponentDatabase, "CREATE TABLE PRESET_DEFS (ID LONG, CateGorie LONG);");
     CategorieNachCategoryID(plant.rt());
-    EXPECT_EQ(plant.query(kComponentDatabase, "SELECT name FROM pragma_table_info('PRESET_DEFS')"),
-              (Rows{{"ID"}, {"category_id"}}));
+    std::vector<FieldDef> fields = plant.table(kComponentDatabase, "PRESET_DEFS").fields;
+    ASSERT_EQ(fields.size(), 2u);
+    EXPECT_EQ(fields[0].name, "ID");
+    EXPECT_EQ(fields[1].name, "category_id");
     EXPECT_EQ(plant.jetProblems(), std::vector<std::string>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, Generation, ::testing::ValuesIn(kBothFormats), FormatName());
+INSTANTIATE_TEST_SUITE_P(Formats, Generation, ::testing::ValuesIn(kFormats), FormatName());
 
 TEST(Generation, JetFilesGetTheTablesSqliteFilesGet) {
+    if (std::size(kFormats) < 2)
+        GTEST_SKIP() << "this build makes Jet files only";
     for (const char* commandLine :
          {"", "/EXTERNAL=SILENT", "/EXTERNAL=ZEBCFG /LOGFILE=D:\\Plant\\cfg.log"}) {
         SCOPED_TRACE(commandLine);

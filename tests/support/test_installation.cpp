@@ -110,6 +110,13 @@ bool TestInstallation::exists(const std::string& windowsPath) const {
     return fs::exists(host(windowsPath));
 }
 
+std::vector<std::string> TestInstallation::tableNames(const std::string& windowsPath) const {
+    HostDatabase file(host(windowsPath));
+    std::vector<std::string> names = file->tableNames();
+    file->close();
+    return names;
+}
+
 StoredTable TestInstallation::table(const std::string& windowsPath, const std::string& name) const {
     HostDatabase file(host(windowsPath));
     StoredTable table{file->tableFields(name), {}};

@@ -30,7 +30,13 @@ std::string formatName(DatabaseFormat format);
 inline void PrintTo(DatabaseFormat format, std::ostream* out) {
     *out << formatName(format);
 }
-inline constexpr DatabaseFormat kBothFormats[] = {DatabaseFormat::Sqlite, DatabaseFormat::Jet4};
+// The formats this build makes installations in, the first the default: both where it has
+// SQLite to load the fixtures' scripts with, else Jet 4 alone (see test_databases_jet.cpp).
+#ifdef DALVON_TESTS_HAVE_SQLITE
+inline constexpr DatabaseFormat kFormats[] = {DatabaseFormat::Sqlite, DatabaseFormat::Jet4};
+#else
+inline constexpr DatabaseFormat kFormats[] = {DatabaseFormat::Jet4};
+#endif
 // Names parameterised tests by their format parameter.
 struct FormatName {
     template <class ParamInfo>
@@ -53,7 +59,7 @@ void PrintTo(const StoredTable& table, std::ostream* out);
 // system, profile engine and database engine, scripted dialogs and a counting event loop.
 class TestInstallation {
 public:
-    explicit TestInstallation(DatabaseFormat format = DatabaseFormat::Sqlite);
+    explicit TestInstallation(DatabaseFormat format = kFormats[0]);
     ~TestInstallation();
     TestInstallation(const TestInstallation&) = delete;
     TestInstallation& operator=(const TestInstallation&) = delete;
@@ -73,6 +79,8 @@ public:
     // it, so that one query and one expected text serve both formats.
     std::vector<std::vector<std::string>> query(const std::string& windowsPath,
                                                 const std::string& sql) const;
+    // The names of the file's tables, as a fresh engine reads them.
+    std::vector<std::string> tableNames(const std::string& windowsPath) const;
     // A table as a fresh engine reads it from the file.
     StoredTable table(const std::string& windowsPath, const std::string& name) const;
     // What the structural check finds in the Jet files below the installation, one line per

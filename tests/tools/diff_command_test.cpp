@@ -216,7 +216,7 @@ TEST_P(DiffCommand, TroubleIsStatusTwoWithAClearMessage) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, DiffCommand, ::testing::ValuesIn(kBothFormats), FormatName{});
+INSTANTIATE_TEST_SUITE_P(Formats, DiffCommand, ::testing::ValuesIn(kFormats), FormatName{});
 
 }  // namespace
 }  // namespace dalvon::testing

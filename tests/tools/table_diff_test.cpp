@@ -157,7 +157,7 @@ TEST(TableDiff, ComparesTheLimitsOrEveryOtherSharedField) {
     EXPECT_EQ(diffOf(limits, limits).compared, limitFields());
 
     // Another key compares every other field.
-    DiffPlan byName{{{"var_name", true}}, {}};
+    DiffPlan byName{{{"var_name", true}}, {}, {}};
     EXPECT_EQ(diffTables(limits, limits, byName, "old.mdb", "new.mdb").compared,
               (std::vector<std::string>{"machine_type", "offset_or_bitno", "min", "max", "abs_min",
                                         "abs_max", "pass"}));
@@ -167,7 +167,7 @@ TEST(TableDiff, ComparesTheLimitsOrEveryOtherSharedField) {
     other.rows = {{whole(1), text("a"), number(1)}, {whole(2), text("b"), number(2)}};
     TableRows changed = other;
     changed.rows[1][1] = text("B");
-    DiffPlan byId{{{"id", false}}, {}};
+    DiffPlan byId{{{"id", false}}, {}, {}};
     TableDiff diff = diffTables(other, changed, byId, "old.mdb", "new.mdb");
     EXPECT_EQ(diff.compared, (std::vector<std::string>{"Name", "Size"}));
     EXPECT_EQ(diff.groupField, "");
@@ -176,7 +176,7 @@ TEST(TableDiff, ComparesTheLimitsOrEveryOtherSharedField) {
 
 TEST(TableDiff, AMissingFieldIsNamedWithItsFile) {
     TableRows table = presetTable({});
-    DiffPlan plan{{{"machine_type", true}, {"nope", true}}, {}};
+    DiffPlan plan{{{"machine_type", true}, {"nope", true}}, {}, {}};
     try {
         diffTables(table, table, plan, "old.mdb", "new.mdb");
         FAIL() << "no fault";
