@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "app/start_options.h"
+#include "app/system_window_choice.h"
 #include "app/window_choice.h"
 #include "app/window_front_end.h"
 #include "form/frm_dalvon_config_exe.h"
 #include "form/terminal/terminal_front_end.h"
 #include "platform/console.h"
-#include "platform/display_probe.h"
 #include "platform/fault.h"
 #include "platform/file_system.h"
 #include "platform/host_path.h"
@@ -39,8 +39,7 @@ std::unique_ptr<FrontEnd> chooseFrontEnd(bool silent, int& argc, char** argv) {
     // Silent start shows nothing, so it never touches the window system.
     if (silent)
         return makeTerminalFrontEnd(stdin, stderr);
-    DisplayProbes probes{probeX11Display, probeWaylandDisplay, hasWindowPlatform};
-    WindowChoice choice = chooseWindow(displayEnvironment(), probes);
+    WindowChoice choice = chooseSystemWindow();
     if (choice.kind == WindowChoice::Kind::Window) {
         if (std::unique_ptr<FrontEnd> window = makeWindowFrontEnd(argc, argv, choice.platform))
             return window;

@@ -1,5 +1,7 @@
 #include "form/controls.h"
 
+#include <algorithm>
+
 namespace dalvon {
 namespace {
 
@@ -89,6 +91,15 @@ std::vector<Control> standardControls() {
         checkJump(),
         header(),
     };
+}
+
+int designClientWidth(const WindowLayout& window, const std::vector<Control>& controls) {
+    int width = window.clientWidth;
+    for (const Control& control : controls) {
+        if (control.container.empty())
+            width = std::max(width, control.geometry.left + control.geometry.width);
+    }
+    return width;
 }
 
 }  // namespace dalvon

@@ -73,4 +73,8 @@ WindowLayout standardWindow();
 // The window's controls as designed, in the window's control order.
 std::vector<Control> standardControls();
 
+// The client width a view gives the window, in twips: the design width, widened to the
+// controls on the window itself that reach past it, so that none is cut off.
+int designClientWidth(const WindowLayout& window, const std::vector<Control>& controls);
+
 }  // namespace dalvon

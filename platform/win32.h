@@ -1,7 +1,8 @@
 #pragma once
 
 // What the Win32 implementations share: UTF-8 against UTF-16 at the API boundary, error texts
-// and owned handles. Only platform/*_win32.cpp include this (and with it windows.h).
+// and owned handles. Only platform/*_win32.cpp and the Win32 window (form/win32/) include this
+// (and with it windows.h).
 #include <windows.h>
 
 #include <string>

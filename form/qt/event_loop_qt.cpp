@@ -1,7 +1,7 @@
 #include <QCoreApplication>
 #include <chrono>
 
-#include "form/qt/pending_end.h"
+#include "form/pending_end.h"
 #include "form/qt/qt_services.h"
 
 namespace dalvon {

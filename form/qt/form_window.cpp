@@ -13,7 +13,7 @@
 #include <exception>
 
 #include "form/frm_dalvon_config_exe.h"
-#include "form/qt/pending_end.h"
+#include "form/pending_end.h"
 #include "form/qt/pictures.h"
 #include "form/window_language.h"
 #include "platform/fault.h"
@@ -91,12 +91,7 @@ int FormWindow::pixels(int twips) const {
 }
 
 QSize FormWindow::designSize() const {
-    // Wide enough for the controls that reach past the design client width.
-    int width = m_form.window().clientWidth;
-    for (const Control& control : m_form.controls()) {
-        if (control.container.empty())
-            width = std::max(width, control.geometry.left + control.geometry.width);
-    }
+    int width = designClientWidth(m_form.window(), m_form.controls());
     return {pixels(width), pixels(m_form.window().clientHeight)};
 }
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "form/frm_dalvon_config_exe.h"
+#include "form/pending_end.h"
 #include "form/qt/app_icon.h"
 #include "form/qt/form_window.h"
-#include "form/qt/pending_end.h"
 #include "form/qt/qt_front_end.h"
 #include "form/qt/qt_services.h"
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "form/frm_dalvon_config_exe.h"
+#include "form/pending_end.h"
 #include "form/qt/form_window.h"
-#include "form/qt/pending_end.h"
 #include "platform/event_loop.h"
 #include "platform/fakes/memory_file_system.h"
 #include "platform/fakes/scripted_dialogs.h"

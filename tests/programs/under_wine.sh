@@ -96,7 +96,8 @@ silent)
 
 integrated)
   # Started by the operator interface: faults and a cancel go to the LOGFILE it names, and OK
-  # runs the update (the terminal front end stands in for the window until it is native).
+  # runs the update. The terminal front end takes the answers (the window has tests of its own).
+  export DALVON_UI=terminal
   make_installation "$work/plant"
   log="$work/plant/cfg.log"
   status=0
@@ -235,7 +236,9 @@ $(diff "linux.$name" "windows.$name" | head -5)"
   "$linux_db" convert --format jet4 plant/Dalvon/Dalvon_Source.mdb linux.mdb > /dev/null
   wine_run "$db_exe" convert --format jet4 "$(windows_path "$work/plant/Dalvon/Dalvon_Source.mdb")" \
     "$(windows_path "$work/windows.mdb")" > /dev/null || fail "dalvon-db.exe convert failed"
-  cmp linux.mdb windows.mdb || fail "the converted files differ"
+  # Byte for byte, but for the file's creation date in its header (8 bytes at 0x72).
+  cmp -s <(head -c 114 linux.mdb; tail -c +123 linux.mdb) \
+    <(head -c 114 windows.mdb; tail -c +123 windows.mdb) || fail "the converted files differ"
   ;;
 
 *)

@@ -10,7 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "form/qt/pending_end.h"
+#include "form/pending_end.h"
 #include "tests/form/form_fixture.h"
 
 namespace dalvon::testing {

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "form/qt/pending_end.h"
+#include "form/pending_end.h"
 #include "form/qt/pictures.h"
 #include "form/qt/qt_services.h"
 

@@ -11,8 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "form/pending_end.h"
 #include "form/qt/form_window.h"
-#include "form/qt/pending_end.h"
 #include "form/qt/qt_services.h"
 #include "tests/form/form_fixture.h"
 

@@ -6,9 +6,10 @@
 
 namespace dalvon {
 
-// The end of the program, decided inside a Qt event handler. Exceptions must not cross Qt's
-// event dispatch, so the handler parks the end here and leaves the event loop; our own code
-// rethrows it where it regains control (after a yield, after exec).
+// The end of the program, decided inside a window event handler. Exceptions must not cross a
+// toolkit's event dispatch (Qt's, or the Win32 window procedures), so the handler parks the end
+// here and leaves the event loop; our own code rethrows it where it regains control (after a
+// yield, after the loop).
 class PendingEnd {
 public:
     // Keeps the first end: a later one cannot undo a decision already taken.
