@@ -43,6 +43,23 @@ struct FieldDef {
     bool operator==(const FieldDef&) const = default;
 };
 
+// One field of an index key, named as the table names it.
+struct IndexField {
+    std::string name;
+    bool ascending = true;
+    bool operator==(const IndexField&) const = default;
+};
+
+// An index of a table: its name, its key fields in order, and whether it is the table's primary
+// key (unique, no Null in its fields) or otherwise keeps its keys unique.
+struct IndexDef {
+    std::string name;
+    std::vector<IndexField> fields;
+    bool primary = false;
+    bool unique = false;  // also true for the primary key
+    bool operator==(const IndexDef&) const = default;
+};
+
 // Rows of a table or of an SQL result. Releasing (destroying) the object does not commit or
 // roll back anything; writes become part of the database's transaction at update().
 // All failures throw Fault (3021 no current record, 3020 update without edit, 3265 unknown
@@ -104,9 +121,20 @@ public:
     virtual void deleteTable(const std::string& name) = 0;
     // The fields of a table, in order (Fault 3265 when missing). Table names match exactly.
     virtual std::vector<FieldDef> tableFields(const std::string& name) = 0;
-    // Creates a table with these fields and nothing else (no key, no index, no default).
-    // Fault 3010 when a table of that name exists.
-    virtual void createTable(const std::string& name, const std::vector<FieldDef>& fields) = 0;
+    // The table's indexes, the primary key first (Fault 3265 when the table is missing). Only
+    // what IndexDef can say is listed: an engine's indexes on expressions or on part of the rows
+    // are left out.
+    virtual std::vector<IndexDef> tableIndexes(const std::string& name) = 0;
+    // Creates a table with these fields and indexes and nothing else (no default, no rule).
+    // Fault 3010 when a table of that name exists; 3265 for an index naming a field the table
+    // lacks, 3283 for a second primary key, 3284 for two indexes of one name, 3125 for an empty
+    // name; the engine's fault for an index it cannot keep.
+    virtual void createTable(const std::string& name, const std::vector<FieldDef>& fields,
+                             const std::vector<IndexDef>& indexes) = 0;
+    // A table with no key and no index.
+    void createTable(const std::string& name, const std::vector<FieldDef>& fields) {
+        createTable(name, fields, {});
+    }
     // Gives a field a new name (the old name matched without regard to case).
     virtual void renameField(const std::string& table, const std::string& oldName,
                              const std::string& newName) = 0;

@@ -170,6 +170,19 @@ Fault duplicateKey(const std::string& detail) {
                      detail);
 }
 
+Fault primaryKeyExists(const std::string& detail) {
+    return Fault(3283, "DAO.Indexes", inParentheses("Primary key already exists.", detail));
+}
+
+Fault indexExists(const std::string& detail) {
+    return Fault(3284, "DAO.Indexes", inParentheses("Index already exists.", detail));
+}
+
+Fault nullInKey(const std::string& detail) {
+    return Fault(3058, kDatabase,
+                 inParentheses("Index or primary key cannot contain a Null value.", detail));
+}
+
 Fault invalidFieldType(const std::string& detail) {
     return Fault(3259, "DAO.Field", "Invalid field data type" + detail);
 }

@@ -63,6 +63,10 @@ Fault catalogEntryExists();
 // 3022 a change would give a unique index or primary key a second entry with the same key.
 Fault duplicateKey(const std::string& detail);
 Fault invalidFieldType(const std::string& detail);  // 3259 "Invalid field data type<detail>"
+// Indexes of a table; `detail` names the index and its table.
+Fault primaryKeyExists(const std::string& detail);  // 3283
+Fault indexExists(const std::string& detail);       // 3284
+Fault nullInKey(const std::string& detail);         // 3058
 
 // Values that do not suit a field; `field` is the field's label, `value` the value's.
 Fault conversionError(const std::string& field, const std::string& value);  // 3421

@@ -68,8 +68,16 @@ public:
     // returns false when the table has no row with that id.
     virtual RowId appendRow(const std::string& table, const Changes& values) = 0;
     virtual bool updateRow(const std::string& table, RowId id, const Changes& changes) = 0;
-    // Fault 3010 when the table exists.
-    virtual void createTable(const std::string& name, const std::vector<FieldDef>& fields) = 0;
+    // The table's indexes, the primary key first, with fields named as columns() names them.
+    virtual std::vector<IndexDef> indexes(const std::string& table) = 0;
+    // Fault 3010 when the table exists. The layer above has checked that the indexes name the
+    // table's fields (by their exact names), one of them at most is primary and their names
+    // differ.
+    virtual void createTable(const std::string& name, const std::vector<FieldDef>& fields,
+                             const std::vector<IndexDef>& indexes) = 0;
+    void createTable(const std::string& name, const std::vector<FieldDef>& fields) {
+        createTable(name, fields, {});
+    }
     virtual void deleteTable(const std::string& name) = 0;
     virtual void renameField(const std::string& table, const std::string& oldName,
                              const std::string& newName) = 0;

@@ -19,7 +19,7 @@ std::vector<FieldDef> targetFields(std::vector<FieldDef> fields) {
 }  // namespace
 
 size_t copyTable(Database& from, Database& to, const std::string& table) {
-    to.createTable(table, targetFields(from.tableFields(table)));
+    to.createTable(table, targetFields(from.tableFields(table)), from.tableIndexes(table));
     auto source = from.openTable(table);
     auto target = to.openTable(table);
     size_t rows = 0;

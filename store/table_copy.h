@@ -7,9 +7,9 @@
 
 namespace dalvon {
 
-// Copies table `table` of `from` into `to` as a new table of the same fields and rows, in
-// order, whatever the two files' formats. Decimal fields (which the store cannot create)
-// become Double. Returns the number of rows copied.
+// Copies table `table` of `from` into `to` as a new table of the same fields, indexes (primary
+// key included) and rows, in order, whatever the two files' formats. Decimal fields (which the
+// store cannot create) become Double. Returns the number of rows copied.
 size_t copyTable(Database& from, Database& to, const std::string& table);
 
 }  // namespace dalvon

@@ -5,11 +5,13 @@
 
 #include "platform/file_system.h"
 #include "store/faults.h"
-#include "store/jet/reader/jet_catalog.h"
 #include "store/jet/format/jet_file.h"
 #include "store/jet/format/jet_layout.h"
+#include "store/jet/jet_index_defs.h"
+#include "store/jet/reader/jet_catalog.h"
 #include "store/jet/reader/jet_row.h"
 #include "store/jet/reader/jet_table_def.h"
+#include "store/jet/reader/jet_table_storage.h"
 #include "store/jet/reader/jet_usage_map.h"
 #include "store/jet/writer/jet_writer.h"
 #include "store/storage.h"
@@ -92,10 +94,16 @@ public:
         return true;
     }
 
-    void createTable(const std::string& name, const std::vector<FieldDef>& fields) override {
+    std::vector<IndexDef> indexes(const std::string& table) override {
+        const jet::JetTableDef& def = definition(table);
+        return jet::indexDefsOf(def, jet::readTableStorage(image(), def.page, table));
+    }
+
+    void createTable(const std::string& name, const std::vector<FieldDef>& fields,
+                     const std::vector<IndexDef>& indexes) override {
         jet::JetWriter& out = writer();
         forgetSchema();
-        out.createTable(name, fields);
+        out.createTable(name, fields, jet::newIndexes(fields, indexes));
     }
 
     void deleteTable(const std::string& name) override {

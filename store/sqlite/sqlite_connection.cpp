@@ -68,6 +68,14 @@ std::string readOnlyUri(const std::string& hostPath) {
     return uri;
 }
 
+// The key constraints that tables made here carry, as the classic engine reports them.
+void constraintFailed(int code, const std::string& detail) {
+    if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
+        throw faults::duplicateKey(detail);
+    if (code == SQLITE_CONSTRAINT_NOTNULL)
+        throw faults::nullInKey(detail);
+}
+
 }  // namespace
 
 std::shared_ptr<Connection> Connection::open(const std::string& hostPath,
@@ -319,6 +327,9 @@ void Connection::fail(int code, const std::string& sql) const {
             throw faults::diskFull(detail);
         case SQLITE_IOERR:
             throw faults::diskError(detail);
+        case SQLITE_CONSTRAINT:
+            constraintFailed(m_db ? sqlite3_extended_errcode(m_db.get()) : code, detail);
+            [[fallthrough]];
         default:
             throw faults::reservedError(sql, detail);
     }

@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <map>
 #include <utility>
 
 #include "store/faults.h"
 #include "store/sqlite/sqlite_connection.h"
+#include "store/sqlite/sqlite_indexes.h"
 #include "store/sqlite/sqlite_storage.h"
 #include "store/storage.h"
 
@@ -96,17 +98,28 @@ public:
         return m_connection->updateRow(table, id, cells(changes));
     }
 
-    void createTable(const std::string& name, const std::vector<FieldDef>& fields) override {
+    std::vector<IndexDef> indexes(const std::string& table) override {
+        stored(table);
+        return readIndexes(*m_connection, table);
+    }
+
+    void createTable(const std::string& name, const std::vector<FieldDef>& fields,
+                     const std::vector<IndexDef>& indexes) override {
         if (m_connection->hasTable(name))
             throw faults::tableExists(name);
         std::string columns;
         for (size_t i = 0; i < fields.size(); ++i) {
             columns += (i == 0 ? "" : ", ") + quoteIdentifier(fields[i].name) + " " +
-                       declaredTypeFor(fields[i], name);
+                       declaredTypeFor(fields[i], name) +
+                       (inPrimaryKey(indexes, fields[i].name) ? " NOT NULL" : "");
         }
         m_connection->forgetTable(name);
-        m_connection->execute("CREATE TABLE main." + quoteIdentifier(name) + " (" + columns + ")");
-        m_connection->tableCreated(name);
+        m_connection->execute("CREATE TABLE main." + quoteIdentifier(name) + " (" + columns +
+                              primaryKeyClause(indexes) + ")");
+        createIndexes(*m_connection, name, indexes);
+        // Rows of a keyed table are written at once, so that a duplicate is refused on its row.
+        if (indexes.empty())
+            m_connection->tableCreated(name);
     }
 
     void deleteTable(const std::string& name) override {
@@ -130,6 +143,15 @@ private:
         if (!m_connection->hasTable(table))
             throw faults::inputTableNotFound(table, faults::Wording::Store);
         return m_connection->columns(table);
+    }
+
+    // A primary key holds no Null, in Jet files and so here.
+    static bool inPrimaryKey(const std::vector<IndexDef>& indexes, const std::string& field) {
+        return std::any_of(indexes.begin(), indexes.end(), [&](const IndexDef& index) {
+            return index.primary &&
+                   std::any_of(index.fields.begin(), index.fields.end(),
+                               [&](const IndexField& key) { return key.name == field; });
+        });
     }
 
     // Values come of their field's kind: the store above has applied the field's rules.

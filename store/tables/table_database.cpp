@@ -54,7 +54,12 @@ public:
         return fields;
     }
 
-    void createTable(const std::string& name, const std::vector<FieldDef>& fields) override {
+    std::vector<IndexDef> tableIndexes(const std::string& name) override {
+        return db().storage().indexes(exactTable(name));
+    }
+
+    void createTable(const std::string& name, const std::vector<FieldDef>& fields,
+                     const std::vector<IndexDef>& indexes) override {
         checkName(name, "a table");
         if (auto existing = db().findTable(name)) {
             throw faults::tableExists(*existing);
@@ -70,8 +75,9 @@ public:
             }
             checkFieldType(fields[i], name);
         }
+        std::vector<IndexDef> stored = storedIndexes(name, fields, indexes);
         db().forgetTable(name);
-        db().writableStorage().createTable(name, fields);
+        db().writableStorage().createTable(name, fields, stored);
     }
 
     void renameField(const std::string& table, const std::string& oldName,
@@ -119,6 +125,38 @@ private:
             throw faults::tableDefNotFound("table '" + name + "' in '" + db().displayPath() + "'");
         }
         return *stored;
+    }
+
+    // The indexes with their fields named exactly as the table names them, once checked.
+    static std::vector<IndexDef> storedIndexes(const std::string& table,
+                                               const std::vector<FieldDef>& fields,
+                                               std::vector<IndexDef> indexes) {
+        for (size_t i = 0; i < indexes.size(); ++i) {
+            IndexDef& index = indexes[i];
+            const std::string what = "index '" + index.name + "' of table '" + table + "'";
+            checkName(index.name, "an " + what);
+            if (index.fields.empty())
+                throw faults::fieldNotFound("no field in " + what);
+            for (size_t j = 0; j < i; ++j) {
+                if (equalsIgnoreCase(indexes[j].name, index.name))
+                    throw faults::indexExists(what);
+                if (indexes[j].primary && index.primary)
+                    throw faults::primaryKeyExists(what);
+            }
+            for (IndexField& key : index.fields) {
+                auto field = std::find_if(fields.begin(), fields.end(), [&](const FieldDef& f) {
+                    return equalsIgnoreCase(f.name, key.name);
+                });
+                if (field == fields.end())
+                    throw faults::fieldNotFound("field '" + key.name + "' of " + what);
+                key.name = field->name;
+            }
+            index.unique = index.unique || index.primary;
+        }
+        // The primary key comes first, as tableIndexes() lists it.
+        std::stable_partition(indexes.begin(), indexes.end(),
+                              [](const IndexDef& index) { return index.primary; });
+        return indexes;
     }
 
     [[noreturn]] static void duplicateField(const std::string& table, const std::string& field) {

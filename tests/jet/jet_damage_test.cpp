@@ -225,9 +225,12 @@ TEST(JetCheck, EachDamageIsFoundInAMadeDatabase) {
 // Access's own files, built when the sample folder is present.
 #ifdef DALVON_HAVE_JET_SAMPLES
 TEST(JetCheck, EverySampleChecksCleanAndEachDamageIsFoundInJet4AndJet3) {
+    // Every key is checked: none holds a character or order whose keys are not known here.
     for (const auto& path : sampleFiles()) {
         SCOPED_TRACE(path.filename().string());
-        EXPECT_EQ(joined(jet::checkJetFile(path.string())), "");
+        const auto report = jet::checkJetFileReport(path.string());
+        EXPECT_EQ(joined(report.problems), "");
+        EXPECT_EQ(joined(report.notChecked), "");
     }
     // Access leaves pages behind that nothing owns; they are counted, not reported.
     EXPECT_GT(jet::checkJetFileReport(sample("testV2000.mdb").string()).leakedPages, 0u);

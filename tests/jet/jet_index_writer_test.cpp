@@ -8,6 +8,7 @@
 #include <random>
 
 #include "store/jet/check/jet_check.h"
+#include "store/jet/reader/jet_catalog.h"
 #include "store/jet/reader/jet_index.h"
 #include "store/jet/reader/jet_table_storage.h"
 #include "store/jet/writer/jet_writer.h"
@@ -127,6 +128,57 @@ TEST(JetIndexWriter, KeepsATextPrimaryKeyAndADescendingIndexThroughEveryChange) 
         ASSERT_EQ(found->recordCount(), 1) << row[0].asString();
         EXPECT_EQ(found->value(2).toTextOrEmpty(), row[2].toTextOrEmpty());
     }
+}
+
+// Pages that deletes empty or nearly empty leave their levels and go back to the file: a run of
+// keys taken out frees the leaves it empties, keys taken out here and there let thin pages
+// merge, and an emptied table's indexes are single empty leaves again. No page is left that
+// nothing owns and the global map does not call free.
+TEST(JetIndexWriter, DeletesGiveEmptiedIndexPagesBackToTheFile) {
+    TempDir dir;
+    const fs::path file = newDatabase(dir);
+    JetWriter writer(file.string());
+    writer.createTable(
+        "Parts", {{"Code", 10, 60}, {"Rank", 4, 4}},
+        {{"PrimaryKey", {{1, true}}, true, false}, {"CodeDown", {{0, false}}, false, false}});
+    Model model;
+    for (uint32_t n = 0; n < 6000; ++n) {
+        std::vector<Variant> row = {Variant::string(codeOf(n)),
+                                    Variant::longValue(static_cast<int32_t>(n))};
+        model.rows[writer.appendRow("Parts", row)] = row;
+    }
+    expectPhaseSound(writer, file, model, 2);
+    const auto indexPages = [&] {
+        const auto tables = jet::readUserTables(writer.file());
+        const auto storage =
+            jet::readTableStorage(writer.file(), tables.at(0).definitionPage, "Parts");
+        size_t pages = 0;
+        for (const auto& index : storage.indexes)
+            pages += jet::readIndexTree(writer.file(), index.rootPage, index.name).pages.size();
+        return pages;
+    };
+    const size_t full = indexPages();
+
+    // Two thirds of the ranks, then every row.
+    for (auto at = model.rows.begin(); at != model.rows.end();) {
+        const int32_t rank = at->second[1].toLong();
+        if (rank >= 1000 && rank < 5000) {
+            writer.deleteRow("Parts", at->first);
+            at = model.rows.erase(at);
+        } else {
+            ++at;
+        }
+    }
+    expectPhaseSound(writer, file, model, 2);
+    // A third of the keys is left: without merging the text index alone would keep its pages.
+    EXPECT_LT(indexPages(), full * 2 / 3);
+    EXPECT_EQ(jet::checkJet(writer.file()).leakedPages, 0u);
+    for (const auto& [id, row] : model.rows)
+        writer.deleteRow("Parts", id);
+    model.rows.clear();
+    EXPECT_EQ(indexPages(), 2u);
+    expectPhaseSound(writer, file, model, 1);
+    EXPECT_EQ(jet::checkJet(writer.file()).leakedPages, 0u);
 }
 
 // The catalog's Id and ParentIdName indexes and the access-control entries' index grow past a

@@ -1,16 +1,16 @@
 // The writer's building blocks on hand-made images: they need no sample files.
 #include <gtest/gtest.h>
 
-#include "store/jet/writer/jet_data_page.h"
 #include "store/jet/format/jet_index_key.h"
-#include "store/jet/reader/jet_index_leaf.h"
-#include "store/jet/writer/jet_map_writer.h"
-#include "store/jet/writer/jet_page_space.h"
-#include "store/jet/reader/jet_row.h"
 #include "store/jet/format/jet_row_codec.h"
 #include "store/jet/format/jet_text.h"
-#include "store/jet/reader/jet_usage_map.h"
 #include "store/jet/format/jet_value_codec.h"
+#include "store/jet/reader/jet_index_leaf.h"
+#include "store/jet/reader/jet_row.h"
+#include "store/jet/reader/jet_usage_map.h"
+#include "store/jet/writer/jet_data_page.h"
+#include "store/jet/writer/jet_map_writer.h"
+#include "store/jet/writer/jet_page_space.h"
 #include "tests/jet/jet_image.h"
 
 namespace dalvon::jet_test {
@@ -53,8 +53,9 @@ TEST(JetWriterParts, TextIsCompressedOnlyWhereItMayBe) {
 }
 
 // Keys as the catalog indexes of the empty template and the index pages of the samples hold
-// them (the accented, unprintable and ¥ rows from testUnicodeCompV2003.mdb); text beyond
-// Windows-1252 and other sort orders give no key.
+// them (the accented, unprintable, ¥, Cyrillic, Greek and CJK rows from testUnicodeCompV2003.mdb,
+// General 97 names from test2V1997.mdb); characters no sample shows and other sort orders give
+// no key.
 TEST(JetWriterParts, KeysEncodeAsRealIndexesStoreThem) {
     using jet::KeyColumn;
     const uint32_t general = 0x0409;
@@ -81,8 +82,26 @@ TEST(JetWriterParts, KeysEncodeAsRealIndexesStoreThem) {
                          "52\x02_AB(\xC2\xA5\x05!!V"),
          "7f3c5e48403a2b034a4c1434a9090971010101018013061a801b0604802f060700"},
         {{0x0A, false, general}, Variant::string("Tables"), "8092b5b3a1ae94feff00"},
-        {{0x0A, true, general}, Variant::string("\xD0\x9C\xD0\xB8\xD1\x80"), ""},
-        {{0x0A, true, 0x04E40409}, Variant::string("Tables"), ""},
+        {{0x0A, true, general}, Variant::string("\xD0\x9C\xD0\xB8\xD1\x80"), "7f7943793b79480100"},
+        {{0x0A, true, general},
+         Variant::string("\xCF\xB0\xCE\xB1\xE1\xBD\xB6 \xCF\x84\xE1\xBD\xB9\xCF\x84' "
+                         "\xE1\xBC\x90\xCE\xB3\xE1\xBD\xBC \xCE\x9A\xE1\xBD\xBB\xCF\xB0"
+                         "\xCE\xBB\xCF\x89\xCF\x80\xCE\xB1"),
+         "7f7915790c07791e791e07790e077915791579167923791b790c01"
+         "0302020202020202020301010180"
+         "1b068000"},
+        {{0x0A, true, general},
+         Variant::string("\xE6\xBC\xA2\xE5\xAD\x97\xE4\xBB\xAE\xE5\x90\x8D\xE4\xBA\xA4"
+                         "\xE3\x81\x98\xE3\x82\x8A\xE6\x96\x87"),
+         "7fc0b6acaca00da5479fbe7f137f43b6f6010202020202030101ff0280ff8000"},
+        {{0x0A, true, general}, Variant::string("\xD0\x96"), ""},
+        {{0x0A, true, 0x04E40409},
+         Variant::string("MSP_Projects1"),
+         "7f6f76732c7375726b6662777657"
+         "00"},
+        {{0x0A, true, 0x04E40409}, Variant::string("View"), ""},
+        {{0x0A, false, 0x04E40409}, Variant::string("Tables"), ""},
+        {{0x0A, true, 0x0407}, Variant::string("Tables"), ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value.toTextOrEmpty());
@@ -98,7 +117,7 @@ TEST(JetWriterParts, KeysEncodeAsRealIndexesStoreThem) {
     EXPECT_EQ(jet::textKey("TableUnique1_temp"), hex("7f6d4a4c5e516f6259686f51382b036d5160660100"));
     EXPECT_EQ(jet::textKey("ab  "), jet::textKey("AB"));
     EXPECT_EQ(jet::textKey("a-b"), hex("7f4a4c01010101800b068200"));
-    EXPECT_FALSE(jet::textKeyKnows("\xE6\xBC\xA2"));
+    EXPECT_FALSE(jet::textKeyKnows("\xE4\xB8\x80"));
     EXPECT_EQ(jet::leafEntry({0x7F}, RowPointer{0x0E, 8}), hex("7f00000e08"));
     EXPECT_EQ(jet::entryRow(hex("7f00000e08")), (RowPointer{0x0E, 8}));
 }

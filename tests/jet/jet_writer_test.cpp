@@ -175,7 +175,7 @@ TEST(JetWriter, RefusesWithClearFaultsAndChangesNothing) {
         const std::vector<std::pair<std::function<void()>, int>> refusals = {
             {[&] { writer.appendRow("Wide", tooLong); }, 3047},
             {[&] { writer.createTable("wide", a); }, 3010},
-            {[&] { writer.createTable("Bad\xE6\xBC\xA2", a); }, 3027},
+            {[&] { writer.createTable("Bad\xE4\xB8\x80", a); }, 3027},
             {[&] { writer.createTable("Empty", {}); }, 3264},
             {[&] { writer.createTable(std::string(65, 'n'), a); }, 3125},
             {[&] { writer.deleteTable("Missing"); }, 3265},

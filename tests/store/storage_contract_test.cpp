@@ -119,6 +119,11 @@ TYPED_TEST(StorageContract, TablesFieldsAndRowsReadBackByScanAndById) {
     EXPECT_TRUE(rows[0].second == kFullRow || rows[1].second == kFullRow);
     EXPECT_FALSE(storage.readRow("Table1", *ids.rbegin() + 1));
     EXPECT_FALSE(storage.readRow("Table1", 0));
+    if constexpr (!TypeParam::kWritable) {
+        EXPECT_EQ(storage.indexes("Table1"),
+                  (std::vector<IndexDef>{{"PrimaryKey", {{"A", true}}, true, true},
+                                         {"B", {{"B", true}}, false, false}}));
+    }
 }
 
 TYPED_TEST(StorageContract, AMissingTableIsFault3078Everywhere) {
@@ -159,6 +164,37 @@ TYPED_TEST(StorageContract, WritesChangeRowsAndLastAcrossAReopen) {
         EXPECT_EQ(reopened->tableNames(), std::vector<std::string>{"T"});
         EXPECT_EQ(reopened->readRow("T", second),
                   std::optional<Storage::Row>({Variant::longValue(2), Variant::string("b")}));
+    }
+}
+
+// Keys as the store describes them come back as given, and hold: a second row with a key taken
+// and a primary key without a value are refused and leave the table as it was.
+TYPED_TEST(StorageContract, KeysReadBackAndRefuseDuplicatesAndNullPrimaryKeys) {
+    if constexpr (TypeParam::kWritable) {
+        Storage& storage = *this->m_storage;
+        const std::vector<IndexDef> keys = {
+            {"PrimaryKey", {{"K", true}}, true, true},
+            {"NameWhen", {{"Name", false}, {"When", true}}, false, true},
+            {"Score", {{"Score", true}}, false, false}};
+        storage.createTable("Keyed",
+                            {{"K", 4, 4}, {"Name", 10, 20}, {"When", 8, 8}, {"Score", 7, 8}}, keys);
+        EXPECT_EQ(storage.indexes("Keyed"), keys);
+        EXPECT_TRUE(storage.indexes("Table1").empty());
+        const auto row = [](int32_t k, const char* name) {
+            return Storage::Changes{
+                {0, Variant::longValue(k)}, {1, Variant::string(name)}, {2, Variant::date(45000)}};
+        };
+        storage.appendRow("Keyed", row(1, "a"));
+        storage.appendRow("Keyed", row(2, "b"));
+        EXPECT_EQ(faultOf([&] { storage.appendRow("Keyed", row(1, "c")); }), 3022);
+        EXPECT_EQ(faultOf([&] { storage.appendRow("Keyed", row(3, "b")); }), 3022);
+        EXPECT_EQ(faultOf([&] { storage.appendRow("Keyed", {{1, Variant::string("d")}}); }), 3058);
+        // Null keys are no duplicates.
+        storage.appendRow("Keyed", {{0, Variant::longValue(4)}});
+        storage.appendRow("Keyed", {{0, Variant::longValue(5)}});
+        EXPECT_EQ(this->scanAll("Keyed").size(), 4u);
+        storage.commit();
+        EXPECT_EQ(TypeParam::reopen(*this->m_files, this->m_file)->indexes("Keyed"), keys);
     }
 }
 

@@ -119,7 +119,10 @@ TEST_F(TableDefinitionsTest, InvalidDefinitionsAreRefusedWithoutATable) {
     struct Row {
         std::vector<FieldDef> fields;
         int32_t fault;
+        std::vector<IndexDef> indexes = {};
     };
+    const std::vector<FieldDef> ab = {def("a", FieldType::Long, 4), def("b", FieldType::Long, 4)};
+    const IndexDef key{"PrimaryKey", {{"a", true}}, true, true};
     const std::vector<Row> rows = {
         {{def("a", FieldType::Text, 0)}, 3259},
         {{def("a", FieldType::Text, 256)}, 3259},
@@ -127,11 +130,22 @@ TEST_F(TableDefinitionsTest, InvalidDefinitionsAreRefusedWithoutATable) {
         {{def("a", FieldType::Long, 4), def("A", FieldType::Long, 4)}, 3191},
         {{def("", FieldType::Long, 4)}, 3125},
         {{}, 3264},
+        {ab, 3265, {{"i", {{"c", true}}}}},
+        {ab, 3265, {{"i", {}}}},
+        {ab, 3125, {{"", {{"a", true}}}}},
+        {ab, 3283, {key, {"Other", {{"b", true}}, true}}},
+        {ab, 3284, {key, {"primarykey", {{"b", true}}}}},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(faultOf([&] { db->createTable("New", row.fields); }), row.fault);
+        EXPECT_EQ(faultOf([&] { db->createTable("New", row.fields, row.indexes); }), row.fault);
     }
     EXPECT_EQ(db->tableNames(), (std::vector<std::string>{"t"}));
+    // Index fields are matched without regard to case and stored as the table names them; the
+    // primary key comes first.
+    db->createTable("New", ab, {{"ByB", {{"B", false}}}, {"PK", {{"A", true}}, true}});
+    EXPECT_EQ(db->tableIndexes("New"),
+              (std::vector<IndexDef>{{"PrimaryKey", {{"a", true}}, true, true},
+                                     {"ByB", {{"b", false}}, false, false}}));
 }
 
 }  // namespace

@@ -133,6 +133,58 @@ TEST_F(DalvonDb, ReadingCommandsWriteTheirFormatsAndLeaveTheFileByteForByte) {
     EXPECT_EQ(slurp(database), bytes);
 }
 
+// A primary key and a descending two-column unique index go to Jet 4 and back unchanged, with
+// the rows; keys the other format would break are refused without leaving a file.
+TEST_F(DalvonDb, ConvertKeepsKeysBothWays) {
+    const fs::path source = folder / "keys.db";
+    const std::string script =
+        "CREATE TABLE Machines (ID LONG NOT NULL, Name VARCHAR(20), Since DATETIME, "
+        "Speed DOUBLE, PRIMARY KEY (ID));"
+        "CREATE UNIQUE INDEX NameSince ON Machines (Name DESC, Since);"
+        "CREATE INDEX BySpeed ON Machines (Speed);";
+    dalvon::sqlite::runScript(source.string(),
+                              script + std::string("INSERT INTO Machines VALUES (2, 'Press', "
+                                                   "45000.5, 1.5), (1, 'Oven', NULL, NULL);"));
+    const std::string schema =
+        "CREATE TABLE Machines (ID LONG, Name VARCHAR(20), Since DATETIME, Speed DOUBLE, "
+        "PRIMARY KEY (ID));\n"
+        "CREATE UNIQUE INDEX NameSince ON Machines (Name DESC, Since);\n"
+        "CREATE INDEX BySpeed ON Machines (Speed);\n";
+    EXPECT_EQ(run({"schema", "--sql", source.string()}).out, schema);
+    const std::string rows = run({"export", source.string(), "Machines"}).out;
+    const fs::path jet = folder / "keys.mdb", back = folder / "back.db";
+    ASSERT_EQ(run({"convert", "--format", "jet4", source.string(), jet.string()}).status, 0);
+    ASSERT_EQ(run({"convert", jet.string(), back.string()}).status, 0);
+    for (const fs::path& file : {jet, back}) {
+        EXPECT_EQ(run({"schema", "--sql", file.string()}).out, schema) << file;
+        EXPECT_EQ(run({"export", file.string(), "Machines"}).out, rows) << file;
+    }
+    const Outcome check = run({"check", jet.string()});
+    EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_EQ(check.out.find("not checked"), std::string::npos) << check.out;
+
+    // Jet keys ignore case and take no Null in a primary key.
+    const std::pair<std::string, std::string> refused[] = {
+        {"INSERT INTO Machines VALUES (1, 'oven', 1, 1), (2, 'OVEN', 1, 1);", "(error 3022)"},
+        {"INSERT INTO Machines (Name) VALUES ('x');", "(error 3058)"},
+    };
+    for (const auto& [rowsIn, fault] : refused) {
+        const fs::path bad = folder / "bad.db", out = folder / "bad.mdb";
+        fs::remove(bad);
+        dalvon::sqlite::runScript(bad.string(),
+                                  "CREATE TABLE Machines (ID LONG, Name "
+                                  "VARCHAR(20), Since DATETIME, Speed DOUBLE, "
+                                  "PRIMARY KEY (ID));"
+                                  "CREATE UNIQUE INDEX NameSince ON Machines "
+                                  "(Name DESC, Since);" +
+                                      rowsIn);
+        const Outcome outcome = run({"convert", "--format", "jet4", bad.string(), out.string()});
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_NE(outcome.err.find(fault), std::string::npos) << outcome.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
 TEST_F(DalvonDb, MessagesNameHostPaths) {
     fs::path text = folder / "text.mdb";
     std::ofstream(text) << "not a database at all, not even close to one";

@@ -42,14 +42,31 @@ std::string declaredTypeName(const FieldDef& field) {
     return field.type == kDecimal ? "DOUBLE" : ddlTypeName(field).value_or("LONGTEXT");
 }
 
+std::string keyList(const IndexDef& index) {
+    std::string list;
+    for (const IndexField& field : index.fields)
+        list += (list.empty() ? "" : ", ") + sqlName(field.name) + (field.ascending ? "" : " DESC");
+    return "(" + list + ")";
+}
+
 }  // namespace
 
-std::string createTableText(const std::string& table, const std::vector<FieldDef>& fields) {
+std::string createTableText(const std::string& table, const std::vector<FieldDef>& fields,
+                            const std::vector<IndexDef>& indexes) {
     std::string text = "CREATE TABLE " + sqlName(table) + " (";
     for (size_t i = 0; i < fields.size(); ++i) {
         text += (i > 0 ? ", " : "") + sqlName(fields[i].name) + " " + declaredTypeName(fields[i]);
     }
-    return text + ");";
+    std::string indexTexts;
+    for (const IndexDef& index : indexes) {
+        if (index.primary)
+            text += ", PRIMARY KEY " + keyList(index);
+        else
+            indexTexts += std::string("\nCREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
+                          sqlName(index.name) + " ON " + sqlName(table) + " " + keyList(index) +
+                          ";";
+    }
+    return text + ");" + indexTexts;
 }
 
 }  // namespace dalvon::db_tool

@@ -41,7 +41,7 @@ int showSchema(CommandContext& context, const std::vector<std::string>& argument
     for (const std::string& table : tables) {
         std::vector<FieldDef> fields = db->tableFields(table);
         if (sql) {
-            context.out << createTableText(table, fields) << '\n';
+            context.out << createTableText(table, fields, db->tableIndexes(table)) << '\n';
             continue;
         }
         for (const FieldDef& field : fields) {
@@ -167,7 +167,9 @@ const std::vector<Command>& commands() {
          1,
          2,
          showSchema,
-         {{"--sql", "", "print CREATE TABLE statements with the declared Jet type names"}},
+         {{"--sql", "",
+           "print CREATE TABLE statements with the declared Jet type names, the primary key "
+           "and CREATE INDEX statements"}},
          "Without --sql: one tab-separated line per field: table, field, Type number, type "
          "name, Size."},
         {"export",
@@ -192,7 +194,7 @@ const std::vector<Command>& commands() {
          "when complete."},
         {"convert",
          "[--format sqlite|jet4] [--template EMPTY] IN OUT",
-         "copies every table of IN into a new SQLite or Jet 4 file OUT",
+         "copies every table of IN, keys and indexes included, into a new SQLite or Jet 4 file OUT",
          2,
          2,
          convertDatabase,

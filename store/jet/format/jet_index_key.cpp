@@ -13,6 +13,8 @@ constexpr uint8_t kDescending = 0x80;
 constexpr uint8_t kAscendingNull = 0x00;
 constexpr uint8_t kDescendingNull = 0xFF;
 constexpr uint32_t kGeneralLegacy = 0x0409;
+// A Jet 3 descriptor holds the LCID and the code page (1252) where Jet 4 has the sort version.
+constexpr uint32_t kGeneral97 = 0x04E4'0409;
 
 using Key = std::vector<uint8_t>;
 
@@ -73,9 +75,13 @@ bool appendValue(Key& key, const KeyColumn& column, const Variant& value) {
             return true;
         case kText:
         case kMemo: {
-            if (column.sortOrder != kGeneralLegacy || !value.isString())
+            if (!value.isString())
                 return false;
-            const auto text = generalTextKey(value.asString(), column.ascending);
+            std::optional<std::vector<uint8_t>> text;
+            if (column.sortOrder == kGeneralLegacy)
+                text = generalTextKey(value.asString(), column.ascending);
+            else if (column.sortOrder == kGeneral97)
+                text = general97TextKey(value.asString(), column.ascending);
             if (text)
                 key.insert(key.end(), text->begin(), text->end());
             return text.has_value();

@@ -9,7 +9,8 @@
 namespace dalvon::jet {
 
 // One column of an index key: its type code, direction, and for text its sort order as the
-// column descriptor stores it (LCID in the low 16 bits, sort version in the top byte).
+// column descriptor stores it (LCID in the low 16 bits; Jet 4: the sort version in the top byte,
+// Jet 3: the code page in the high 16 bits).
 struct KeyColumn {
     uint8_t type = 0;
     bool ascending = true;
@@ -21,8 +22,10 @@ struct KeyColumn {
 //
 // Covered: NULL of any type; Yes/No, Byte, Integer, Long, Currency, Single, Double, Date/Time,
 // and Text and Memo in the "General (legacy)" sort order (LCID 1033, version 0) when every
-// character is one Windows-1252 holds, all in both directions. Not covered: other sort orders
-// (the Jet 3 "General 97" order among them), GUID, Binary and Decimal keys.
+// character is one Windows-1252 holds or one of the few others the samples show, all in both
+// directions; Jet 3 text in the "General 97" order (LCID 1033, code page 1252), ascending, of
+// digits and the letters the samples show (jet_sort_key.h). Not covered: other sort orders,
+// GUID, Binary and Decimal keys.
 std::optional<std::vector<uint8_t>> encodeIndexKey(const std::vector<KeyColumn>& columns,
                                                    const std::vector<Variant>& values);
 

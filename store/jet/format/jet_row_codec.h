@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "store/jet/reader/jet_table_def.h"
 #include "store/jet/format/jet_value_codec.h"
+#include "store/jet/reader/jet_table_def.h"
 
 namespace dalvon::jet {
 

@@ -1,5 +1,6 @@
 #include "store/jet/format/jet_sort_key.h"
 
+#include <iterator>
 #include <string>
 
 #include "store/jet/format/jet_sort_order.h"
@@ -12,6 +13,7 @@ constexpr uint8_t kEndOfText = 0x01;
 constexpr uint8_t kEndOfKey = 0x00;
 constexpr uint8_t kNoAccent = 0x02;
 constexpr uint8_t kUnprintableMark = 0x06;
+constexpr uint8_t kKanaSection[] = {0x01, 0x01, 0xFF, 0x02, 0x80, 0xFF, 0x80};
 
 // Code points of a UTF-8 text; nullopt for a malformed sequence.
 std::optional<std::u32string> codePoints(std::string_view utf8) {
@@ -46,10 +48,12 @@ std::optional<std::vector<uint8_t>> generalTextKey(std::string_view utf8, bool a
         text->pop_back();
     std::vector<uint8_t> key, accents, unprintables;
     size_t position = 0;  // characters with inline codes so far
+    bool kana = false;
     for (char32_t c : *text) {
         const SortCode* code = generalSortCode(c);
         if (!code)
             return std::nullopt;
+        kana = kana || code->kana;
         if (code->kind == kSimple || code->kind == kAccented) {
             key.push_back(code->code[0]);
             if (code->code[1] != 0)
@@ -72,6 +76,12 @@ std::optional<std::vector<uint8_t>> generalTextKey(std::string_view utf8, bool a
     while (!accents.empty() && accents.back() <= kNoAccent)
         accents.pop_back();
     key.insert(key.end(), accents.begin(), accents.end());
+    // The kana section as the samples show it; with unprintable characters beside it the
+    // key's shape is not known.
+    if (kana && !unprintables.empty())
+        return std::nullopt;
+    if (kana)
+        key.insert(key.end(), std::begin(kKanaSection), std::end(kKanaSection));
     if (!unprintables.empty()) {
         key.insert(key.end(), {kEndOfText, kEndOfText, kEndOfText});
         key.insert(key.end(), unprintables.begin(), unprintables.end());
@@ -80,6 +90,21 @@ std::optional<std::vector<uint8_t>> generalTextKey(std::string_view utf8, bool a
         key.push_back(kEndOfKey);
         for (uint8_t& b : key)
             b = static_cast<uint8_t>(~b);
+    }
+    key.push_back(kEndOfKey);
+    return key;
+}
+
+std::optional<std::vector<uint8_t>> general97TextKey(std::string_view utf8, bool ascending) {
+    std::optional<std::u32string> text = codePoints(utf8);
+    if (!text || !ascending)
+        return std::nullopt;
+    std::vector<uint8_t> key;
+    for (char32_t c : *text) {
+        const uint8_t code = general97SortCode(c);
+        if (code == 0)
+            return std::nullopt;
+        key.push_back(code);
     }
     key.push_back(kEndOfKey);
     return key;

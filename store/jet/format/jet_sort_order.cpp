@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace dalvon::jet {
 namespace {
@@ -276,6 +277,34 @@ constexpr SortCode kCodes[] = {
     {0x0192, kAccented, {0x53}, 0x7B},
     {0x02c6, kAccented, {0x2B, 0x02}, 0x03},
     {0x02dc, kSimple, {0x2B, 0x1C}, 0},
+    // Beyond Windows-1252: only what the samples' keys show (testUnicodeCompV2003.mdb), each
+    // letter with its other case, which shares its code.
+    {0x0391, kSimple, {0x79, 0x0C}, 0},
+    {0x0393, kSimple, {0x79, 0x0E}, 0},
+    {0x039a, kSimple, {0x79, 0x15}, 0},
+    {0x039b, kSimple, {0x79, 0x16}, 0},
+    {0x03a0, kSimple, {0x79, 0x1B}, 0},
+    {0x03a4, kSimple, {0x79, 0x1E}, 0},
+    {0x03a9, kSimple, {0x79, 0x23}, 0},
+    {0x03b1, kSimple, {0x79, 0x0C}, 0},
+    {0x03b3, kSimple, {0x79, 0x0E}, 0},
+    {0x03ba, kSimple, {0x79, 0x15}, 0},
+    {0x03bb, kSimple, {0x79, 0x16}, 0},
+    {0x03c0, kSimple, {0x79, 0x1B}, 0},
+    {0x03c4, kSimple, {0x79, 0x1E}, 0},
+    {0x03c9, kSimple, {0x79, 0x23}, 0},
+    {0x03f0, kAccented, {0x79, 0x15}, 0x03},
+    {0x0418, kSimple, {0x79, 0x3B}, 0},
+    {0x041c, kSimple, {0x79, 0x43}, 0},
+    {0x0420, kSimple, {0x79, 0x48}, 0},
+    {0x0438, kSimple, {0x79, 0x3B}, 0},
+    {0x043c, kSimple, {0x79, 0x43}, 0},
+    {0x0440, kSimple, {0x79, 0x48}, 0},
+    {0x1f10, kIgnored, {}, 0},
+    {0x1f76, kIgnored, {}, 0},
+    {0x1f79, kIgnored, {}, 0},
+    {0x1f7b, kIgnored, {}, 0},
+    {0x1f7c, kIgnored, {}, 0},
     {0x2013, kUnprintable, {}, 0x89},
     {0x2014, kUnprintable, {}, 0x8B},
     {0x2018, kSimple, {0x2B, 0x37}, 0},
@@ -293,6 +322,23 @@ constexpr SortCode kCodes[] = {
     {0x203a, kSimple, {0x2B, 0x47}, 0},
     {0x20ac, kSimple, {0x35, 0xA1}, 0},
     {0x2122, kSimple, {0x6E, 0x04}, 0},
+    {0x3058, kAccented, {0x7F, 0x13}, 0x03, true},
+    {0x308a, kSimple, {0x7F, 0x43}, 0, true},
+    {0x4ea4, kSimple, {0x9F, 0xBE}, 0},
+    {0x4eee, kSimple, {0xA0, 0x0D}, 0},
+    {0x540d, kSimple, {0xA5, 0x47}, 0},
+    {0x5b57, kSimple, {0xAC, 0xAC}, 0},
+    {0x6587, kSimple, {0xB6, 0xF6}, 0},
+    {0x6f22, kSimple, {0xC0, 0xB6}, 0},
+};
+
+// General 97 codes of the characters the Jet 3 samples' keys show besides the digits: `_` and
+// the letters a to y; the gaps (63, 65, 6E, 71) and the letters v, w, x and z are not seen.
+constexpr std::pair<char, uint8_t> kCodes97[] = {
+    {'_', 0x2C}, {'a', 0x60}, {'b', 0x61}, {'c', 0x62}, {'d', 0x64}, {'e', 0x66},
+    {'f', 0x67}, {'g', 0x68}, {'h', 0x69}, {'i', 0x6A}, {'j', 0x6B}, {'k', 0x6C},
+    {'l', 0x6D}, {'m', 0x6F}, {'n', 0x70}, {'o', 0x72}, {'p', 0x73}, {'q', 0x74},
+    {'r', 0x75}, {'s', 0x76}, {'t', 0x77}, {'u', 0x78}, {'y', 0x7D},
 };
 
 }  // namespace
@@ -302,6 +348,17 @@ const SortCode* generalSortCode(char32_t c) {
         std::begin(kCodes), std::end(kCodes), c,
         [](const SortCode& code, char32_t wanted) { return code.character < wanted; });
     return found != std::end(kCodes) && found->character == c ? found : nullptr;
+}
+
+uint8_t general97SortCode(char32_t c) {
+    if (c >= U'0' && c <= U'9')
+        return static_cast<uint8_t>(0x56 + (c - U'0'));
+    const char32_t lower = c >= U'A' && c <= U'Z' ? c + (U'a' - U'A') : c;
+    for (const auto& [letter, code] : kCodes97) {
+        if (static_cast<char32_t>(letter) == lower)
+            return code;
+    }
+    return 0;
 }
 
 }  // namespace dalvon::jet

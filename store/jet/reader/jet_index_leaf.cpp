@@ -75,8 +75,8 @@ std::vector<uint8_t> textKey(std::string_view text) {
     const auto codes = generalTextKey(text, true);
     if (!codes) {
         throw faults::readOnlyDatabase(" (The name '" + std::string(text) +
-                                       "' has characters that Windows-1252 lacks, which the "
-                                       "catalog's sort order cannot hold.)");
+                                       "' has characters whose place in the catalog's sort "
+                                       "order this program does not know.)");
     }
     std::vector<uint8_t> key = std::move(*codes);
     key.insert(key.begin(), kAscending);

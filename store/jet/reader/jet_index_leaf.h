@@ -19,8 +19,8 @@ std::vector<IndexEntry> readLeafEntries(const JetFile& file, uint32_t page);
 bool writeLeafEntries(PageSpace& space, uint32_t page, const std::vector<IndexEntry>& entries);
 
 // Key parts, each with its ascending flag byte: a Long, and a Text in the General (legacy)
-// order. textKey() throws Fault 3027 for characters Windows-1252 lacks, which that order does
-// not place.
+// order. textKey() throws Fault 3027 for characters whose place in that order is not known here
+// (jet_sort_order.h).
 std::vector<uint8_t> longKey(int32_t value);
 std::vector<uint8_t> textKey(std::string_view text);
 bool textKeyKnows(std::string_view text);

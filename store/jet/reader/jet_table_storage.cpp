@@ -1,7 +1,7 @@
 #include "store/jet/reader/jet_table_storage.h"
 
-#include "store/jet/reader/jet_table_def.h"
 #include "store/jet/format/jet_text.h"
+#include "store/jet/reader/jet_table_def.h"
 
 namespace dalvon::jet {
 namespace {
@@ -11,12 +11,13 @@ struct StorageLayout {
     size_t rowCount, liveColumns, logicalIndexes, realIndexes, ownedMap, freeMap, headerLength;
     size_t realIndexEntry, descriptorLength, columnNumber, sortOrder;
     size_t indexLength, indexColumns, indexMap, indexRoot, indexFlags;
-    size_t logicalLength, logicalRealIndex;
+    size_t logicalLength, logicalRealIndex, logicalKind;
 };
 
-constexpr StorageLayout kJet4 = {16, 45, 47, 51, 55, 59, 63, 12, 25,
-                                 5,  11, 52, 4,  34, 38, 46, 28, 8};
-constexpr StorageLayout kJet3 = {12, 25, 27, 31, 35, 39, 43, 8, 18, 1, 9, 39, 0, 30, 34, 38, 20, 4};
+constexpr StorageLayout kJet4 = {16, 45, 47, 51, 55, 59, 63, 12, 25, 5,
+                                 11, 52, 4,  34, 38, 46, 28, 8,  23};
+constexpr StorageLayout kJet3 = {12, 25, 27, 31, 35, 39, 43, 8, 18, 1,
+                                 9,  39, 0,  30, 34, 38, 20, 4, 19};
 
 constexpr size_t kIndexColumnSlots = 10;
 constexpr uint16_t kUnusedColumn = 0xFFFF;
@@ -52,16 +53,18 @@ JetIndexDef readIndex(const JetFile& file, Bytes d, const StorageLayout& at) {
 // Logical index definitions and their names; each physical index takes the first name that
 // uses it. Returns the offset after the names.
 size_t nameIndexes(const JetFile& file, Bytes def, size_t offset, uint32_t logicalCount,
-                   const StorageLayout& at, std::vector<JetIndexDef>& indexes) {
-    std::vector<uint32_t> realOf;
+                   const StorageLayout& at, JetTableStorage& storage) {
+    std::vector<JetIndexDef>& indexes = storage.indexes;
     for (uint32_t i = 0; i < logicalCount; ++i) {
-        realOf.push_back(readU32(file, def, offset + at.logicalRealIndex));
+        storage.logicalIndexes.push_back({{},
+                                          readU32(file, def, offset + at.logicalRealIndex),
+                                          readU8(file, def, offset + at.logicalKind)});
         offset += at.logicalLength;
     }
-    for (uint32_t i = 0; i < logicalCount; ++i) {
-        std::string name = readName(file, def, offset);
-        if (realOf[i] < indexes.size() && indexes[realOf[i]].name.empty())
-            indexes[realOf[i]].name = std::move(name);
+    for (JetLogicalIndex& logical : storage.logicalIndexes) {
+        logical.name = readName(file, def, offset);
+        if (logical.physical < indexes.size() && indexes[logical.physical].name.empty())
+            indexes[logical.physical].name = logical.name;
     }
     for (size_t i = 0; i < indexes.size(); ++i) {
         if (indexes[i].name.empty())
@@ -115,7 +118,7 @@ JetTableStorage readTableStorage(const JetFile& file, uint32_t page, const std::
             readIndex(file, readRange(file, def, offset, at.indexLength), at));
         offset += at.indexLength;
     }
-    offset = nameIndexes(file, def, offset, logicalCount, at, storage.indexes);
+    offset = nameIndexes(file, def, offset, logicalCount, at, storage);
     readLongValueMaps(file, def, offset, storage);
     return storage;
 }

@@ -26,6 +26,15 @@ struct JetIndexDef {
     bool ignoresNulls() const { return (flags & 0x02) != 0; }
 };
 
+// A logical index: the name a table's users know an index by, the physical index that keeps its
+// entries (several may share one), and its kind.
+struct JetLogicalIndex {
+    enum Kind : uint8_t { kNormal = 0, kPrimaryKey = 1, kForeignKey = 2 };
+    std::string name;
+    uint32_t physical = 0;
+    uint8_t kind = kNormal;
+};
+
 // The two page maps of one long-value (Memo/OLE) column; a zero pointer means no map.
 struct JetLongValueMaps {
     uint16_t column = 0;
@@ -42,6 +51,7 @@ struct JetTableStorage {
     RowPointer ownedPages;
     RowPointer freePages;
     std::vector<JetIndexDef> indexes;
+    std::vector<JetLogicalIndex> logicalIndexes;
     std::vector<JetLongValueMaps> longValues;
     std::vector<std::pair<uint16_t, uint32_t>> sortOrders;  // column number, LCID | version << 24
 

@@ -4,11 +4,13 @@
 #include <cstring>
 
 #include "store/faults.h"
-#include "store/jet/writer/jet_data_page.h"
+#include "store/jet/format/jet_value_codec.h"
 #include "store/jet/reader/jet_index.h"
+#include "store/jet/reader/jet_table_def.h"
+#include "store/jet/writer/jet_data_page.h"
+#include "store/jet/writer/jet_definition.h"
 #include "store/jet/writer/jet_index_page_writer.h"
 #include "store/jet/writer/jet_map_writer.h"
-#include "store/jet/format/jet_value_codec.h"
 
 namespace dalvon::jet {
 namespace {
@@ -30,10 +32,35 @@ void append(std::vector<uint8_t>& out, uint32_t value, size_t bytes) {
     throw faults::readOnlyDatabase(" (" + why + ")");
 }
 
-std::vector<uint8_t> physicalIndex(const NewIndex& index, size_t columnCount, RowPointer map,
-                                   uint32_t root) {
+// Field types whose keys the encoder knows (jet_index_key.h).
+bool keyable(int type) {
+    switch (static_cast<FieldType>(type)) {
+        case FieldType::Binary:
+        case FieldType::LongBinary:
+        case FieldType::Guid:
+            return false;
+        default:
+            return type != kDecimalFieldType;
+    }
+}
+
+void checkIndex(const NewIndex& index, const std::string& table,
+                const std::vector<FieldDef>& fields) {
+    checkFieldName(index.name);
+    const std::string what = "Index '" + index.name + "' of table '" + table + "'";
     if (index.columns.empty() || index.columns.size() > kKeySlots)
-        refuse("Index '" + index.name + "' needs one to ten columns.");
+        refuse(what + " needs one to ten columns.");
+    for (const auto& [position, ascending] : index.columns) {
+        if (position >= fields.size())
+            refuse(what + " names a field the table lacks.");
+        if (!keyable(fields[position].type)) {
+            refuse(what + " is keyed on the " + fieldTypeName(fields[position].type) + " field '" +
+                   fields[position].name + "', whose keys this program does not write.");
+        }
+    }
+}
+
+std::vector<uint8_t> physicalIndex(const NewIndex& index, RowPointer map, uint32_t root) {
     std::vector<uint8_t> bytes;
     append(bytes, kPhysicalMagic, 4);
     for (size_t slot = 0; slot < kKeySlots; ++slot) {
@@ -43,8 +70,6 @@ std::vector<uint8_t> physicalIndex(const NewIndex& index, size_t columnCount, Ro
             continue;
         }
         const auto [position, ascending] = index.columns[slot];
-        if (position >= columnCount)
-            refuse("Index '" + index.name + "' names a field the table lacks.");
         append(bytes, static_cast<uint32_t>(position), 2);
         bytes.push_back(ascending ? 0x01 : 0x00);
     }
@@ -89,9 +114,13 @@ RowPointer newIndexMap(PageSpace& space, uint32_t definitionPage, uint32_t& mapP
 }  // namespace
 
 void addIndexes(PageSpace& space, uint32_t definitionPage, std::vector<uint8_t>& definition,
-                size_t columnCount, const std::vector<NewIndex>& indexes) {
+                const std::string& table, const std::vector<FieldDef>& fields,
+                const std::vector<NewIndex>& indexes) {
+    for (const NewIndex& index : indexes)
+        checkIndex(index, table, fields);
     if (indexes.empty())
         return;
+    const size_t columnCount = fields.size();
     size_t namesEnd = kHeaderLength + columnCount * kDescriptorLength;
     for (size_t i = 0; i < columnCount; ++i)
         namesEnd += 2 + (definition[namesEnd] | definition[namesEnd + 1] << 8);
@@ -105,7 +134,7 @@ void addIndexes(PageSpace& space, uint32_t definitionPage, std::vector<uint8_t>&
         page.tablePage = definitionPage;
         writeIndexPage(space, page);
         const RowPointer map = newIndexMap(space, definitionPage, mapPage, root);
-        const auto p = physicalIndex(indexes[i], columnCount, map, root);
+        const auto p = physicalIndex(indexes[i], map, root);
         physical.insert(physical.end(), p.begin(), p.end());
         const auto l = logicalIndex(indexes[i], static_cast<uint32_t>(i));
         logical.insert(logical.end(), l.begin(), l.end());

@@ -23,6 +23,20 @@ IndexEntry keyOf(const IndexEntry& item, bool leaf) {
     return leaf ? item : IndexEntry(item.begin(), item.end() - 4);
 }
 
+// The items a page stores: a node page's last child is named by its tail field only.
+std::vector<IndexEntry> storedItems(const std::vector<IndexEntry>& items, bool leaf) {
+    return leaf ? items : std::vector<IndexEntry>(items.begin(), items.end() - 1);
+}
+
+// A page left under a third full is merged with a neighbour that can take its items, so that
+// deletes do not leave a tree of nearly empty pages.
+bool underfull(const std::vector<IndexEntry>& items) {
+    size_t bytes = 0;
+    for (const IndexEntry& item : items)
+        bytes += item.size();
+    return bytes < kIndexEntryRoom / 3;
+}
+
 bool keyEquals(const IndexEntry& entry, const std::vector<uint8_t>& key) {
     return entry.size() == key.size() + 4 && std::equal(key.begin(), key.end(), entry.begin());
 }
@@ -110,10 +124,7 @@ void IndexTreeWriter::relink(uint32_t page, bool next, uint32_t target) {
 
 void IndexTreeWriter::store(Path& path, size_t level, bool lastChanged) {
     Step& step = path[level];
-    const std::vector<IndexEntry> stored =
-        step.page.isLeaf() ? step.items
-                           : std::vector<IndexEntry>(step.items.begin(), step.items.end() - 1);
-    if (!fitsIndexPage(stored)) {
+    if (!fitsIndexPage(storedItems(step.items, step.page.isLeaf()))) {
         if (level == 0)
             splitRoot(path);
         else
@@ -185,6 +196,68 @@ void IndexTreeWriter::insert(const IndexEntry& entry) {
     store(path, path.size() - 1, last);
 }
 
+// After items left the page at `level`: an underfull page below the root merges into a
+// neighbour under the same parent, and a root node left with one child takes that child's place
+// (the root keeps its page number), so the tree loses a level.
+void IndexTreeWriter::shrink(Path& path, size_t level, bool lastChanged) {
+    Step& step = path[level];
+    if (level > 0 && underfull(step.items) && mergeIntoNeighbour(path, level))
+        return;
+    if (level == 0 && !step.page.isLeaf() && step.items.size() == 1) {
+        const Step child = readStep(childOf(step.items[0]));
+        release(child.page.number);
+        step.page.type = child.page.type;
+        step.items = child.items;
+        writeStep(step);
+        shrink(path, 0, false);
+        return;
+    }
+    store(path, level, lastChanged);
+}
+
+// Moves the items of the page at `level` into its left or right neighbour under the same parent
+// when they fit there, and takes the page out; false, with nothing changed, when neither has
+// room.
+bool IndexTreeWriter::mergeIntoNeighbour(Path& path, size_t level) {
+    Step& step = path[level];
+    Step& parent = path[level - 1];
+    const bool leaf = step.page.isLeaf();
+    const bool wasLast = parent.slot + 1 == parent.items.size();
+    if (parent.slot > 0) {
+        Step left = readStep(childOf(parent.items[parent.slot - 1]));
+        std::vector<IndexEntry> items = left.items;
+        items.insert(items.end(), step.items.begin(), step.items.end());
+        if (fitsIndexPage(storedItems(items, leaf))) {
+            left.items = std::move(items);
+            left.page.next = step.page.next;
+            relink(step.page.next, false, left.page.number);
+            writeStep(left);
+            release(step.page.number);
+            parent.items.erase(parent.items.begin() + static_cast<long>(parent.slot));
+            --parent.slot;
+            parent.items[parent.slot] = nodeItem(keyOf(left.items.back(), leaf), left.page.number);
+            shrink(path, level - 1, wasLast);
+            return true;
+        }
+    }
+    if (!wasLast) {
+        Step right = readStep(childOf(parent.items[parent.slot + 1]));
+        std::vector<IndexEntry> items = step.items;
+        items.insert(items.end(), right.items.begin(), right.items.end());
+        if (fitsIndexPage(storedItems(items, leaf))) {
+            right.items = std::move(items);
+            right.page.previous = step.page.previous;
+            relink(step.page.previous, true, right.page.number);
+            writeStep(right);
+            release(step.page.number);
+            parent.items.erase(parent.items.begin() + static_cast<long>(parent.slot));
+            shrink(path, level - 1, false);
+            return true;
+        }
+    }
+    return false;
+}
+
 // Takes the (now empty) page at `level` out of its level and its parent.
 void IndexTreeWriter::removeFrom(Path& path, size_t level) {
     const Step& step = path[level];
@@ -204,7 +277,7 @@ void IndexTreeWriter::removeFrom(Path& path, size_t level) {
         return;
     }
     parent.slot = std::min(parent.slot, parent.items.size() - 1);
-    store(path, level - 1, wasLast);
+    shrink(path, level - 1, wasLast);
 }
 
 bool IndexTreeWriter::remove(const IndexEntry& entry) {
@@ -218,7 +291,7 @@ bool IndexTreeWriter::remove(const IndexEntry& entry) {
     if (leaf.items.empty() && path.size() > 1)
         removeFrom(path, path.size() - 1);
     else
-        store(path, path.size() - 1, last && !leaf.items.empty());
+        shrink(path, path.size() - 1, last && !leaf.items.empty());
     return true;
 }
 

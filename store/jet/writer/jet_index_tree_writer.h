@@ -10,8 +10,9 @@ namespace dalvon::jet {
 
 // Changes one Jet 4 index B-tree in place: leaf entries in and out, pages split at any level, a
 // new level under the root (whose page number the definition holds and which never moves),
-// emptied pages unlinked and released, the index's page map kept. Node pages hold an entry per
-// child but the last, which only the tail field names; pages are linked to their neighbours
+// emptied pages unlinked and released, pages left under a third full merged into a neighbour,
+// a root left with one child taking its place, the index's page map kept. Node pages hold an entry
+// per child but the last, which only the tail field names; pages are linked to their neighbours
 // across each level. Fault 3343 when the tree is damaged.
 class IndexTreeWriter {
 public:
@@ -42,6 +43,8 @@ private:
     void split(Path& path, size_t level, bool lastChanged);
     void updateParent(Path& path, size_t level, bool lastChanged);
     void removeFrom(Path& path, size_t level);
+    void shrink(Path& path, size_t level, bool lastChanged);
+    bool mergeIntoNeighbour(Path& path, size_t level);
     void writeStep(const Step& step);
     void relink(uint32_t page, bool next, uint32_t target);
     uint32_t allocate();

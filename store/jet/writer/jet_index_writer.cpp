@@ -9,7 +9,7 @@
 namespace dalvon::jet {
 namespace {
 
-constexpr uint8_t kUniqueIndex = 0x01;
+constexpr uint8_t kUniqueIndex = 0x01, kRequiredIndex = 0x08;
 
 bool allNull(const std::vector<Variant>& values) {
     return std::all_of(values.begin(), values.end(), [](const Variant& v) { return v.isNull(); });
@@ -52,11 +52,15 @@ std::optional<std::vector<uint8_t>> IndexWriter::keyOf(const Index& index, const
 // Null keys are no duplicates: a unique index holds any number of rows whose key has a Null.
 void IndexWriter::checkUnique(const Row& row, RowPointer place) const {
     for (const Index& index : m_indexes) {
+        const bool hasNull =
+            std::any_of(index.positions.begin(), index.positions.end(),
+                        [&](size_t p) { return row[p].isNull() || row[p].isEmpty(); });
+        if (hasNull && (index.def.flags & kRequiredIndex))
+            throw faults::nullInKey("index '" + index.def.name + "' of table '" + m_def.name + "'");
         if (!(index.def.flags & kUniqueIndex))
             continue;
         const auto key = keyOf(index, row);
-        if (!key || std::any_of(index.positions.begin(), index.positions.end(),
-                                [&](size_t p) { return row[p].isNull() || row[p].isEmpty(); }))
+        if (!key || hasNull)
             continue;
         const IndexTreeWriter tree(m_space, m_def.page, index.def.usageMap, index.def.rootPage);
         for (RowPointer other : tree.rowsWithKey(*key)) {

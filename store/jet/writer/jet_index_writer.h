@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "store/jet/format/jet_index_key.h"
-#include "store/jet/writer/jet_page_space.h"
 #include "store/jet/reader/jet_row.h"
 #include "store/jet/reader/jet_table_def.h"
 #include "store/jet/reader/jet_table_storage.h"
+#include "store/jet/writer/jet_page_space.h"
 
 namespace dalvon::jet {
 
@@ -21,7 +21,8 @@ public:
     IndexWriter(PageSpace& space, const JetTableDef& def);
 
     bool empty() const { return m_indexes.empty(); }
-    // Fault 3022 when `row` (at `place`) would share the key of another row in a unique index.
+    // Fault 3022 when `row` (at `place`) would share the key of another row in a unique index,
+    // 3058 when it has a Null in the key of an index that requires values (a primary key).
     void checkUnique(const Row& row, RowPointer place) const;
     void add(const Row& row, RowPointer place);
     void remove(const Row& row, RowPointer place);

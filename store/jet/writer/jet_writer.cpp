@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/text.h"
 #include "store/faults.h"
+#include "store/jet/format/jet_value_codec.h"
 #include "store/jet/writer/jet_catalog_writer.h"
 #include "store/jet/writer/jet_data_page.h"
 #include "store/jet/writer/jet_definition.h"
@@ -15,7 +16,6 @@
 #include "store/jet/writer/jet_index_writer.h"
 #include "store/jet/writer/jet_map_writer.h"
 #include "store/jet/writer/jet_table_writer.h"
-#include "store/jet/format/jet_value_codec.h"
 
 namespace dalvon::jet {
 namespace {
@@ -243,7 +243,7 @@ void JetWriter::createTable(const std::string& name, const std::vector<FieldDef>
         const uint32_t definitionPage = m_space->allocate();
         const auto maps = newMapRows(*m_space, definitionPage, fields);
         Definition definition{buildDefinition(fields, maps), {definitionPage}};
-        addIndexes(*m_space, definitionPage, definition.bytes, fields.size(), indexes);
+        addIndexes(*m_space, definitionPage, definition.bytes, name, fields, indexes);
         storeDefinition(*m_space, definition);
         CatalogWriter(*m_space).addTable(name, definitionPage);
         m_tables.reset();

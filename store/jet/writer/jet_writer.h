@@ -10,11 +10,11 @@
 
 #include "platform/file_system.h"
 #include "store/database.h"
-#include "store/jet/reader/jet_catalog.h"
 #include "store/jet/format/jet_file.h"
+#include "store/jet/reader/jet_catalog.h"
+#include "store/jet/reader/jet_row.h"
 #include "store/jet/writer/jet_index_definition.h"
 #include "store/jet/writer/jet_page_space.h"
-#include "store/jet/reader/jet_row.h"
 
 namespace dalvon::jet {
 
@@ -58,7 +58,8 @@ public:
 
     // Creates a table with these fields and indexes. Fault 3010 when the name is taken, 3125
     // for a name longer than 64 characters, 3264 without fields, 3027 when the catalog's indexes
-    // are not single leaf pages with room or the name has characters Windows-1252 lacks.
+    // are not single leaf pages with room or the name has characters
+    // whose place in the sort order is not known here.
     void createTable(const std::string& name, const std::vector<FieldDef>& fields,
                      const std::vector<NewIndex>& indexes = {});
     // Removes the table, its catalog and access-control entries, and releases its pages.
