@@ -1,6 +1,9 @@
 #include "store/table_copy.h"
 
+#include <algorithm>
 #include <vector>
+
+#include "platform/fault.h"
 
 namespace dalvon {
 namespace {
@@ -16,10 +19,9 @@ std::vector<FieldDef> targetFields(std::vector<FieldDef> fields) {
     return fields;
 }
 
-}  // namespace
-
-size_t copyTable(Database& from, Database& to, const std::string& table) {
-    to.createTable(table, targetFields(from.tableFields(table)), from.tableIndexes(table));
+size_t copyRows(Database& from, Database& to, const std::string& table,
+                const std::vector<IndexDef>& indexes) {
+    to.createTable(table, targetFields(from.tableFields(table)), indexes);
     auto source = from.openTable(table);
     auto target = to.openTable(table);
     size_t rows = 0;
@@ -35,6 +37,27 @@ size_t copyTable(Database& from, Database& to, const std::string& table) {
     target->close();
     source->close();
     return rows;
+}
+
+}  // namespace
+
+TableCopy copyTable(Database& from, Database& to, const std::string& table) {
+    const std::vector<IndexDef> indexes = from.tableIndexes(table);
+    if (indexes.empty())
+        return {copyRows(from, to, table, {}), ""};
+    try {
+        return {copyRows(from, to, table, indexes), ""};
+    } catch (const Fault& fault) {
+        // 3027: an index or a key value the target cannot keep; 3022: keys that are unique in
+        // the source but not where the target compares them (a Jet text key ignores case);
+        // 3058: a Null in a primary key, which SQLite lets some tables hold.
+        if (fault.number() != 3027 && fault.number() != 3022 && fault.number() != 3058)
+            throw;
+        const std::vector<std::string> tables = to.tableNames();
+        if (std::find(tables.begin(), tables.end(), table) != tables.end())
+            to.deleteTable(table);
+        return {copyRows(from, to, table, {}), fault.description()};
+    }
 }
 
 }  // namespace dalvon

@@ -31,8 +31,11 @@ void copyAll(CommandContext& context, const std::string& in, const fs::path& tem
     std::unique_ptr<DatabaseEngine> writer = makeDatabaseEngine(context.files);
     auto to = writer->open(context.files.windowsPath(utf8FromPath(temp)));
     for (const std::string& table : from->tableNames()) {
-        const size_t rows = copyTable(*from, *to, table);
-        context.out << table << '\t' << rows << " rows\n";
+        const TableCopy copy = copyTable(*from, *to, table);
+        context.out << table << '\t' << copy.rows << " rows";
+        if (!copy.indexesLeftOut.empty())
+            context.out << "; its indexes were left out: " << copy.indexesLeftOut;
+        context.out << '\n';
     }
     to->close();
     from->close();
