@@ -231,21 +231,9 @@ void FormWindow::mousePointerChanged(MousePointer pointer) {
 
 template <class Handler>
 void FormWindow::guarded(Handler&& handler) {
-    // Once the end is decided no handler of the window runs any more.
-    if (m_pending.isSet())
-        return;
-    try {
-        handler();
-    } catch (const ProgramEnd& end) {
-        endWith(end);
-    } catch (const Fault& fault) {
-        // Only the handlers without error handling of their own get here; the window goes on.
-        qWarning("%s", fault.description().c_str());
-    } catch (const std::exception& failure) {
-        // Nothing may cross Qt's event dispatch (it would abort): leave with the error status.
-        qWarning("%s", failure.what());
-        endWith(ProgramEnd{kExitError});
-    }
+    runEventHandler(
+        m_pending, handler, [this](const ProgramEnd& end) { endWith(end); },
+        [](const std::string& text) { qWarning("%s", text.c_str()); });
 }
 
 void FormWindow::endWith(const ProgramEnd& end) {

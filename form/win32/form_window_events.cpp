@@ -224,20 +224,9 @@ void FormWindow::onDpiChanged(int dpi, const RECT& suggested) {
 
 template <class Handler>
 void FormWindow::guarded(Handler&& handler) {
-    // Once the end is decided no handler of the window runs any more.
-    if (m_pending.isSet())
-        return;
-    try {
-        handler();
-    } catch (const ProgramEnd& end) {
-        endWith(end);
-    } catch (const Fault& fault) {
-        // Only the handlers without error handling of their own get here; the window goes on.
-        std::fprintf(stderr, "Dalvon_Config: %s\n", fault.description().c_str());
-    } catch (const std::exception& failure) {
-        std::fprintf(stderr, "Dalvon_Config: %s\n", failure.what());
-        endWith(ProgramEnd{kExitError});
-    }
+    runEventHandler(
+        m_pending, handler, [this](const ProgramEnd& end) { endWith(end); },
+        [](const std::string& text) { std::fprintf(stderr, "Dalvon_Config: %s\n", text.c_str()); });
 }
 
 void FormWindow::endWith(const ProgramEnd& end) {
