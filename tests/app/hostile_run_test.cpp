@@ -26,7 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kConfiguration = "D:\\Plant\\Dalvon\\Dalvon.cfg";
 constexpr const char* kBackupFolder = "D:\\Plant\\Dalvon\\Backup";
 using Arrange = std::function<void(TestInstallation&, ProgramRunner&)>;
 
@@ -133,8 +132,8 @@ std::vector<Hostile> hostileRuns() {
          .fault = 3027,
          .asOrdinaryUser = true},
         {.name = "read-only configuration file",
-         .arrange = readOnly(kConfiguration),
-         .untouched = {kConfiguration},
+         .arrange = readOnly(kConfigurationFile),
+         .untouched = {kConfigurationFile},
          .closing = "Dalvon/Dalvon.cfg' could not be written",
          .asOrdinaryUser = true},
         {.name = "Source_PRESET_DEFS without var_name",
@@ -161,7 +160,7 @@ std::vector<Hostile> hostileRuns() {
          .only = DatabaseFormat::Sqlite},
         {.name = "no configuration file: an end through an error",
          .arrange = [](TestInstallation& inst,
-                       ProgramRunner&) { fs::remove(inst.host(kConfiguration)); },
+                       ProgramRunner&) { fs::remove(inst.host(kConfigurationFile)); },
          .untouched = {component},
          .closing = "Dalvon_Config: ended early; faults were reported to ",
          .status = kExitError},

@@ -20,9 +20,6 @@ namespace dalvon::testing {
 
 namespace fs = std::filesystem;
 
-inline constexpr const char* kLanguageFile = "D:\\Plant\\Config\\Dalvon_Config.ini";
-inline constexpr const char* kProgramIni = "D:\\Plant\\parameter\\Program.ini";
-inline constexpr const char* kConfigurationFile = "D:\\Plant\\Dalvon\\Dalvon.cfg";
 inline constexpr const char* kCancelLine = "Konfigurations-EXE wurde abgebrochen:     Dalvon\r\n";
 
 struct Outcome {

@@ -26,7 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kProgramIni = "D:\\Plant\\parameter\\Program.ini";
 constexpr const char* kBackupFolder = "D:\\Plant\\Dalvon\\Backup";
 
 std::string randomBytes(size_t size, unsigned seed) {

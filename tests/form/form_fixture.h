@@ -12,9 +12,6 @@
 
 namespace dalvon::testing {
 
-inline constexpr const char* kLanguageFile = "D:\\Plant\\Config\\Dalvon_Config.ini";
-inline constexpr const char* kProgramIni = "D:\\Plant\\parameter\\Program.ini";
-inline constexpr const char* kConfigurationFile = "D:\\Plant\\Dalvon\\Dalvon.cfg";
 inline constexpr const char* kMissing = "<missing>";
 
 // The window over the example installation in a temp folder.

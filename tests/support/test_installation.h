@@ -21,6 +21,10 @@ namespace dalvon::testing {
 // The example installation's databases.
 inline constexpr const char* kSourceDatabase = "D:\\Plant\\Dalvon\\Dalvon_Source.mdb";
 inline constexpr const char* kComponentDatabase = "D:\\Plant\\Dalvon\\Dalvon.mdb";
+// Its profiles: the language file, the program profile and the component configuration.
+inline constexpr const char* kLanguageFile = "D:\\Plant\\Config\\Dalvon_Config.ini";
+inline constexpr const char* kProgramIni = "D:\\Plant\\parameter\\Program.ini";
+inline constexpr const char* kConfigurationFile = "D:\\Plant\\Dalvon\\Dalvon.cfg";
 using Rows = std::vector<std::vector<std::string>>;
 
 // The file format makeDatabase gives an installation's databases.

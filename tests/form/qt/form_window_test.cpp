@@ -12,6 +12,7 @@
 
 #include "form/pending_end.h"
 #include "tests/form/form_fixture.h"
+#include "tests/form/parked_end.h"
 
 namespace dalvon::testing {
 namespace {
@@ -71,14 +72,7 @@ protected:
         return widget(name)->palette().color(QPalette::Button);
     }
 
-    int endStatus() {
-        try {
-            pending.rethrowIfSet();
-        } catch (const ProgramEnd& end) {
-            return end.exitStatus;
-        }
-        return -1;
-    }
+    int endStatus() { return parkedExitStatus(pending); }
 
     PendingEnd pending;
     WatchingLoop loop{pending};

@@ -15,6 +15,7 @@
 #include "form/qt/form_window.h"
 #include "form/qt/qt_services.h"
 #include "tests/form/form_fixture.h"
+#include "tests/form/parked_end.h"
 
 namespace dalvon::testing {
 namespace {
@@ -31,14 +32,7 @@ protected:
 
     QPushButton* button(const char* name) { return window->findChild<QPushButton*>(name); }
 
-    int endStatus() {
-        try {
-            pending.rethrowIfSet();
-        } catch (const ProgramEnd& end) {
-            return end.exitStatus;
-        }
-        return -1;
-    }
+    int endStatus() { return parkedExitStatus(pending); }
 
     PendingEnd pending;
     std::unique_ptr<FormWindow> window;

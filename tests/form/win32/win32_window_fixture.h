@@ -12,6 +12,7 @@
 #include "platform/event_loop.h"
 #include "platform/profile_store.h"
 #include "platform/win32.h"
+#include "tests/form/parked_end.h"
 #include "tests/support/test_installation.h"
 
 namespace dalvon::testing {
@@ -48,10 +49,6 @@ private:
     win32::MessagePump& m_pump;
     PendingEnd& m_pending;
 };
-
-inline constexpr const char* kLanguageFile = "D:\\Plant\\Config\\Dalvon_Config.ini";
-inline constexpr const char* kProgramIni = "D:\\Plant\\parameter\\Program.ini";
-inline constexpr const char* kConfigurationFile = "D:\\Plant\\Dalvon\\Dalvon.cfg";
 
 // The real Win32 window over the example installation with Access files and its language file.
 class Win32Window : public ::testing::Test {
@@ -123,14 +120,7 @@ protected:
         return ::SendMessageW(control("CheckJump"), BM_GETCHECK, 0, 0) == BST_CHECKED;
     }
 
-    int endStatus() {
-        try {
-            pending.rethrowIfSet();
-        } catch (const ProgramEnd& end) {
-            return end.exitStatus;
-        }
-        return -1;
-    }
+    int endStatus() { return parkedExitStatus(pending); }
 
     std::string entry(const std::string& section, const std::string& key, const std::string& file) {
         return inst.rt().profiles.getString(section, key, "<missing>", 4096, file);
